@@ -1,0 +1,168 @@
+#include "app/MainWindow.h"
+
+#include <QIcon>
+#include <array>
+
+#include "link/PortNames.h"
+#include "link/PrinterPort.h"
+#include "ui/DataExchange.h"
+#include "ui/Prompter.h"
+
+namespace qm {
+namespace {
+
+template <size_t N>
+int Lookup(const std::array<int, N>& table, int entry) {
+  return entry >= 0 && size_t(entry) < N ? table[size_t(entry)] : -1;
+}
+
+}  // namespace
+
+int MainWindow::BaudRateFor(int entry) {
+  return Lookup(std::array{9600, 19200, 38400, 57600, 115200}, entry);
+}
+int MainWindow::DataBitsFor(int entry) { return Lookup(std::array{7, 8}, entry); }
+int MainWindow::ParityFor(int entry) { return Lookup(std::array{0, 1, 2}, entry); }
+int MainWindow::StopBitsFor(int entry) { return Lookup(std::array{0, 1, 2}, entry); }
+
+MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), context_(context) {
+  ui.setupUi(this);
+  setWindowTitle(QString::fromLatin1(kTitle));
+  setWindowIcon(QIcon(QStringLiteral(":/quillmark/icon.png")));
+
+  // After the ten COM names, the serial adapters this machine has, by path.
+  for (const auto& path : SystemSerialDevices()) ui.comboComPort->addItem(QString::fromStdString(path));
+
+  connect(ui.radioSerial, &QRadioButton::clicked, this, &MainWindow::OnSerial);
+  connect(ui.radioParallel, &QRadioButton::clicked, this, &MainWindow::OnParallel);
+  connect(ui.radioUsb, &QRadioButton::clicked, this, &MainWindow::OnUsb);
+  connect(ui.buttonConnect, &QPushButton::clicked, this, &MainWindow::OnConnect);
+  connect(ui.buttonDisconnect, &QPushButton::clicked, this, &MainWindow::OnDisconnect);
+  connect(ui.buttonExit, &QPushButton::clicked, this, &QDialog::accept);
+  // The tool buttons open their windows as each window is built.
+
+  Exchange(false);
+  ApplyEnabling(false);
+}
+
+bool MainWindow::Exchange(bool take) {
+  DataExchange dx(context_.prompter, take);
+  dx.RadioGroup({ui.radioSerial, ui.radioParallel, ui.radioUsb}, interfaceChoice)
+      .ComboIndex(ui.comboLptPort, lptPortEntry)
+      .ComboText(ui.comboComPort, comPortName)
+      .ComboIndex(ui.comboBaudRate, baudRateEntry)
+      .ComboIndex(ui.comboDataBits, dataBitsEntry)
+      .ComboIndex(ui.comboStopBits, stopBitsEntry);
+  if (dx.Failed()) return false;
+  if (!take) {
+    ui.comboParity->setCurrentIndex(parityEntry);
+    return true;
+  }
+  // The parity box takes typed text too: a typed entry name counts as that
+  // entry, in any letter case; any other text has no parity to give.
+  parityEntry = ui.comboParity->findText(ui.comboParity->currentText().trimmed(),
+                                         Qt::MatchFixedString);
+  return true;
+}
+
+void MainWindow::SetSerialBoxesEnabled(bool enabled) {
+  for (QWidget* box : {static_cast<QWidget*>(ui.comboComPort), static_cast<QWidget*>(ui.comboBaudRate),
+                       static_cast<QWidget*>(ui.comboParity), static_cast<QWidget*>(ui.comboDataBits),
+                       static_cast<QWidget*>(ui.comboStopBits)})
+    box->setEnabled(enabled);
+}
+
+void MainWindow::OnSerial() {
+  Exchange(true);
+  ui.comboLptPort->setEnabled(false);
+  SetSerialBoxesEnabled(true);
+}
+
+void MainWindow::OnParallel() {
+  if (context_.port.IsWindows9x()) {
+    context_.prompter.Show("Sorry, parallel port don't suport in Windows 98, 98SE, ME.", "Warning",
+                           MessageIcon::Information);
+    Exchange(true);
+    interfaceChoice = 0;
+    ShowInterfaceChoice();
+    return;
+  }
+  Exchange(true);
+  ui.comboLptPort->setEnabled(true);
+  SetSerialBoxesEnabled(false);
+}
+
+void MainWindow::OnUsb() {
+  Exchange(true);
+  ui.comboLptPort->setEnabled(false);
+  SetSerialBoxesEnabled(false);
+}
+
+void MainWindow::ShowInterfaceChoice() {
+  DataExchange dx(context_.prompter, false);
+  dx.RadioGroup({ui.radioSerial, ui.radioParallel, ui.radioUsb}, interfaceChoice);
+}
+
+void MainWindow::OnConnect() {
+  if (!Exchange(true)) return;
+  PrinterPort& port = context_.port;
+
+  std::string name;
+  switch (interfaceChoice) {
+    case 0:
+      name = comPortName;
+      break;
+    case 1:
+      name = ui.comboLptPort->itemText(lptPortEntry).toStdString();
+      break;
+    default:
+      name = "USB";
+      break;
+  }
+  if (interfaceChoice == 0 && parityEntry < 0) {
+    context_.prompter.Refusal("Please choose the parity None, Odd or Even.");
+    ui.comboParity->setFocus();
+    return;
+  }
+  port.SetPortName(name);
+  if (interfaceChoice == 0) {
+    port.SetSerialParameters(uint32_t(BaudRateFor(baudRateEntry)), uint32_t(ParityFor(parityEntry)),
+                             uint32_t(DataBitsFor(dataBitsEntry)),
+                             uint32_t(StopBitsFor(stopBitsEntry)));
+  }
+
+  if (port.Open()) {
+    context_.prompter.Information("Success open port.");
+    // USB transfers open and close the device themselves.
+    if (interfaceChoice == 2) port.Close();
+    ApplyEnabling(true);
+  } else {
+    context_.prompter.Refusal("Cannot open port!\n\nPlease check printer and cable.");
+  }
+}
+
+void MainWindow::OnDisconnect() {
+  if (context_.port.GetInterfaceType() != Usb) context_.port.Close();
+  ApplyEnabling(false);
+}
+
+void MainWindow::ApplyEnabling(bool isConnected) {
+  connected = isConnected;
+  if (connected) {
+    ui.comboLptPort->setEnabled(false);
+    SetSerialBoxesEnabled(false);
+  } else {
+    ui.comboLptPort->setEnabled(interfaceChoice == 1);
+    SetSerialBoxesEnabled(interfaceChoice == 0);
+  }
+  for (QWidget* control : {static_cast<QWidget*>(ui.buttonConnect), static_cast<QWidget*>(ui.radioSerial),
+                           static_cast<QWidget*>(ui.radioParallel), static_cast<QWidget*>(ui.radioUsb)})
+    control->setEnabled(!connected);
+  for (QWidget* control :
+       {ui.buttonDisconnect, ui.buttonFirmwareDownloader, ui.buttonFactoryFont, ui.buttonSoftFont,
+        ui.buttonPcx, ui.buttonFileTransfer, ui.buttonUserSetting, ui.buttonCalibration,
+        ui.buttonTester, ui.buttonRfidConfiguration, ui.buttonRfidWriteRead})
+    control->setEnabled(connected);
+}
+
+}  // namespace qm

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+
+#include "ui/AppContext.h"
+#include "ui_MainWindow.h"
+
+namespace qm {
+
+// The only top-level window: chooses the interface and its line settings,
+// connects the printer port and opens the tool windows.
+class MainWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kTitle = "Quillmark  (Version 1.3.3)";
+
+  MainWindow(AppContext context, QWidget* parent = nullptr);
+
+  bool IsConnected() const { return connected; }
+
+  // Maps the list selections to the port's codes; -1 for an entry that does not exist.
+  static int BaudRateFor(int entry);
+  static int DataBitsFor(int entry);
+  static int ParityFor(int entry);
+  static int StopBitsFor(int entry);
+
+ private:
+  void OnSerial();
+  void OnParallel();
+  void OnUsb();
+  void OnConnect();
+  void OnDisconnect();
+
+  // Copies the fields to the controls, or takes them back (false on a refused value).
+  bool Exchange(bool takeFromControls);
+  void SetSerialBoxesEnabled(bool enabled);
+  void ApplyEnabling(bool isConnected);
+  void ShowInterfaceChoice();
+
+  AppContext context_;
+  Ui::MainWindow ui;
+
+  // Fields bound to the controls.
+  int interfaceChoice = 0;  // 0 Serial, 1 Parallel, 2 USB
+  int lptPortEntry = 0;
+  std::string comPortName = "COM1:";
+  int baudRateEntry = 4;
+  int dataBitsEntry = 1;
+  int parityEntry = 0;
+  int stopBitsEntry = 0;
+  bool connected = false;
+};
+
+}  // namespace qm

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "link/PortDevice.h"
+
+namespace qm {
+
+// A device node used through a non-blocking file descriptor, with the
+// time-outs applied by poll(). The kinds differ only in how they open and in
+// the status they can report.
+class FdDevice : public PortDevice {
+ public:
+  ~FdDevice() override;
+
+  bool Open(const std::string& path) override;
+  void Close() override;
+  bool IsOpen() const override { return fd_ >= 0; }
+  IoResult Read(uint8_t* buffer, size_t count, int timeoutMs) override;
+  IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) override;
+  bool Purge() override;
+
+ protected:
+  int fd() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+};
+
+class SerialDevice : public FdDevice {
+ public:
+  bool Open(const std::string& path) override;
+  bool Configure(const SerialSettings& settings) override;
+  bool ReadModemLines(ModemLines& lines) override;
+};
+
+class ParallelDevice : public FdDevice {
+ public:
+  bool QueryParallelStatus(uint8_t& status) override;
+  bool Purge() override { return true; }
+};
+
+class UsbDevice : public FdDevice {
+ public:
+  bool Purge() override { return true; }
+};
+
+// Maps the parallel status register that LPGETSTATUS reports onto the status
+// byte the tool judges (0x80 selected, 0x40 busy, 0x20 not connected, 0x10
+// power off, 0x08 off line, 0x04 paper empty, 0x02 auto-feed, 0x01 init).
+uint8_t ParallelStatusByte(int lpStatus);
+
+}  // namespace qm

@@ -1,0 +1,67 @@
+#include "link/PortNames.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+namespace qm {
+namespace {
+
+// "COM3:" → 3 for prefix "COM" when 1 <= n <= maxNumber; the colon is required.
+std::optional<int> PortNumber(std::string_view name, std::string_view prefix, int maxNumber) {
+  if (!name.starts_with(prefix) || !name.ends_with(':')) return std::nullopt;
+  std::string_view digits = name.substr(prefix.size(), name.size() - prefix.size() - 1);
+  if (digits.empty() || digits.front() == '0') return std::nullopt;
+  int n = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+  if (ec != std::errc() || end != digits.data() + digits.size() || n < 1 || n > maxNumber)
+    return std::nullopt;
+  return n;
+}
+
+std::string FromEnvironmentOr(const std::string& variable, std::string fallback) {
+  const char* value = std::getenv(variable.c_str());
+  return value && *value ? std::string(value) : fallback;
+}
+
+}  // namespace
+
+bool IsSerialDevicePath(const std::string& portName) { return portName.starts_with("/dev/"); }
+
+std::optional<std::string> DeviceNodeFor(const std::string& portName) {
+  if (IsSerialDevicePath(portName)) return portName;
+  if (auto n = PortNumber(portName, "COM", 10))
+    return FromEnvironmentOr("QUILLMARK_COM" + std::to_string(*n), "/dev/ttyS" + std::to_string(*n - 1));
+  if (auto n = PortNumber(portName, "LPT", 4))
+    return FromEnvironmentOr("QUILLMARK_LPT" + std::to_string(*n), "/dev/lp" + std::to_string(*n - 1));
+  return std::nullopt;
+}
+
+std::vector<std::string> SystemSerialDevices(const std::string& devDir) {
+  static constexpr std::array<std::string_view, 4> kPrefixes = {"ttyUSB", "ttyACM", "ttyAMA",
+                                                                "rfcomm"};
+  std::vector<std::string> found;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(devDir, ec)) {
+    std::string name = entry.path().filename().string();
+    for (auto prefix : kPrefixes) {
+      if (name.starts_with(prefix) && name.size() > prefix.size()) {
+        found.push_back(entry.path().string());
+        break;
+      }
+    }
+  }
+  // Natural order, so ttyUSB2 comes before ttyUSB10.
+  auto key = [](const std::string& path) {
+    size_t digits = path.find_last_not_of("0123456789") + 1;
+    return std::pair(path.substr(0, digits), std::atol(path.c_str() + digits));
+  };
+  std::sort(found.begin(), found.end(),
+            [&](const std::string& a, const std::string& b) { return key(a) < key(b); });
+  return found;
+}
+
+}  // namespace qm

@@ -1,0 +1,181 @@
+#include "link/PrinterPort.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "link/PortNames.h"
+#include "ui/Clock.h"
+#include "ui/Prompter.h"
+
+namespace qm {
+namespace {
+
+constexpr int kWriteRetries = 3;
+constexpr int kWriteRetryPauseMs = 10;
+
+int TotalTimeout(uint32_t constant, uint32_t multiplier, uint32_t count) {
+  uint64_t total = uint64_t(constant) + uint64_t(multiplier) * count;
+  return int(std::min<uint64_t>(total, 0x7fffffff));
+}
+
+}  // namespace
+
+PrinterPort::PrinterPort(DeviceFactory& devices, LinkServices& services, Prompter& prompter,
+                         Clock& clock, bool isWindows9xSystem)
+    : devices_(devices),
+      services_(services),
+      prompter_(prompter),
+      clock_(clock),
+      isWindows9x(isWindows9xSystem) {}
+
+PrinterPort::~PrinterPort() = default;
+
+void PrinterPort::SetSerialParameters(uint32_t baud, uint32_t parityCode, uint32_t bits,
+                                      uint32_t stopCode) {
+  baudRate = baud;
+  parity = parityCode;
+  dataBits = bits;
+  stopBits = stopCode;
+}
+
+int PrinterPort::Open() {
+  if (portName.starts_with("COM") || IsSerialDevicePath(portName)) {
+    interfaceType = Serial;
+    if (!services_.CheckDriverPorts(*this, Serial)) return 0;
+    return OpenSerial();
+  }
+  if (portName.starts_with("LPT")) {
+    interfaceType = Parallel;
+    if (!services_.CheckDriverPorts(*this, Parallel)) return 0;
+    return OpenParallel();
+  }
+  if (portName == "USB") {
+    interfaceType = Usb;
+    if (!services_.CheckDriverPorts(*this, Usb)) return 0;
+    if (!services_.OsSupportsUsb()) return 0;
+    int opened = OpenUsb();
+    if (opened) services_.RepairUsbPrintRegistry(usbModelIndex);
+    return opened;
+  }
+  return 0;
+}
+
+bool PrinterPort::OpenHandle(InterfaceType kind, const std::string& path) {
+  if (handle) handle->Close();
+  handle.reset();
+  auto device = devices_.Create(kind);
+  if (!device || !device->Open(path)) return false;
+  handle = std::move(device);
+  // Every fresh open starts from the standard time-outs; downloads raise them
+  // again after their own open.
+  timeouts = kDefaultTimeouts;
+  return true;
+}
+
+int PrinterPort::OpenSerial() {
+  auto node = DeviceNodeFor(portName);
+  if (!node || !OpenHandle(Serial, *node)) return 0;
+
+  // A printer that is switched off or not cabled drops CTS or DSR. A device
+  // that cannot report its modem lines at all (a pseudo-terminal, some
+  // USB-serial bridges) is taken as having them, or it could never be used.
+  ModemLines lines;
+  if (handle->ReadModemLines(lines) && !(lines.cts && lines.dsr)) return 0;
+
+  if (!handle->Configure(SerialParameters())) return 0;
+  PurgeHandle();
+  return 1;
+}
+
+int PrinterPort::OpenParallel() {
+  auto node = DeviceNodeFor(portName);
+  if (!node || !OpenHandle(Parallel, *node)) return 0;
+  if (!isWindows9x) {
+    // Only "selected, and nothing else" means a printer ready to take data.
+    uint8_t status = 0;
+    if (!handle->QueryParallelStatus(status) || status != 0x80) {
+      handle->Close();
+      handle.reset();
+      return 0;
+    }
+  }
+  PurgeHandle();
+  return 1;
+}
+
+int PrinterPort::OpenUsb() {
+  if (handle) handle->Close();
+  handle.reset();
+  if (!services_.FindUsbPrinter(*this)) return 0;
+  // The usblp node is opened as it is; the kernel driver needs no pipe suffix.
+  devicePath.back() = '\0';
+  return OpenHandle(Usb, devicePath.data()) ? 1 : 0;
+}
+
+void PrinterPort::PurgeHandle() {
+  if (handle) handle->Purge();
+}
+
+void PrinterPort::Close() {
+  if (interfaceType == Serial || interfaceType == Parallel) PurgeHandle();
+  if (handle) handle->Close();
+  handle.reset();
+}
+
+uint32_t PrinterPort::Read(void* buffer, uint32_t count) {
+  if (PerTransferOpen()) Open();
+  IoResult result{false, 0};
+  if (handle) {
+    result = handle->Read(static_cast<uint8_t*>(buffer), count,
+                          TotalTimeout(timeouts.readTotalConstant, timeouts.readTotalMultiplier, count));
+  }
+  if (interfaceType == Serial && !result.ok && result.count == 0)
+    prompter_.Show(kSerialReadFailedMessage, "Warning", MessageIcon::Warning);
+  if (PerTransferOpen()) Close();
+  return uint32_t(result.count);
+}
+
+int PrinterPort::Write(const void* buffer, uint32_t count) {
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  auto writeSome = [&](size_t offset, size_t n) -> IoResult {
+    if (!handle) return {false, 0};
+    return handle->Write(bytes + offset, n,
+                         TotalTimeout(timeouts.writeTotalConstant, timeouts.writeTotalMultiplier,
+                                      uint32_t(n)));
+  };
+  if (PerTransferOpen()) Open();
+
+  IoResult first = writeSome(0, count);
+  bool complete = first.ok && first.count == count;
+  size_t done = std::min<size_t>(first.count, count);
+  size_t remaining = count - done;
+  // Only the reported byte count decides a retry's success: some drivers
+  // report an error together with a full write.
+  for (int retry = 0; !complete && retry < kWriteRetries; ++retry) {
+    clock_.Sleep(kWriteRetryPauseMs);
+    IoResult again = writeSome(done, remaining);
+    size_t moved = std::min(again.count, remaining);
+    if (moved == remaining) {
+      complete = true;
+    } else {
+      done += moved;
+      remaining -= moved;
+    }
+  }
+
+  if (!complete) {
+    // The printer stopped taking data. Tell the operator and let the caller
+    // stop its transfer; ending the program here would lose their work.
+    prompter_.Show(kWriteFailedMessage, "Warning", MessageIcon::Warning);
+  }
+  if (PerTransferOpen()) Close();
+  return complete ? 1 : 0;
+}
+
+int PrinterPort::SetTimeouts(const TimeoutSet& set) {
+  if (!handle) return 0;
+  timeouts = set;
+  return 1;
+}
+
+}  // namespace qm

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "link/InterfaceType.h"
+#include "link/LinkServices.h"
+#include "link/PortDevice.h"
+
+namespace qm {
+
+class Clock;
+class Prompter;
+
+// The five serial time-out values in milliseconds, in the order the tool's
+// windows pass them. A read of n bytes returns when n bytes arrived or after
+// readTotalConstant + n * readTotalMultiplier ms with whatever arrived;
+// writes alike. readInterval 0 means no gap limit between bytes.
+struct TimeoutSet {
+  uint32_t readInterval = 0;
+  uint32_t readTotalMultiplier = 0;
+  uint32_t readTotalConstant = 0;
+  uint32_t writeTotalMultiplier = 0;
+  uint32_t writeTotalConstant = 0;
+
+  bool operator==(const TimeoutSet&) const = default;
+};
+
+// What every open applies: 3 s plus 1 ms per byte, both directions.
+inline constexpr TimeoutSet kDefaultTimeouts{0, 1, 3000, 1, 3000};
+// What downloads switch to for their duration.
+inline constexpr TimeoutSet kDownloadTimeouts{0, 1, 20000, 1, 20000};
+
+// The one channel between the tool and the printer: serial, parallel or USB
+// behind one interface. Synchronous; used from the user-interface thread only.
+//
+// Error contract:
+//  - Open returns 0 on any failure and shows nothing itself (the driver
+//    conflict warning of the spooler guard is the only message it can cause).
+//  - Read returns the bytes read; a time-out returns what arrived. Only a
+//    failed serial read with no bytes shows the serial-settings message.
+//  - Write returns 1 when every byte went out, within the first call and at
+//    most three retries 10 ms apart. Otherwise it shows "Port error! Check
+//    printer's port, please." and returns 0: the caller stops what it was
+//    doing, and the program carries on.
+//  - SetTimeouts returns 0 when no device is open, 1 otherwise.
+class PrinterPort {
+ public:
+  // isWindows9x stands for the old-system flag of the original platform; on
+  // Linux it is always false, but it is injectable so the refusal paths that
+  // depend on it stay tested.
+  PrinterPort(DeviceFactory& devices, LinkServices& services, Prompter& prompter, Clock& clock,
+              bool isWindows9x = false);
+  virtual ~PrinterPort();
+
+  PrinterPort(const PrinterPort&) = delete;
+  PrinterPort& operator=(const PrinterPort&) = delete;
+
+  void SetPortName(const std::string& name) { portName = name; }
+  void SetSerialParameters(uint32_t baud, uint32_t parityCode, uint32_t bits, uint32_t stopCode);
+
+  int Open();
+  void Close();
+  uint32_t Read(void* buffer, uint32_t count);
+  int Write(const void* buffer, uint32_t count);
+
+  InterfaceType GetInterfaceType() const { return interfaceType; }
+  int SetTimeouts(const TimeoutSet& timeouts);
+  void SetKeepOpen(bool keep) { keepOpen = keep; }
+  bool IsWindows9x() const { return isWindows9x; }
+
+  // Read access for the link services, the windows and tests.
+  const std::string& PortName() const { return portName; }
+  bool IsOpen() const { return handle != nullptr; }
+  bool KeepOpen() const { return keepOpen; }
+  int UsbModelIndex() const { return usbModelIndex; }
+  void SetUsbModelIndex(int index) { usbModelIndex = index; }
+  // Discovery writes the found node here, zero-terminated.
+  std::array<char, 512>& DevicePath() { return devicePath; }
+  const TimeoutSet& Timeouts() const { return timeouts; }
+  SerialSettings SerialParameters() const { return {baudRate, parity, dataBits, stopBits}; }
+
+  static constexpr const char* kWriteFailedMessage = "Port error! Check printer's port, please.";
+  static constexpr const char* kSerialReadFailedMessage =
+      "Port error!\r\nCheck setting of serial port, please.\r\n(Ex. Baudrate, Parity, DataBits, "
+      "StopBits)";
+
+ private:
+  int OpenSerial();
+  int OpenParallel();
+  int OpenUsb();
+  // Opens the device node for the current port name; false leaves handle null.
+  bool OpenHandle(InterfaceType kind, const std::string& path);
+  void PurgeHandle();
+  bool PerTransferOpen() const { return interfaceType == Usb && !keepOpen; }
+
+  DeviceFactory& devices_;
+  LinkServices& services_;
+  Prompter& prompter_;
+  Clock& clock_;
+
+  // The port's state, named as the rest of the tool refers to it.
+  InterfaceType interfaceType = Serial;
+  std::unique_ptr<PortDevice> handle;
+  std::array<char, 512> devicePath{};
+  uint32_t baudRate = 0;
+  uint32_t parity = 0;
+  uint32_t dataBits = 0;
+  uint32_t stopBits = 0;
+  bool isWindows9x = false;
+  std::string portName;
+  int usbModelIndex = -1;
+  bool keepOpen = false;
+  TimeoutSet timeouts = kDefaultTimeouts;
+};
+
+}  // namespace qm
