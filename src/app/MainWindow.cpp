@@ -21,9 +21,15 @@ int Lookup(const std::array<int, N>& table, int entry) {
 int MainWindow::BaudRateFor(int entry) {
   return Lookup(std::array{9600, 19200, 38400, 57600, 115200}, entry);
 }
-int MainWindow::DataBitsFor(int entry) { return Lookup(std::array{7, 8}, entry); }
-int MainWindow::ParityFor(int entry) { return Lookup(std::array{0, 1, 2}, entry); }
-int MainWindow::StopBitsFor(int entry) { return Lookup(std::array{0, 1, 2}, entry); }
+int MainWindow::DataBitsFor(int entry) {
+  return Lookup(std::array{7, 8}, entry);
+}
+int MainWindow::ParityFor(int entry) {
+  return Lookup(std::array{0, 1, 2}, entry);
+}
+int MainWindow::StopBitsFor(int entry) {
+  return Lookup(std::array{0, 1, 2}, entry);
+}
 
 MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), context_(context) {
   ui.setupUi(this);
@@ -31,7 +37,8 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   setWindowIcon(QIcon(QStringLiteral(":/quillmark/icon.png")));
 
   // After the ten COM names, the serial adapters this machine has, by path.
-  for (const auto& path : SystemSerialDevices()) ui.comboComPort->addItem(QString::fromStdString(path));
+  for (const auto& path : SystemSerialDevices())
+    ui.comboComPort->addItem(QString::fromStdString(path));
 
   connect(ui.radioSerial, &QRadioButton::clicked, this, &MainWindow::OnSerial);
   connect(ui.radioParallel, &QRadioButton::clicked, this, &MainWindow::OnParallel);
@@ -60,15 +67,16 @@ bool MainWindow::Exchange(bool take) {
   }
   // The parity box takes typed text too: a typed entry name counts as that
   // entry, in any letter case; any other text has no parity to give.
-  parityEntry = ui.comboParity->findText(ui.comboParity->currentText().trimmed(),
-                                         Qt::MatchFixedString);
+  parityEntry =
+      ui.comboParity->findText(ui.comboParity->currentText().trimmed(), Qt::MatchFixedString);
   return true;
 }
 
 void MainWindow::SetSerialBoxesEnabled(bool enabled) {
-  for (QWidget* box : {static_cast<QWidget*>(ui.comboComPort), static_cast<QWidget*>(ui.comboBaudRate),
-                       static_cast<QWidget*>(ui.comboParity), static_cast<QWidget*>(ui.comboDataBits),
-                       static_cast<QWidget*>(ui.comboStopBits)})
+  for (QWidget* box :
+       {static_cast<QWidget*>(ui.comboComPort), static_cast<QWidget*>(ui.comboBaudRate),
+        static_cast<QWidget*>(ui.comboParity), static_cast<QWidget*>(ui.comboDataBits),
+        static_cast<QWidget*>(ui.comboStopBits)})
     box->setEnabled(enabled);
 }
 
@@ -155,8 +163,9 @@ void MainWindow::ApplyEnabling(bool isConnected) {
     ui.comboLptPort->setEnabled(interfaceChoice == 1);
     SetSerialBoxesEnabled(interfaceChoice == 0);
   }
-  for (QWidget* control : {static_cast<QWidget*>(ui.buttonConnect), static_cast<QWidget*>(ui.radioSerial),
-                           static_cast<QWidget*>(ui.radioParallel), static_cast<QWidget*>(ui.radioUsb)})
+  for (QWidget* control :
+       {static_cast<QWidget*>(ui.buttonConnect), static_cast<QWidget*>(ui.radioSerial),
+        static_cast<QWidget*>(ui.radioParallel), static_cast<QWidget*>(ui.radioUsb)})
     control->setEnabled(!connected);
   for (QWidget* control :
        {ui.buttonDisconnect, ui.buttonFirmwareDownloader, ui.buttonFactoryFont, ui.buttonSoftFont,

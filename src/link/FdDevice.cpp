@@ -31,7 +31,9 @@ void BackOff() {
 
 }  // namespace
 
-FdDevice::~FdDevice() { Close(); }
+FdDevice::~FdDevice() {
+  Close();
+}
 
 bool FdDevice::Open(const std::string& path) {
   Close();
@@ -67,8 +69,11 @@ IoResult FdDevice::Read(uint8_t* buffer, size_t count, int timeoutMs) {
     int left = MillisecondsLeft(deadline);
     if (left == 0) break;
     if (n == 0) {
-      // End of file for now (a printer node with nothing to say): poll would
-      // report it readable at once, so pause instead of spinning.
+      // End of file: either the other side hung up (a pseudo-terminal whose
+      // printer went away), or a printer node with nothing to say, which poll
+      // would report readable at once; pause then instead of spinning.
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP)) return {false, result.count};
       BackOff();
       continue;
     }
@@ -106,7 +111,9 @@ IoResult FdDevice::Write(const uint8_t* buffer, size_t count, int timeoutMs) {
   return result;
 }
 
-bool FdDevice::Purge() { return fd_ >= 0 && tcflush(fd_, TCIOFLUSH) == 0; }
+bool FdDevice::Purge() {
+  return fd_ >= 0 && tcflush(fd_, TCIOFLUSH) == 0;
+}
 
 bool SerialDevice::Open(const std::string& path) {
   if (!FdDevice::Open(path)) return false;
@@ -119,23 +126,23 @@ bool SerialDevice::Open(const std::string& path) {
   return true;
 }
 
-bool SerialDevice::Configure(const SerialSettings& s) {
+std::optional<termios> SerialTermios(const termios& current, const SerialSettings& s) {
   static constexpr struct {
     uint32_t rate;
     speed_t code;
-  } kSpeeds[] = {{9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
+  } kSpeeds[] = {
+      {9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
   speed_t speed = 0;
   for (const auto& entry : kSpeeds)
     if (entry.rate == s.baudRate) speed = entry.code;
-  if (speed == 0) return false;
-  if (s.dataBits != 7 && s.dataBits != 8) return false;
+  if (speed == 0) return std::nullopt;
+  if (s.dataBits != 7 && s.dataBits != 8) return std::nullopt;
   // One and a half stop bits exist only for 5-bit characters; with 7 or 8
   // data bits no UART can send them, so the settings are refused.
-  if (s.stopBits != 0 && s.stopBits != 2) return false;
-  if (s.parity > 2) return false;
+  if (s.stopBits != 0 && s.stopBits != 2) return std::nullopt;
+  if (s.parity > 2) return std::nullopt;
 
-  termios tio{};
-  if (tcgetattr(fd(), &tio) != 0) return false;
+  termios tio = current;
   // Raw bytes both ways: no echo, no line editing, no CR/LF translation, no
   // XON/XOFF, NUL bytes kept, no break or parity marking.
   tio.c_iflag &= ~tcflag_t(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON |
@@ -158,6 +165,15 @@ bool SerialDevice::Configure(const SerialSettings& s) {
   tio.c_cc[VTIME] = 0;
   cfsetispeed(&tio, speed);
   cfsetospeed(&tio, speed);
+  return tio;
+}
+
+bool SerialDevice::Configure(const SerialSettings& s) {
+  termios tio{};
+  if (tcgetattr(fd(), &tio) != 0) return false;
+  auto wanted = SerialTermios(tio, s);
+  if (!wanted) return false;
+  tio = *wanted;
   if (tcsetattr(fd(), TCSANOW, &tio) != 0) return false;
 
   // DTR and RTS on. Pseudo-terminals have no modem lines and refuse this.
@@ -176,10 +192,10 @@ bool SerialDevice::ReadModemLines(ModemLines& lines) {
 
 uint8_t ParallelStatusByte(int lp) {
   uint8_t status = 0;
-  if (lp & LP_PSELECD) status |= 0x80;      // printer selected
-  if (!(lp & LP_PBUSY)) status |= 0x40;     // BUSY is inverted on the wire
-  if (lp & LP_POUTPA) status |= 0x04;       // paper out
-  if (!(lp & LP_PERRORP)) status |= 0x08;   // nFault low: off line or in error
+  if (lp & LP_PSELECD) status |= 0x80;     // printer selected
+  if (!(lp & LP_PBUSY)) status |= 0x40;    // BUSY is inverted on the wire
+  if (lp & LP_POUTPA) status |= 0x04;      // paper out
+  if (!(lp & LP_PERRORP)) status |= 0x08;  // nFault low: off line or in error
   return status;
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <termios.h>
+
+#include <optional>
+
 #include "link/PortDevice.h"
 
 namespace qm {
@@ -42,6 +46,11 @@ class UsbDevice : public FdDevice {
  public:
   bool Purge() override { return true; }
 };
+
+// The terminal settings for a serial line: raw bytes, the given speed,
+// character size, parity (checked on input), stop bits, CTS flow control.
+// Nothing for settings no line can have.
+std::optional<termios> SerialTermios(const termios& current, const SerialSettings& settings);
 
 // Maps the parallel status register that LPGETSTATUS reports onto the status
 // byte the tool judges (0x80 selected, 0x40 busy, 0x20 not connected, 0x10

@@ -29,14 +29,18 @@ std::string FromEnvironmentOr(const std::string& variable, std::string fallback)
 
 }  // namespace
 
-bool IsSerialDevicePath(const std::string& portName) { return portName.starts_with("/dev/"); }
+bool IsSerialDevicePath(const std::string& portName) {
+  return portName.starts_with("/dev/");
+}
 
 std::optional<std::string> DeviceNodeFor(const std::string& portName) {
   if (IsSerialDevicePath(portName)) return portName;
   if (auto n = PortNumber(portName, "COM", 10))
-    return FromEnvironmentOr("QUILLMARK_COM" + std::to_string(*n), "/dev/ttyS" + std::to_string(*n - 1));
+    return FromEnvironmentOr("QUILLMARK_COM" + std::to_string(*n),
+                             "/dev/ttyS" + std::to_string(*n - 1));
   if (auto n = PortNumber(portName, "LPT", 4))
-    return FromEnvironmentOr("QUILLMARK_LPT" + std::to_string(*n), "/dev/lp" + std::to_string(*n - 1));
+    return FromEnvironmentOr("QUILLMARK_LPT" + std::to_string(*n),
+                             "/dev/lp" + std::to_string(*n - 1));
   return std::nullopt;
 }
 

@@ -126,8 +126,9 @@ uint32_t PrinterPort::Read(void* buffer, uint32_t count) {
   if (PerTransferOpen()) Open();
   IoResult result{false, 0};
   if (handle) {
-    result = handle->Read(static_cast<uint8_t*>(buffer), count,
-                          TotalTimeout(timeouts.readTotalConstant, timeouts.readTotalMultiplier, count));
+    result =
+        handle->Read(static_cast<uint8_t*>(buffer), count,
+                     TotalTimeout(timeouts.readTotalConstant, timeouts.readTotalMultiplier, count));
   }
   if (interfaceType == Serial && !result.ok && result.count == 0)
     prompter_.Show(kSerialReadFailedMessage, "Warning", MessageIcon::Warning);
@@ -139,9 +140,9 @@ int PrinterPort::Write(const void* buffer, uint32_t count) {
   const auto* bytes = static_cast<const uint8_t*>(buffer);
   auto writeSome = [&](size_t offset, size_t n) -> IoResult {
     if (!handle) return {false, 0};
-    return handle->Write(bytes + offset, n,
-                         TotalTimeout(timeouts.writeTotalConstant, timeouts.writeTotalMultiplier,
-                                      uint32_t(n)));
+    return handle->Write(
+        bytes + offset, n,
+        TotalTimeout(timeouts.writeTotalConstant, timeouts.writeTotalMultiplier, uint32_t(n)));
   };
   if (PerTransferOpen()) Open();
 

@@ -32,7 +32,9 @@ std::string Formatted(const char* format, double value) {
   return buffer;
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 }  // namespace
 
@@ -55,8 +57,12 @@ std::optional<double> ParseReal(std::string_view text) {
   return value;
 }
 
-std::string FormatFloat(float value) { return Formatted("%.6g", value); }
-std::string FormatDouble(double value) { return Formatted("%.15g", value); }
+std::string FormatFloat(float value) {
+  return Formatted("%.6g", value);
+}
+std::string FormatDouble(double value) {
+  return Formatted("%.15g", value);
+}
 
 void DataExchange::Fail(QWidget* control, const std::string& message) {
   failed_ = true;
@@ -137,8 +143,8 @@ DataExchange& DataExchange::Float(QLineEdit* edit, float& value, float min, floa
   if (!parsed || *parsed < -FLT_MAX || *parsed > FLT_MAX) {
     Fail(edit, "Please enter a number.");
   } else if (float(*parsed) < min || float(*parsed) > max) {
-    Fail(edit, "Please enter a number between " + FormatFloat(min) + " and " + FormatFloat(max) +
-                   ".");
+    Fail(edit,
+         "Please enter a number between " + FormatFloat(min) + " and " + FormatFloat(max) + ".");
   } else {
     value = float(*parsed);
   }

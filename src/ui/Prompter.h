@@ -39,7 +39,9 @@ class Prompter {
   // Input or a request that the tool refuses.
   void Refusal(const std::string& text) { Show(text, "Warning", MessageIcon::Warning); }
   // The application message box: OK only, exclamation icon, the program's name as caption.
-  void AppMessage(const std::string& text) { Show(text, ApplicationName(), MessageIcon::Exclamation); }
+  void AppMessage(const std::string& text) {
+    Show(text, ApplicationName(), MessageIcon::Exclamation);
+  }
 
   // The executable's file name without directory and extension.
   static std::string ApplicationName();

@@ -23,7 +23,9 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
   return QMessageBox::NoIcon;
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 }  // namespace
 
@@ -55,8 +57,8 @@ void QtPrompter::Show(const std::string& text, const std::string& caption, Messa
 }
 
 bool QtPrompter::AskYesNo(const std::string& text, const std::string& caption, MessageIcon icon) {
-  QMessageBox box(ToQtIcon(icon), Q(caption), DisplayText(text),
-                  QMessageBox::Yes | QMessageBox::No, QApplication::activeModalWidget());
+  QMessageBox box(ToQtIcon(icon), Q(caption), DisplayText(text), QMessageBox::Yes | QMessageBox::No,
+                  QApplication::activeModalWidget());
   return box.exec() == QMessageBox::Yes;
 }
 

@@ -1,15 +1,16 @@
 #include "Recorders.h"
 
+#include <gtest/gtest.h>
 #include <QDialog>
 #include <cstring>
 #include <numeric>
-#include <gtest/gtest.h>
 
 #include "link/PrinterPort.h"
 
 namespace qm::test {
 
-void RecordingPrompter::Show(const std::string& text, const std::string& caption, MessageIcon icon) {
+void RecordingPrompter::Show(const std::string& text, const std::string& caption,
+                             MessageIcon icon) {
   shown.push_back({"message", text, caption, icon, {}});
 }
 
@@ -45,7 +46,9 @@ std::vector<std::string> RecordingPrompter::Messages() const {
   return texts;
 }
 
-int RecordingClock::Total() const { return std::accumulate(waits.begin(), waits.end(), 0); }
+int RecordingClock::Total() const {
+  return std::accumulate(waits.begin(), waits.end(), 0);
+}
 
 bool FakeLinkServices::CheckDriverPorts(const PrinterPort&, InterfaceType kind) {
   checks.push_back(kind);
@@ -76,7 +79,9 @@ ModalScript::ModalScript() {
   });
 }
 
-ModalScript::~ModalScript() { SetModalHook(std::move(previous_)); }
+ModalScript::~ModalScript() {
+  SetModalHook(std::move(previous_));
+}
 
 ModalScript& ModalScript::Then(Handler handler) {
   handlers_.push_back(std::move(handler));

@@ -72,7 +72,8 @@ IoResult ScriptedDevice::Read(uint8_t* buffer, size_t count, int timeoutMs) {
 }
 
 IoResult ScriptedDevice::Write(const uint8_t* buffer, size_t count, int timeoutMs) {
-  script_.calls.push_back({"write", {}, std::vector<uint8_t>(buffer, buffer + count), count, timeoutMs});
+  script_.calls.push_back(
+      {"write", {}, std::vector<uint8_t>(buffer, buffer + count), count, timeoutMs});
   IoResult r{true, count};
   if (!script_.writeResults.empty()) {
     r = script_.writeResults.front();

@@ -24,10 +24,10 @@ struct DeviceCall {
 // them report here.
 struct DeviceScript {
   std::vector<DeviceCall> calls;
-  std::vector<uint8_t> written;        // all bytes accepted, in order
-  std::deque<uint8_t> replies;         // bytes reads take from
-  std::deque<IoResult> writeResults;   // per write call; empty = accept all
-  std::deque<IoResult> readResults;    // per read call; overrides replies when present
+  std::vector<uint8_t> written;       // all bytes accepted, in order
+  std::deque<uint8_t> replies;        // bytes reads take from
+  std::deque<IoResult> writeResults;  // per write call; empty = accept all
+  std::deque<IoResult> readResults;   // per read call; overrides replies when present
   bool openSucceeds = true;
   bool configureSucceeds = true;
   bool modemLinesKnown = true;
@@ -39,7 +39,9 @@ struct DeviceScript {
 
   size_t Count(const std::string& what) const;
   std::vector<size_t> WriteSizes() const;
-  void QueueReply(const std::string& bytes) { replies.insert(replies.end(), bytes.begin(), bytes.end()); }
+  void QueueReply(const std::string& bytes) {
+    replies.insert(replies.end(), bytes.begin(), bytes.end());
+  }
 };
 
 class ScriptedDevice : public PortDevice {
