@@ -1,0 +1,76 @@
+// Start-up time of the tool until its main window has painted, against a
+// bare Qt dialog program, run alternately in the same session.
+//
+//   startup_bench <quillmark> <bare_dialog> [runs]
+//
+// Runs on whatever platform the environment gives (xvfb-run for a real X
+// server, QT_QPA_PLATFORM=offscreen otherwise) and prints both medians and
+// their ratio.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// Milliseconds from spawn to exit; the program exits right after its first paint.
+double TimeOnce(const char* program) {
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  char* argv[] = {const_cast<char*>(program), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  if (posix_spawn(&pid, program, &actions, nullptr, argv, environ) != 0) {
+    std::fprintf(stderr, "cannot start %s\n", program);
+    std::exit(2);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s failed (status %d)\n", program, status);
+    std::exit(2);
+  }
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s <quillmark> <bare_dialog> [runs]\n", argv[0]);
+    return 2;
+  }
+  int runs = argc > 3 ? std::atoi(argv[3]) : 21;
+  setenv("QUILLMARK_EXIT_WHEN_SHOWN", "1", 1);
+  // Warm the file cache for both before measuring.
+  TimeOnce(argv[1]);
+  TimeOnce(argv[2]);
+  std::vector<double> tool, bare;
+  for (int i = 0; i < runs; ++i) {
+    tool.push_back(TimeOnce(argv[1]));
+    bare.push_back(TimeOnce(argv[2]));
+  }
+  double t = Median(tool), b = Median(bare);
+  std::printf("platform: %s\n", std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "default");
+  std::printf("runs: %d each, alternating\n", runs);
+  std::printf("quillmark main window shown: median %.1f ms\n", t);
+  std::printf("bare QDialog shown:          median %.1f ms\n", b);
+  std::printf("ratio: %.3f (bar: <= 1.2)\n", t / b);
+  return 0;
+}
