@@ -8,6 +8,10 @@
 #include "ui/DataExchange.h"
 #include "ui/Prompter.h"
 
+// The icon and picture live in a static library's resources, which must be
+// registered before first use.
+static void RegisterResources() { Q_INIT_RESOURCE(quillmark); }
+
 namespace qm {
 namespace {
 
@@ -32,6 +36,7 @@ int MainWindow::StopBitsFor(int entry) {
 }
 
 MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), context_(context) {
+  RegisterResources();
   ui.setupUi(this);
   setWindowTitle(QString::fromLatin1(kTitle));
   setWindowIcon(QIcon(QStringLiteral(":/quillmark/icon.png")));
