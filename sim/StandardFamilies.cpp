@@ -1,0 +1,10 @@
+#include "sim/StatusFamily.h"
+#include "sim/VirtualPrinter.h"
+
+namespace qm::sim {
+
+void AddStandardFamilies(VirtualPrinter& printer) {
+  printer.AddFamily(std::make_unique<StatusFamily>());
+}
+
+}  // namespace qm::sim
