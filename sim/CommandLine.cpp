@@ -1,0 +1,183 @@
+#include "sim/CommandLine.h"
+
+#include <charconv>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string_view>
+
+namespace qm::sim {
+
+namespace {
+
+template <typename Int>
+std::optional<Int> ParseInt(std::string_view text, int base = 10) {
+  Int value{};
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// One or two hex digits: a status byte as a test plan would write it.
+std::optional<uint8_t> ParseHexByte(std::string_view text) {
+  if (text.size() > 2) return std::nullopt;
+  return ParseInt<uint8_t>(text, 16);
+}
+
+using Setter = std::function<bool(CommandLine&, std::string_view)>;
+
+struct Option {
+  bool takesValue;
+  Setter set;
+  const char* valueHint;  // for error messages
+};
+
+const std::map<std::string, Option, std::less<>>& Options() {
+  static const std::map<std::string, Option, std::less<>> options{
+      {"--help", {false, [](CommandLine& c, std::string_view) { return c.help = true; }, ""}},
+      {"--link",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          c.frontEnd.linkPath = v;
+          return !v.empty();
+        },
+        "a path"}},
+      {"--log",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          c.frontEnd.logPath = v;
+          return !v.empty();
+        },
+        "a file name"}},
+      {"--baud",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          const auto baud = ParseInt<uint32_t>(v);
+          if (!baud || *baud == 0) return false;
+          c.frontEnd.baud = *baud;
+          return true;
+        },
+        "a positive bit rate"}},
+      {"--hangup-after",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          const auto count = ParseInt<uint64_t>(v);
+          if (!count || *count == 0) return false;
+          c.frontEnd.hangupAfter = *count;
+          return true;
+        },
+        "a positive byte count"}},
+      {"--silent",
+       {false, [](CommandLine& c, std::string_view) { return c.faults.silent = true; }, ""}},
+      {"--short",
+       {false, [](CommandLine& c, std::string_view) { return c.faults.truncate = true; }, ""}},
+      {"--garbled",
+       {false, [](CommandLine& c, std::string_view) { return c.faults.garble = true; }, ""}},
+      {"--cp",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          const size_t comma = v.find(',');
+          if (comma == std::string_view::npos) return false;
+          const auto first = ParseHexByte(v.substr(0, comma));
+          const auto second = ParseHexByte(v.substr(comma + 1));
+          if (!first || !second) return false;
+          c.status.cpReply = {*first, *second};
+          return true;
+        },
+        "two hex bytes HH,HH"}},
+      {"--cu",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          const auto byte = ParseHexByte(v);
+          if (byte) c.status.cuReply = *byte;
+          return byte.has_value();
+        },
+        "one hex byte HH"}},
+      {"--cps",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          const auto byte = ParseHexByte(v);
+          if (byte) c.status.cpsReply = *byte;
+          return byte.has_value();
+        },
+        "one hex byte HH"}},
+      {"--ee",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          const auto printable = [](char ch) { return ch > 0x20 && ch < 0x7F; };
+          if (v.size() != 2 || !printable(v[0]) || !printable(v[1])) return false;
+          c.status.errorCode = {v[0], v[1]};
+          return true;
+        },
+        "two characters such as 08"}},
+  };
+  return options;
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& result,
+                      std::string& error) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string_view arg = args[i];
+    std::optional<std::string_view> value;
+    if (const size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
+      value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+    }
+    const auto found = Options().find(arg);
+    if (found == Options().end()) {
+      error = "unknown option " + std::string(arg);
+      return false;
+    }
+    const Option& option = found->second;
+    if (!option.takesValue && value) {
+      error = std::string(arg) + " takes no value";
+      return false;
+    }
+    if (option.takesValue && !value) {
+      if (i + 1 == args.size()) {
+        error = std::string(arg) + " needs " + option.valueHint;
+        return false;
+      }
+      value = args[++i];
+    }
+    if (!option.set(result, value.value_or(""))) {
+      error = std::string(arg) + " needs " + option.valueHint + ", not '" +
+              std::string(value.value_or("")) + "'";
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string Usage(const std::string& program) {
+  return "Usage: " + program + R"( [options]
+
+Runs a virtual label printer on a pseudo-terminal. Prints the terminal's
+device path on one line, then answers the printer's commands on it until
+interrupted (SIGINT or SIGTERM).
+
+Connection:
+  --link PATH          also make PATH a symbolic link to the device
+  --log FILE           log every chunk received and every reply, in hex
+  --baud N             receive no faster than a serial line at N bit/s (8N1)
+
+Faults:
+  --silent             take every command in, never answer
+  --hangup-after N     close the terminal after N bytes have been received
+  --short              leave the last byte off every reply
+  --garbled            invert every bit of every reply
+
+Printer state:
+  --cp HH,HH           the two bytes "^cp" answers (hex, default 00,00)
+  --cu HH              the byte "^cu" answers (hex, default 00)
+  --cps HH             the byte "CPS" answers (hex, default 00)
+  --ee NN              the error code "^ee" answers (default 00)
+
+  --help               show this text
+)";
+}
+
+}  // namespace qm::sim

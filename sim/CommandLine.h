@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim/PrinterState.h"
+#include "sim/PtyFrontEnd.h"
+#include "sim/VirtualPrinter.h"
+
+namespace qm::sim {
+
+// Everything the quillmark-vprinter command line can set.
+struct CommandLine {
+  FrontEndOptions frontEnd;
+  StatusFlags status;
+  ReplyFaults faults;
+  bool help = false;
+};
+
+// Parses the arguments after the program name. Options take their value as
+// the next argument or after '=' ("--baud 9600", "--baud=9600"). On a bad
+// argument returns false with a one-line reason in `error`.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& result,
+                      std::string& error);
+
+// The text --help prints.
+std::string Usage(const std::string& program);
+
+}  // namespace qm::sim

@@ -1,0 +1,62 @@
+// quillmark-vprinter: a virtual label printer on a pseudo-terminal, for demos
+// and end-to-end tests of the service tool.
+
+#include <signal.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "sim/CommandLine.h"
+#include "sim/PtyFrontEnd.h"
+
+namespace {
+
+qm::sim::PtyFrontEnd* running = nullptr;
+
+void OnSignal(int) {
+  if (running) running->RequestStop();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string program = "quillmark-vprinter";
+  qm::sim::CommandLine commandLine;
+  std::string error;
+  if (!qm::sim::ParseCommandLine({argv + 1, argv + argc}, commandLine, error)) {
+    std::cerr << program << ": " << error << "\n"
+              << "Try '" << program << " --help'.\n";
+    return 2;
+  }
+  if (commandLine.help) {
+    std::cout << qm::sim::Usage(program);
+    return 0;
+  }
+
+  qm::sim::PtyFrontEnd frontEnd(commandLine.frontEnd);
+  frontEnd.WithPrinter([&](qm::sim::VirtualPrinter& printer) {
+    printer.State().status = commandLine.status;
+    printer.Faults() = commandLine.faults;
+  });
+  if (!frontEnd.Open(error)) {
+    std::cerr << program << ": " << error << "\n";
+    return 1;
+  }
+
+  running = &frontEnd;
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  std::cout << frontEnd.SlavePath() << std::endl;
+  frontEnd.Run();
+  running = nullptr;
+  if (frontEnd.HungUp()) {
+    std::cerr << program << ": hung up after " << frontEnd.ReceivedCount() << " bytes\n";
+  }
+  return 0;
+}
