@@ -27,14 +27,21 @@ class LineRate {
   }
 
   // `count` bytes were taken off the line at `now`; returns when the last of
-  // them has fully arrived. An idle line does not bank time for later.
+  // them has fully arrived. An idle line does not bank time for later. Taking
+  // the next bytes a little after the line fell quiet is our own wake-up
+  // delay, not idleness: the sender was still waiting to go on, so the bytes
+  // follow straight on, or every chunk would lose that delay and a long
+  // transfer would come out slower than the line.
   Clock::time_point Take(size_t count, Clock::time_point now) {
     if (!Paced()) return now;
     const auto wire =
         std::chrono::nanoseconds(static_cast<int64_t>(count) * 10'000'000'000 / baud_);
-    busyUntil_ = std::max(busyUntil_, now) + wire;
+    const bool continuing = now - busyUntil_ <= kWakeUpSlack;
+    busyUntil_ = (continuing ? busyUntil_ : now) + wire;
     return busyUntil_;
   }
+
+  static constexpr auto kWakeUpSlack = std::chrono::milliseconds(5);
 
  private:
   uint32_t baud_;

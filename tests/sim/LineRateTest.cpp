@@ -15,6 +15,8 @@ TEST(LineRate, BytesArriveNoFasterThanTheLineCarriesThem) {
   EXPECT_EQ(line.Take(96, t0 + milliseconds(10)), t0 + milliseconds(200));
   // After an idle spell the line starts afresh, with no time saved up.
   EXPECT_EQ(line.Take(48, t0 + milliseconds(1000)), t0 + milliseconds(1050));
+  // Taken a moment after the line fell quiet: the bytes follow straight on.
+  EXPECT_EQ(line.Take(96, t0 + milliseconds(1052)), t0 + milliseconds(1150));
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+// The main window connects to the virtual printer with its default settings,
+// as an operator trying the tool would, and the connection carries bytes.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QPushButton>
+
+#include "Recorders.h"
+#include "app/MainWindow.h"
+#include "link/PrinterPort.h"
+#include "sim/PtyFrontEnd.h"
+#include "ui/Clock.h"
+
+namespace qm {
+namespace {
+
+TEST(MainWindowAgainstVirtualPrinter, DefaultConnectOpensComOneAndCarriesStatus) {
+  sim::PtyFrontEnd printer;
+  std::string error;
+  ASSERT_TRUE(printer.Open(error)) << error;
+  printer.Start();
+  printer.WithPrinter([](sim::VirtualPrinter& p) { p.State().status.cuReply = 0x40; });
+  setenv("QUILLMARK_COM1", printer.SlavePath().c_str(), 1);
+
+  test::RecordingPrompter prompter;
+  SystemClock clock;
+  PrinterPort port(SystemDevices(), SystemLinkServices(), prompter, clock);
+  MainWindow window({port, prompter, clock});
+  window.findChild<QPushButton*>("buttonConnect")->click();
+
+  ASSERT_EQ(prompter.Messages(), std::vector<std::string>{"Success open port."});
+  EXPECT_TRUE(window.IsConnected());
+  EXPECT_EQ(port.SerialParameters().baudRate, 115200u);
+
+  ASSERT_EQ(port.Write("^cu\r", 4), 1);
+  uint8_t reply = 0;
+  EXPECT_EQ(port.Read(&reply, 1), 1u);
+  EXPECT_EQ(reply, 0x40);
+  EXPECT_TRUE(printer.WaitForReceived(4, std::chrono::seconds(2)));
+
+  window.findChild<QPushButton*>("buttonDisconnect")->click();
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_FALSE(window.IsConnected());
+  // The printer outlives the tool's close and takes a second connection.
+  window.findChild<QPushButton*>("buttonConnect")->click();
+  EXPECT_TRUE(port.IsOpen());
+  port.Close();
+  unsetenv("QUILLMARK_COM1");
+}
+
+}  // namespace
+}  // namespace qm
