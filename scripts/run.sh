@@ -5,7 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" -DQUILLMARK_TESTS=OFF -DQUILLMARK_BENCH=OFF
+TARGETS="quillmark quillmark-vprinter" "$root/scripts/build.sh"
 
 link="$(mktemp -u /tmp/quillmark-printer.XXXXXX)"
 "$build/sim/quillmark-vprinter" --link "$link" "$@" &

@@ -4,6 +4,6 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" -DQUILLMARK_WERROR=ON "$@"
+"$root/scripts/build.sh" -DQUILLMARK_WERROR=ON -DQUILLMARK_TESTS=ON "$@"
 build="${BUILD_DIR:-$root/build}"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
