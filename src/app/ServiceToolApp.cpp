@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "link/PrinterPort.h"
+#include "link/SystemLinkServices.h"
 #include "ui/ModalRunner.h"
 #include "ui/PaintingClock.h"
 #include "ui/QtPrompter.h"
@@ -12,7 +13,8 @@ namespace qm {
 int ServiceToolApp::Run() {
   QtPrompter prompter;
   PaintingClock clock;
-  PrinterPort port(SystemDevices(), SystemLinkServices(), prompter, clock);
+  auto services = SystemLinkServices(prompter);
+  PrinterPort port(SystemDevices(), *services, prompter, clock);
   MainWindow window({port, prompter, clock});
 
   ExitWhenShownIfAsked(window);

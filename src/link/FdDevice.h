@@ -42,6 +42,13 @@ class ParallelDevice : public FdDevice {
   bool Purge() override { return true; }
 };
 
+// A USB printer node of the kernel's printer driver (/dev/usb/lpN), opened
+// afresh for every transfer. The open is exclusive twice over: the driver
+// itself lets only one open have a node at a time (a second fails with
+// EBUSY), and the flock every FdDevice takes keeps out cooperating programs
+// on nodes that are not the driver's, such as the pseudo-terminal standing in
+// for a printer. O_EXCL means nothing on a character device and TIOCEXCL
+// only on terminals, so neither is used.
 class UsbDevice : public FdDevice {
  public:
   bool Purge() override { return true; }

@@ -7,7 +7,8 @@ namespace qm {
 class PrinterPort;
 
 // The guards and the discovery that run inside every PrinterPort::Open.
-// Production uses SystemLinkServices(); tests inject their own.
+// Production uses SystemLinkServices() (SystemLinkServices.h); tests inject
+// their own.
 class LinkServices {
  public:
   virtual ~LinkServices() = default;
@@ -23,8 +24,5 @@ class LinkServices {
   // Mends the system's entries for the found product after a USB open.
   virtual void RepairUsbPrintRegistry(int usbModelIndex) = 0;
 };
-
-// The services of this machine.
-LinkServices& SystemLinkServices();
 
 }  // namespace qm

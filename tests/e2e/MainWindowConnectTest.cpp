@@ -8,6 +8,7 @@
 #include "Recorders.h"
 #include "app/MainWindow.h"
 #include "link/PrinterPort.h"
+#include "link/SystemLinkServices.h"
 #include "sim/PtyFrontEnd.h"
 #include "ui/Clock.h"
 
@@ -24,7 +25,8 @@ TEST(MainWindowAgainstVirtualPrinter, DefaultConnectOpensComOneAndCarriesStatus)
 
   test::RecordingPrompter prompter;
   SystemClock clock;
-  PrinterPort port(SystemDevices(), SystemLinkServices(), prompter, clock);
+  auto services = SystemLinkServices(prompter);
+  PrinterPort port(SystemDevices(), *services, prompter, clock);
   MainWindow window({port, prompter, clock});
   window.findChild<QPushButton*>("buttonConnect")->click();
 

@@ -1,0 +1,64 @@
+#include "link/CupsSpooler.h"
+
+#include <cups/cups.h>
+
+#include <memory>
+
+namespace qm {
+namespace {
+
+struct CupsClose {
+  void operator()(http_t* http) const { httpClose(http); }
+  void operator()(ipp_t* ipp) const { ippDelete(ipp); }
+};
+
+// Gives up on a reply that does not come within the time-out.
+int AbandonOnTimeout(http_t*, void*) {
+  return 0;
+}
+
+}  // namespace
+
+std::vector<SpoolerQueue> CupsSpooler::Queues() {
+  std::vector<SpoolerQueue> queues;
+  std::unique_ptr<http_t, CupsClose> http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC,
+                                                       cupsEncryption(), 1, connectTimeoutMs_,
+                                                       nullptr));
+  if (!http) return queues;
+  httpSetTimeout(http.get(), replyTimeoutMs_ / 1000.0, AbandonOnTimeout, nullptr);
+
+  ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+  static const char* const kAttributes[] = {"printer-name", "device-uri"};
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                int(std::size(kAttributes)), nullptr, kAttributes);
+  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type", 0);
+  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type-mask",
+                CUPS_PRINTER_REMOTE | CUPS_PRINTER_CLASS);
+  // cupsDoRequest takes the request and frees it.
+  std::unique_ptr<ipp_t, CupsClose> reply(cupsDoRequest(http.get(), request, "/"));
+  if (!reply) return queues;
+
+  // Each printer is a run of attributes in the printer group; a separator
+  // (an attribute without a name, or another group) ends it.
+  SpoolerQueue current;
+  auto finish = [&] {
+    if (!current.name.empty()) queues.push_back(current);
+    current = {};
+  };
+  for (ipp_attribute_t* attr = ippFirstAttribute(reply.get()); attr;
+       attr = ippNextAttribute(reply.get())) {
+    const char* name = ippGetName(attr);
+    if (ippGetGroupTag(attr) != IPP_TAG_PRINTER || !name) {
+      finish();
+      continue;
+    }
+    const char* value = ippGetString(attr, 0, nullptr);
+    if (!value) continue;
+    if (std::string_view(name) == "printer-name") current.name = value;
+    if (std::string_view(name) == "device-uri") current.deviceUri = value;
+  }
+  finish();
+  return queues;
+}
+
+}  // namespace qm
