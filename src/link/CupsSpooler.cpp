@@ -19,11 +19,23 @@ int AbandonOnTimeout(http_t*, void*) {
 
 }  // namespace
 
+bool IsLocalCupsServer(std::string_view server) {
+  if (server.starts_with('/')) return true;
+  std::string_view host = server;
+  if (host.starts_with('[')) {
+    host = host.substr(1, host.find(']') - 1);
+  } else if (host.find(':') == host.rfind(':')) {
+    host = host.substr(0, host.find(':'));  // "name:port"; a bare IPv6 address keeps its colons
+  }
+  return host == "localhost" || host == "::1" || host.starts_with("127.");
+}
+
 std::vector<SpoolerQueue> CupsSpooler::Queues() {
   std::vector<SpoolerQueue> queues;
-  std::unique_ptr<http_t, CupsClose> http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC,
-                                                       cupsEncryption(), 1, connectTimeoutMs_,
-                                                       nullptr));
+  const char* server = cupsServer();
+  if (!server || !IsLocalCupsServer(server)) return queues;
+  std::unique_ptr<http_t, CupsClose> http(httpConnect2(
+      server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, connectTimeoutMs_, nullptr));
   if (!http) return queues;
   httpSetTimeout(http.get(), replyTimeoutMs_ / 1000.0, AbandonOnTimeout, nullptr);
 

@@ -30,6 +30,16 @@ TEST(CupsSpoolerTest, NoServerMeansNoQueues) {
   UseServer(nullptr);
 }
 
+TEST(CupsSpoolerTest, OnlyAServerOnThisMachineIsAsked) {
+  for (const char* local : {"/run/cups/cups.sock", "localhost", "localhost:631", "127.0.0.1",
+                            "127.0.1.1:8631", "::1", "[::1]", "[::1]:631"})
+    EXPECT_TRUE(IsLocalCupsServer(local)) << local;
+  // A remote server's queues print to that machine's ports.
+  for (const char* remote : {"printhost", "printhost:631", "192.168.1.5", "[fe80::1]:631",
+                             "fe80::1", "localhost.example.com", ""})
+    EXPECT_FALSE(IsLocalCupsServer(remote)) << remote;
+}
+
 class PrivateCupsTest : public ::testing::Test {
  protected:
   void SetUp() override {
