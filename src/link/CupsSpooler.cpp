@@ -43,9 +43,6 @@ std::vector<SpoolerQueue> CupsSpooler::Queues() {
   static const char* const kAttributes[] = {"printer-name", "device-uri"};
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                 int(std::size(kAttributes)), nullptr, kAttributes);
-  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type", 0);
-  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type-mask",
-                CUPS_PRINTER_REMOTE | CUPS_PRINTER_CLASS);
   // cupsDoRequest takes the request and frees it.
   std::unique_ptr<ipp_t, CupsClose> reply(cupsDoRequest(http.get(), request, "/"));
   if (!reply) return queues;

@@ -9,8 +9,8 @@ namespace qm {
 // The local print queues of the CUPS server this machine uses, with their
 // device URIs. Only a server on this machine counts (a unix socket, or
 // localhost): a remote server's queues print to that machine's ports, not to
-// ours. Remote queues and classes of the local server are left out for the
-// same reason.
+// ours. (Queues of the local server that print across the network carry
+// network URIs, which hold no local port.)
 //
 // The check runs before every USB transfer, so it must not stall when no
 // server answers: the connection gets connectTimeoutMs and the reply

@@ -1,9 +1,11 @@
 #include "link/UsbDiscovery.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "link/FdDevice.h"
@@ -14,30 +16,41 @@ namespace qm {
 namespace fs = std::filesystem;
 namespace {
 
-std::optional<std::string> ReadFirstLine(const fs::path& file) {
-  std::ifstream in(file);
-  std::string line;
-  if (!in || !std::getline(in, line)) return std::nullopt;
-  return line;
+// sysfs attributes are a few bytes long; one read takes them whole. (This
+// runs before every USB transfer, so it keeps to plain system calls.)
+std::optional<std::string> ReadAttribute(const std::string& file) {
+  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  char buffer[512];
+  ssize_t n = ::read(fd, buffer, sizeof buffer);
+  ::close(fd);
+  if (n < 0) return std::nullopt;
+  return std::string(buffer, size_t(n));
 }
 
-// sysfs writes USB identifiers as four hex digits and a newline.
-std::optional<uint16_t> ReadHexId(const fs::path& file) {
-  auto text = ReadFirstLine(file);
-  if (!text || text->empty()) return std::nullopt;
+// USB identifiers are four hex digits and a newline.
+std::optional<uint16_t> ParseHexId(const std::optional<std::string>& text) {
+  if (!text) return std::nullopt;
+  std::string_view digits = *text;
+  while (!digits.empty() && (digits.back() == '\n' || digits.back() == ' '))
+    digits.remove_suffix(1);
   unsigned value = 0;
-  auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), value, 16);
-  if (ec != std::errc() || end != text->data() + text->size() || value > 0xffff)
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+  if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || value > 0xffff)
     return std::nullopt;
   return uint16_t(value);
 }
 
 // The node's name below /dev, as the kernel announces it ("usb/lp0").
-std::optional<std::string> DevName(const fs::path& device) {
-  std::ifstream in(device / "uevent");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.starts_with("DEVNAME=") && line.size() > 8) return line.substr(8);
+std::optional<std::string> DevName(const std::string& device) {
+  auto uevent = ReadAttribute(device + "/uevent");
+  if (!uevent) return std::nullopt;
+  std::string_view rest = *uevent;
+  while (!rest.empty()) {
+    std::string_view line = rest.substr(0, rest.find('\n'));
+    rest.remove_prefix(std::min(rest.size(), line.size() + 1));
+    if (line.starts_with("DEVNAME=") && line.size() > 8) return std::string(line.substr(8));
+  }
   return std::nullopt;
 }
 
@@ -49,30 +62,34 @@ SysfsUsbSource::SysfsUsbSource(std::string sysRoot, std::string devRoot)
 std::vector<UsbPrinterNode> SysfsUsbSource::Enumerate() {
   std::vector<UsbPrinterNode> nodes;
   std::error_code ec;
-  const fs::path root = fs::weakly_canonical(sysRoot_, ec);
-  for (const auto& entry : fs::directory_iterator(fs::path(sysRoot_) / "class" / "usbmisc", ec)) {
+  const fs::path classDir = fs::path(sysRoot_) / "class" / "usbmisc";
+  for (const auto& entry : fs::directory_iterator(classDir, ec)) {
     // usbmisc also holds other USB character devices (hiddev, …); the
     // printer driver names its nodes lpN.
     if (!entry.path().filename().string().starts_with("lp")) continue;
-    std::error_code pathError;
-    fs::path device = fs::canonical(entry.path(), pathError);
-    if (pathError) continue;
-    auto devName = DevName(device);
-    if (!devName) continue;
-
-    // The USB device is the nearest ancestor that carries the identifiers;
-    // between it and the node lie the interface and the class folder.
-    std::optional<uint16_t> vendor, product;
-    for (fs::path up = device.parent_path(); up != up.root_path() && up != root;
-         up = up.parent_path()) {
-      if (fs::exists(up / "idVendor", pathError) && fs::exists(up / "idProduct", pathError)) {
-        vendor = ReadHexId(up / "idVendor");
-        product = ReadHexId(up / "idProduct");
-        break;
-      }
+    // Class entries link to the device's place in the device tree.
+    std::error_code linkError;
+    fs::path target = fs::read_symlink(entry.path(), linkError);
+    fs::path device = linkError ? entry.path() : (classDir / target).lexically_normal();
+    // The USB device carries the identifiers. In the kernel's layout it sits
+    // three levels up, past the class folder and the interface
+    // (".../1-1/1-1:1.0/usbmisc/lp0"); otherwise the nearest ancestor that
+    // has them is taken.
+    std::optional<std::string> vendorText;
+    fs::path usbDevice = device.parent_path().parent_path().parent_path();
+    vendorText = ReadAttribute((usbDevice / "idVendor").string());
+    for (fs::path up = device.parent_path();
+         !vendorText && up.has_relative_path() && up != sysRoot_; up = up.parent_path()) {
+      usbDevice = up;
+      vendorText = ReadAttribute((usbDevice / "idVendor").string());
     }
+    auto vendor = ParseHexId(vendorText);
+    auto product =
+        vendor ? ParseHexId(ReadAttribute((usbDevice / "idProduct").string())) : std::nullopt;
     if (!vendor || !product) continue;
-    nodes.push_back({device.string(), (fs::path(devRoot_) / *devName).string(), *vendor, *product});
+    auto devName = DevName(device.string());
+    if (!devName) continue;
+    nodes.push_back({device.string(), devRoot_ + "/" + *devName, *vendor, *product});
   }
   std::sort(nodes.begin(), nodes.end(), [](const UsbPrinterNode& a, const UsbPrinterNode& b) {
     return fs::path(a.syspath) < fs::path(b.syspath);
