@@ -127,7 +127,9 @@ TEST(UsbPrintRegistryTest, AccessSpecifications) {
   for (const auto& row : rows) {
     AccessEntry entry;
     EXPECT_EQ(ParseAccessSpecification(row.spec, entry), row.result) << row.spec;
-    if (row.result == 0) EXPECT_EQ(entry, row.entry) << row.spec;
+    if (row.result == 0) {
+      EXPECT_EQ(entry, row.entry) << row.spec;
+    }
   }
 }
 
@@ -155,7 +157,9 @@ TEST(UsbPrintRegistryTest, ObjectNames) {
   for (const auto& row : rows) {
     RegistryObject object;
     EXPECT_EQ(ParseRegistryObjectName(row.name, object), row.result) << row.name;
-    if (row.result == 0) EXPECT_EQ(object, row.object) << row.name;
+    if (row.result == 0) {
+      EXPECT_EQ(object, row.object) << row.name;
+    }
   }
 }
 
