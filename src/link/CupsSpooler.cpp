@@ -17,6 +17,13 @@ int AbandonOnTimeout(http_t*, void*) {
   return 0;
 }
 
+// Listing queues needs no password on any usual setup. A server that asks
+// for one anyway gets none: libcups would otherwise prompt on the terminal
+// and hold up the transfer.
+const char* NoPassword(const char*, http_t*, const char*, const char*, void*) {
+  return nullptr;
+}
+
 }  // namespace
 
 bool IsLocalCupsServer(std::string_view server) {
@@ -38,6 +45,7 @@ std::vector<SpoolerQueue> CupsSpooler::Queues() {
       server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, connectTimeoutMs_, nullptr));
   if (!http) return queues;
   httpSetTimeout(http.get(), replyTimeoutMs_ / 1000.0, AbandonOnTimeout, nullptr);
+  cupsSetPasswordCB2(NoPassword, nullptr);
 
   ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
   static const char* const kAttributes[] = {"printer-name", "device-uri"};
