@@ -75,9 +75,8 @@ std::vector<UsbPrinterNode> SysfsUsbSource::Enumerate() {
     // three levels up, past the class folder and the interface
     // (".../1-1/1-1:1.0/usbmisc/lp0"); otherwise the nearest ancestor that
     // has them is taken.
-    std::optional<std::string> vendorText;
     fs::path usbDevice = device.parent_path().parent_path().parent_path();
-    vendorText = ReadAttribute((usbDevice / "idVendor").string());
+    auto vendorText = ReadAttribute((usbDevice / "idVendor").string());
     for (fs::path up = device.parent_path();
          !vendorText && up.has_relative_path() && up != sysRoot_; up = up.parent_path()) {
       usbDevice = up;
