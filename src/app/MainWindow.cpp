@@ -5,7 +5,9 @@
 
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
+#include "tester/CommandTesterWindow.h"
 #include "ui/DataExchange.h"
+#include "ui/ModalRunner.h"
 #include "ui/Prompter.h"
 
 // The icon and picture live in a static library's resources, which must be
@@ -52,6 +54,10 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   connect(ui.buttonDisconnect, &QPushButton::clicked, this, &MainWindow::OnDisconnect);
   connect(ui.buttonExit, &QPushButton::clicked, this, &QDialog::accept);
   // The tool buttons open their windows as each window is built.
+  connect(ui.buttonTester, &QPushButton::clicked, this, [this] {
+    CommandTesterWindow window(context_, this);
+    RunModal(window);
+  });
 
   Exchange(false);
   ApplyEnabling(false);

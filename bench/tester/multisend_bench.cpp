@@ -1,0 +1,210 @@
+// Multi Send of a large label script through the command tester window to the
+// virtual printer on a pseudo-terminal, against a plain write() of the same
+// script the same number of times to the same printer:
+//
+//   multisend_bench [script KiB] [repeats] [rounds]     (defaults 64 100 11)
+//
+// Each round runs the tester, the port alone and the plain write() path;
+// every delivery is checked byte for byte, and the medians are compared. It measures and prints; it
+// never passes or fails on a time, but it exits non-zero when a delivery was not exact.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "link/LinkServices.h"
+#include "link/PrinterPort.h"
+#include "sim/PtyFrontEnd.h"
+#include "tester/CommandTesterWindow.h"
+#include "tester/ScriptText.h"
+#include "ui/Clock.h"
+#include "ui/Prompter.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::duration<double, std::milli>;
+
+class StderrPrompter : public qm::Prompter {
+ public:
+  void Show(const std::string& text, const std::string&, qm::MessageIcon) override {
+    std::fprintf(stderr, "message: %s\n", text.c_str());
+  }
+  bool AskYesNo(const std::string&, const std::string&, qm::MessageIcon) override { return false; }
+  std::optional<std::string> OpenFileName(const qm::FileDialogOptions&) override { return {}; }
+  std::optional<std::string> SaveFileName(const qm::FileDialogOptions&) override { return {}; }
+};
+
+class NoServices : public qm::LinkServices {
+ public:
+  bool CheckDriverPorts(const qm::PrinterPort&, qm::InterfaceType) override { return true; }
+  bool OsSupportsUsb() override { return false; }
+  bool FindUsbPrinter(qm::PrinterPort&) override { return false; }
+  void RepairUsbPrintRegistry(int) override {}
+};
+
+// A label script of the requested size, made of whole CR LF lines.
+std::string Script(size_t bytes) {
+  static const std::string label =
+      "^Q25,3\r\n^W50\r\n^H10\r\n^S4\r\n^L\r\nAD,10,10,1,1,0,0,QUILLMARK\r\n"
+      "BQ,40,60,2,5,80,0,1,123456789012\r\nLo,5,5,395,8\r\nE\r\n";
+  std::string script;
+  while (script.size() + label.size() + 3 <= bytes) script += label;
+  // One last line makes up the exact size.
+  if (bytes >= script.size() + 3) script += std::string(bytes - script.size() - 2, 'T') + "\r\n";
+  return script;
+}
+
+// Takes what the printer received since the last call, and forgets it.
+std::vector<uint8_t> TakeReceived(qm::sim::PtyFrontEnd& printer) {
+  return printer.WithPrinter([](qm::sim::VirtualPrinter& p) {
+    std::vector<uint8_t> received;
+    received.swap(p.State().traffic.received);
+    p.State().traffic.scriptLines.clear();
+    return received;
+  });
+}
+
+bool Exact(const std::vector<uint8_t>& received, const std::string& script, int repeats) {
+  if (received.size() != script.size() * size_t(repeats)) return false;
+  for (int k = 0; k < repeats; ++k)
+    if (!std::equal(script.begin(), script.end(), received.begin() + ptrdiff_t(k * script.size())))
+      return false;
+  return true;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication application(argc, argv);
+  const size_t kib = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 64;
+  const int repeats = argc > 2 ? std::atoi(argv[2]) : 100;
+  const int rounds = argc > 3 ? std::atoi(argv[3]) : 11;
+  const std::string script = Script(kib * 1024);
+  const uint64_t total = uint64_t(script.size()) * uint64_t(repeats);
+
+  qm::sim::PtyFrontEnd printer;
+  std::string error;
+  if (!printer.Open(error)) {
+    std::fprintf(stderr, "virtual printer: %s\n", error.c_str());
+    return 2;
+  }
+  printer.Start();
+
+  NoServices services;
+  StderrPrompter prompter;
+  qm::SystemClock clock;
+  qm::PrinterPort port(qm::SystemDevices(), services, prompter, clock);
+  port.SetPortName(printer.SlavePath());
+  port.SetSerialParameters(115200, 0, 8, 0);
+  if (port.Open() != 1) {
+    std::fprintf(stderr, "PrinterPort could not open %s\n", printer.SlavePath().c_str());
+    return 2;
+  }
+
+  qm::CommandTesterWindow window({port, prompter, clock});
+  window.findChild<QPlainTextEdit*>("editScript")
+      ->setPlainText(QString::fromStdString(qm::ScriptTextFromBytes(script)));
+  window.findChild<QSpinBox*>("spinRepeat")->setValue(repeats);
+  if (window.Script() != script) {
+    std::fprintf(stderr, "the script box does not hold the script\n");
+    return 2;
+  }
+  auto* multiSend = window.findChild<QPushButton*>("buttonMultiSend");
+
+  // Multi Send, timed until the printer has everything.
+  auto tester = [&] {
+    const uint64_t target = printer.ReceivedCount() + total;
+    const auto start = Clock::now();
+    multiSend->click();
+    printer.WaitForReceived(target, std::chrono::minutes(5));
+    return Ms(Clock::now() - start).count();
+  };
+  // The port alone, as Multi Send calls it, without the window around it.
+  auto direct = [&] {
+    const uint64_t target = printer.ReceivedCount() + total;
+    const auto start = Clock::now();
+    for (int k = 0; k < repeats; ++k) port.Write(script.data(), uint32_t(script.size()));
+    printer.WaitForReceived(target, std::chrono::minutes(5));
+    return Ms(Clock::now() - start).count();
+  };
+  // The raw path: one write() per repetition on a descriptor of its own.
+  auto plain = [&] {
+    int fd = ::open(printer.SlavePath().c_str(), O_WRONLY | O_NOCTTY);
+    if (fd < 0) std::exit(2);
+    const uint64_t target = printer.ReceivedCount() + total;
+    const auto start = Clock::now();
+    for (int k = 0; k < repeats; ++k) {
+      for (size_t done = 0; done < script.size();) {
+        ssize_t w = ::write(fd, script.data() + done, script.size() - done);
+        if (w <= 0) std::exit(2);
+        done += size_t(w);
+      }
+    }
+    printer.WaitForReceived(target, std::chrono::minutes(5));
+    const double ms = Ms(Clock::now() - start).count();
+    ::close(fd);
+    return ms;
+  };
+
+  bool exact = true;
+  tester();  // warm up every path
+  direct();
+  plain();
+  TakeReceived(printer);
+  std::vector<double> testerMs, directMs, plainMs;
+  // The order of the paths turns round every round, so a machine that gets
+  // busier or quieter during the run favours none of them.
+  for (int round = 0; round < rounds; ++round) {
+    auto runTester = [&] {
+      testerMs.push_back(tester());
+      exact &= Exact(TakeReceived(printer), script, repeats) &&
+               window.SentCounter() == std::to_string(repeats);
+    };
+    auto runDirect = [&] {
+      directMs.push_back(direct());
+      exact &= Exact(TakeReceived(printer), script, repeats);
+    };
+    auto runPlain = [&] {
+      plainMs.push_back(plain());
+      exact &= Exact(TakeReceived(printer), script, repeats);
+    };
+    if (round % 2 == 0) {
+      runTester();
+      runDirect();
+      runPlain();
+    } else {
+      runPlain();
+      runDirect();
+      runTester();
+    }
+  }
+
+  const double t = Median(testerMs), d = Median(directMs), p = Median(plainMs);
+  std::printf("Multi Send of a %zu-byte script x %d (%.1f MB), median of %d rounds:\n",
+              script.size(), repeats, double(total) / 1e6, rounds);
+  std::printf("  tester window  %.1f ms, %.1f MB/s\n", t, double(total) / t / 1000.0);
+  std::printf("  PrinterPort    %.1f ms, %.1f MB/s (the port alone, no window)\n", d,
+              double(total) / d / 1000.0);
+  std::printf("  plain write()  %.1f ms, %.1f MB/s\n", p, double(total) / p / 1000.0);
+  std::printf("  throughput ratio tester / plain: %.3f (bar: >= 0.95)\n", p / t);
+  std::printf("  every delivery byte-exact: %s\n", exact ? "yes" : "NO");
+  port.Close();
+  printer.Stop();
+  return exact ? 0 : 1;
+}

@@ -1,0 +1,44 @@
+#include "tester/BuilderDialog.h"
+
+#include "ui/ModalRunner.h"
+
+namespace qm {
+
+BuilderDialog::BuilderDialog(AppContext context, QWidget* parent)
+    : QDialog(parent), context_(context) {}
+
+void BuilderDialog::Prepare() {
+  if (!filledFlag) LoadDefaults();
+  Exchange(false);
+}
+
+void BuilderDialog::InsertToLabel() {
+  if (!Exchange(true)) return;
+  std::optional<std::string> command = Compose();
+  if (!command) return;
+  insertedCommand_ = std::move(*command);
+  filledFlag = 1;
+  insertFlag = 1;
+  reject();
+}
+
+void BuilderDialog::CloseBuilder() {
+  if (!Exchange(true)) return;
+  accept();
+}
+
+int RunInsertSequence(BuilderDialog& builder,
+                      const std::function<void(const std::string&)>& append) {
+  int appended = 0;
+  for (;;) {
+    builder.Prepare();
+    int result = RunModal(builder);
+    if (!builder.insertFlag) return appended;
+    append(builder.InsertedCommand());
+    ++appended;
+    builder.insertFlag = 0;
+    if (result == QDialog::Accepted) return appended;
+  }
+}
+
+}  // namespace qm

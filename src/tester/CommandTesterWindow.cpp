@@ -1,0 +1,203 @@
+#include "tester/CommandTesterWindow.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QScrollBar>
+
+#include "link/PrinterPort.h"
+#include "status/StatusWindow.h"
+#include "tester/ConvertUnitDialog.h"
+#include "tester/ScriptFile.h"
+#include "tester/ScriptText.h"
+#include "ui/DataExchange.h"
+#include "ui/ModalRunner.h"
+#include "ui/Prompter.h"
+
+namespace qm {
+namespace {
+
+// How often a long send lets the window repaint: often enough that the sent
+// counter visibly runs, seldom enough not to slow the sending.
+constexpr qint64 kRepaintIntervalMs = 40;
+
+}  // namespace
+
+CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
+    : QDialog(parent), context_(context) {
+  ui.setupUi(this);
+  ui.editScript->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+
+  connect(ui.editScript, &QPlainTextEdit::textChanged, this, &CommandTesterWindow::OnScriptChanged);
+  connect(ui.buttonMultiSend, &QPushButton::clicked, this, &CommandTesterWindow::OnMultiSend);
+  connect(ui.buttonSave, &QPushButton::clicked, this, &CommandTesterWindow::OnSave);
+  connect(ui.buttonLoad, &QPushButton::clicked, this, &CommandTesterWindow::OnLoad);
+  connect(ui.buttonClean, &QPushButton::clicked, this, &CommandTesterWindow::OnClean);
+  connect(ui.buttonCut, &QPushButton::clicked, this, [this] {
+    ui.editScript->cut();
+    TakeValues();
+  });
+  connect(ui.buttonCopy, &QPushButton::clicked, this, [this] {
+    ui.editScript->copy();
+    TakeValues();
+  });
+  connect(ui.buttonPaste, &QPushButton::clicked, this, [this] {
+    ui.editScript->paste();
+    TakeValues();
+  });
+  connect(ui.buttonCheckStatus, &QPushButton::clicked, this,
+          &CommandTesterWindow::OnCheckPrinterStatus);
+  connect(ui.buttonConvert, &QPushButton::clicked, this, &CommandTesterWindow::OnConvert);
+  connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
+
+  const std::pair<QPushButton*, BuilderButton> builderButtons[] = {
+      {ui.buttonPrintingSetting, BuilderButton::PrintingSetting},
+      {ui.buttonLabelSetting, BuilderButton::LabelSetting},
+      {ui.buttonBlockDraw, BuilderButton::BlockDraw},
+      {ui.buttonBarcode1d, BuilderButton::Barcode1d},
+      {ui.buttonBarcode2d, BuilderButton::Barcode2d},
+      {ui.buttonCopies, BuilderButton::Copies},
+      {ui.buttonBitmapText, BuilderButton::BitmapText},
+      {ui.buttonVectorText, BuilderButton::VectorText},
+      {ui.buttonRfidWrite, BuilderButton::RfidWrite},
+      {ui.buttonRfidRead, BuilderButton::RfidRead},
+      {ui.buttonRfidPassword, BuilderButton::RfidPassword},
+      {ui.buttonRfidSecurity, BuilderButton::RfidSecurity},
+      {ui.buttonRfidKill, BuilderButton::RfidKill},
+  };
+  for (auto [button, which] : builderButtons)
+    connect(button, &QPushButton::clicked, this, [this, which = which] { OnBuilder(which); });
+  // "Character Set" and "Print Codes" open the chart windows, which print
+  // directly and append nothing; they are wired when those windows exist.
+
+  ShowValues();
+}
+
+void CommandTesterWindow::SetBuilder(BuilderButton button, BuilderFactory factory) {
+  builders_[size_t(button)] = std::move(factory);
+}
+
+void CommandTesterWindow::Exchange(bool take) {
+  if (take) {
+    script = ScriptBytesFromText(ui.editScript->document()->toRawText().toStdString());
+  } else if (ScriptBytesFromText(ui.editScript->document()->toRawText().toStdString()) != script) {
+    ui.editScript->setPlainText(QString::fromStdString(ScriptTextFromBytes(script)));
+  }
+  DataExchange dx(context_.prompter, take);
+  dx.Spin(ui.spinRepeat, repeatCount).Text(ui.editSent, sentCounter);
+}
+
+void CommandTesterWindow::ShowValues() {
+  showing_ = true;
+  Exchange(false);
+  showing_ = false;
+}
+
+void CommandTesterWindow::OnScriptChanged() {
+  if (!showing_) TakeValues();
+}
+
+void CommandTesterWindow::reject() {
+  // Escape and the close box wait until a running send has finished.
+  if (sending_) return;
+  QDialog::reject();
+}
+
+void CommandTesterWindow::KeepPainted() {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CommandTesterWindow::OnMultiSend() {
+  TakeValues();
+  if (repeatCount < 1) return;
+
+  sending_ = true;
+  QElapsedTimer sincePaint;
+  sincePaint.start();
+  for (int k = 1; k <= repeatCount; ++k) {
+    if (!context_.port.Write(script.data(), uint32_t(script.size()))) {
+      // The port has told the operator; a count would claim sends that failed.
+      sentCounter.clear();
+      ShowValues();
+      break;
+    }
+    sentCounter = std::to_string(k);
+    ui.editSent->setText(QString::fromStdString(sentCounter));
+    if (k < repeatCount && sincePaint.elapsed() >= kRepaintIntervalMs) {
+      KeepPainted();
+      sincePaint.restart();
+    }
+  }
+  sending_ = false;
+}
+
+void CommandTesterWindow::OnSave() {
+  FileDialogOptions options{"MORL.txt", "*.*", kSaveFilter, {}};
+  std::optional<std::string> file = context_.prompter.SaveFileName(options);
+  if (!file) {
+    context_.prompter.Refusal("Don't select save file");
+    return;
+  }
+  TakeValues();
+  FileOutcome outcome = WriteFileAtomically(*file, SavedScriptContents(script));
+  if (!outcome.ok)
+    context_.prompter.Refusal("Cannot save the script to \"" + *file + "\".\r\n" + outcome.reason);
+}
+
+void CommandTesterWindow::OnLoad() {
+  script.clear();
+  ShowValues();
+  TakeValues();
+
+  FileDialogOptions options{{}, "*.*", kLoadFilter, {}};
+  std::optional<std::string> file = context_.prompter.OpenFileName(options);
+  if (!file) {
+    context_.prompter.Refusal("Don't select load file");
+    return;
+  }
+  std::string contents;
+  FileOutcome outcome = ReadWholeFile(*file, contents);
+  if (!outcome.ok) {
+    context_.prompter.Refusal("Cannot load the script from \"" + *file + "\".\r\n" +
+                              outcome.reason);
+    return;
+  }
+  script = ScriptFromFileContents(contents);
+  ShowValues();
+}
+
+void CommandTesterWindow::OnClean() {
+  script.clear();
+  ShowValues();
+}
+
+void CommandTesterWindow::OnCheckPrinterStatus() {
+  StatusWindow window(context_, this);
+  RunModal(window);
+}
+
+void CommandTesterWindow::OnConvert() {
+  ConvertUnitDialog dialog(context_, this);
+  RunModal(dialog);
+}
+
+void CommandTesterWindow::OnBuilder(BuilderButton button) {
+  const BuilderFactory& factory = builders_[size_t(button)];
+  if (!factory) return;
+  std::unique_ptr<BuilderDialog> builder = factory(context_, this);
+  if (!builder) return;
+  RunInsertSequence(*builder, [this](const std::string& command) { AppendCommand(command); });
+}
+
+void CommandTesterWindow::AppendCommand(const std::string& command) {
+  TakeValues();
+  // Directly after the last character, wherever the caret is.
+  script += command;
+  script += "\r\n";
+  ShowValues();
+  // Keep the new line in sight.
+  ui.editScript->moveCursor(QTextCursor::End);
+  ui.editScript->ensureCursorVisible();
+}
+
+}  // namespace qm

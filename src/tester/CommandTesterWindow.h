@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "tester/BuilderDialog.h"
+#include "ui/AppContext.h"
+#include "ui_CommandTesterWindow.h"
+
+namespace qm {
+
+// The tester's buttons that open a builder under the insert contract.
+enum class BuilderButton : int {
+  PrintingSetting,
+  LabelSetting,
+  BlockDraw,
+  Barcode1d,
+  Barcode2d,
+  Copies,
+  BitmapText,
+  VectorText,
+  RfidWrite,
+  RfidRead,
+  RfidPassword,
+  RfidSecurity,
+  RfidKill,
+};
+inline constexpr size_t kBuilderButtonCount = 13;
+
+// Makes a fresh builder for one press of its button.
+using BuilderFactory = std::function<std::unique_ptr<BuilderDialog>(AppContext, QWidget* parent)>;
+
+// Composes label scripts in the printer's command language, sends them any
+// number of times, and saves and loads them as files. It never reads from the
+// printer itself; its status button opens the window that does.
+class CommandTesterWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kSaveFilter = "All files(*.*)|*.*|Text files(*.txt)|*.txt||";
+  static constexpr const char* kLoadFilter =
+      "All files(*.*)|*.*|Text files(*.txt)|*.txt|Binary files(*.bin)|*.bin||";
+
+  explicit CommandTesterWindow(AppContext context, QWidget* parent = nullptr);
+
+  // Sets what a builder button opens; a button without a factory does nothing.
+  void SetBuilder(BuilderButton button, BuilderFactory factory);
+
+  // The bound fields, for the operations and for tests.
+  const std::string& Script() const { return script; }
+  int RepeatCount() const { return repeatCount; }
+  const std::string& SentCounter() const { return sentCounter; }
+
+  void reject() override;
+
+ private:
+  void OnScriptChanged();
+  void OnMultiSend();
+  void OnSave();
+  void OnLoad();
+  void OnClean();
+  void OnCheckPrinterStatus();
+  void OnConvert();
+  void OnBuilder(BuilderButton button);
+  void AppendCommand(const std::string& command);
+
+  // Copies the fields to the controls, or the controls to the fields.
+  void Exchange(bool takeFromControls);
+  void ShowValues();
+  void TakeValues() { Exchange(true); }
+  // Lets the window repaint while a long send runs, without taking input.
+  void KeepPainted();
+
+  AppContext context_;
+  Ui::CommandTesterWindow ui;
+  std::array<BuilderFactory, kBuilderButtonCount> builders_;
+  bool showing_ = false;
+  bool sending_ = false;
+
+  // Fields bound to the controls. The script is held as the bytes it sends.
+  std::string script;
+  int repeatCount = 1;
+  std::string sentCounter;
+};
+
+}  // namespace qm

@@ -1,0 +1,156 @@
+// The command tester and the status window driven against the virtual
+// printer on a pseudo-terminal, through the real serial and USB back ends.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <chrono>
+#include <thread>
+
+#include "Recorders.h"
+#include "link/PrinterPort.h"
+#include "sim/PtyFrontEnd.h"
+#include "status/StatusPages.h"
+#include "status/StatusTabs.h"
+#include "status/StatusWindow.h"
+#include "tester/CommandTesterWindow.h"
+#include "ui/Clock.h"
+
+namespace qm::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class AgainstVirtualPrinter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(printer.Open(error)) << error;
+    printer.Start();
+  }
+  void TearDown() override { port.Close(); }
+
+  void ConnectSerial() {
+    setenv("QUILLMARK_COM1", printer.SlavePath().c_str(), 1);
+    port.SetPortName("COM1:");
+    port.SetSerialParameters(115200, 0, 8, 0);
+    ASSERT_EQ(port.Open(), 1);
+    unsetenv("QUILLMARK_COM1");
+  }
+  // The pty stands in for the usblp node discovery would find.
+  void ConnectUsb() {
+    services.usbNode = printer.SlavePath();
+    port.SetPortName("USB");
+    ASSERT_EQ(port.Open(), 1);
+    port.Close();
+  }
+
+  std::vector<uint8_t> Received() {
+    return printer.WithPrinter([](sim::VirtualPrinter& p) { return p.State().traffic.received; });
+  }
+  // Asks one page of the status window and returns the labels it ticked.
+  std::vector<std::string> Ask(StatusWindow& window, int tab) {
+    window.Tabs()->setCurrentIndex(tab);
+    StatusPage* page = window.Tabs()->Page(tab);
+    page->findChild<QPushButton*>("buttonCommandTest")->click();
+    std::vector<std::string> ticked;
+    for (QCheckBox* box : page->Indicators())
+      if (box->isChecked()) ticked.push_back(box->text().toStdString());
+    return ticked;
+  }
+
+  sim::PtyFrontEnd printer;
+  FakeLinkServices services;
+  RecordingPrompter prompter;
+  SystemClock clock;
+  PrinterPort port{SystemDevices(), services, prompter, clock};
+};
+
+using Labels = std::vector<std::string>;
+
+TEST_F(AgainstVirtualPrinter, MultiSendDeliversTheScriptByteForByteEachTime) {
+  ConnectSerial();
+  CommandTesterWindow window({port, prompter, clock});
+  // A label with a line the editor cannot show as typed (a lone LF) and text
+  // that is not UTF-8, loaded as bytes; it must still arrive unchanged.
+  const std::string script =
+      "^Q40,3\r\n^W60\r\n^L\r\nAD,20,20,1,1,0,0,\xA4\xA4\xA4\xE5\nE\r\nP1\r\n";
+  {
+    char name[] = "/tmp/qm-e2e-script-XXXXXX";
+    int fd = mkstemp(name);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, script.data(), script.size()), ssize_t(script.size()));
+    close(fd);
+    prompter.files = {std::string(name)};
+    window.findChild<QPushButton*>("buttonLoad")->click();
+    unlink(name);
+  }
+  ASSERT_EQ(window.Script(), script);
+  window.findChild<QSpinBox*>("spinRepeat")->setValue(3);
+  window.findChild<QPushButton*>("buttonMultiSend")->click();
+
+  ASSERT_TRUE(printer.WaitForReceived(script.size() * 3, 5s));
+  std::string expected = script + script + script;
+  std::vector<uint8_t> received = Received();
+  EXPECT_EQ(std::string(received.begin(), received.end()), expected);
+  EXPECT_EQ(window.SentCounter(), "3");
+  EXPECT_EQ(
+      printer.WithPrinter([](sim::VirtualPrinter& p) { return p.State().traffic.printCommands; }),
+      3u);
+  EXPECT_TRUE(prompter.Messages().empty());
+}
+
+TEST_F(AgainstVirtualPrinter, EachStatusTabShowsThePrintersState) {
+  printer.WithPrinter([](sim::VirtualPrinter& p) {
+    auto& status = p.State().status;
+    status.cpReply = {0x84, 0x40};
+    status.cuReply = 0x48;
+    status.errorCode = {'1', '1'};
+    status.cpsReply = 0x82;
+  });
+  ConnectSerial();
+  StatusWindow window({port, prompter, clock});
+  EXPECT_EQ(Ask(window, 0), (Labels{"Paper Empty", "Ribbon End Error", "On Printing label"}));
+  EXPECT_EQ(Ask(window, 1), (Labels{"Cover Open", "Gap Detection Error"}));
+  EXPECT_EQ(Ask(window, 2), Labels{"Print Head Up"});
+  EXPECT_EQ(Ask(window, 3), (Labels{"Paper Empty", "Not defined"}));
+  EXPECT_TRUE(prompter.Messages().empty());
+
+  // The printer recovers; asking again shows it.
+  printer.WithPrinter([](sim::VirtualPrinter& p) { p.State().status = {}; });
+  EXPECT_EQ(Ask(window, 0), Labels{"Status OK"});
+  EXPECT_EQ(Ask(window, 2), Labels{"No Error"});
+  EXPECT_EQ(printer.WithPrinter([](sim::VirtualPrinter& p) { return p.State().traffic.commands; }),
+            (std::vector<std::string>{"^cp", "^cu", "^ee", "CPS", "^cp", "^ee"}));
+}
+
+TEST_F(AgainstVirtualPrinter, ASilentPrinterIsNotShownAsOk) {
+  printer.WithPrinter([](sim::VirtualPrinter& p) { p.Faults().silent = true; });
+  ConnectSerial();
+  StatusWindow window({port, prompter, clock});
+  // Two reads, each running into the port's 3 s time-out.
+  EXPECT_EQ(Ask(window, 1), Labels{});
+  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{StatusPage::kReadFailedMessage});
+}
+
+TEST_F(AgainstVirtualPrinter, TheErrorCodeIsNotAskedForOverUsb) {
+  printer.WithPrinter([](sim::VirtualPrinter& p) { p.State().status.cuReply = 0x40; });
+  ConnectUsb();
+  StatusWindow window({port, prompter, clock});
+  EXPECT_EQ(Ask(window, 2), Labels{});
+  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{StatusPage::kSerialOnlyMessage});
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(printer.ReceivedCount(), 0u);
+
+  // The same connection carries the other status commands.
+  EXPECT_EQ(Ask(window, 1), Labels{"Cover Open"});
+  std::vector<uint8_t> received = Received();
+  EXPECT_EQ(std::string(received.begin(), received.end()), "^cu\r");
+}
+
+}  // namespace
+}  // namespace qm::test

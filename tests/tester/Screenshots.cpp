@@ -1,0 +1,85 @@
+// Saves pictures of the tester, the unit converter and every status tab, as
+// they look with a script, a conversion and printer answers in them, so their
+// layout can be looked at. Run under a real or virtual display:
+//   xvfb-run build/tests/tester/qm_tester_screenshots /tmp/shots
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <cstdio>
+
+#include "Recorders.h"
+#include "ScriptedDevice.h"
+#include "WindowRig.h"
+#include "status/StatusPages.h"
+#include "status/StatusTabs.h"
+#include "status/StatusWindow.h"
+#include "tester/CommandTesterWindow.h"
+#include "tester/ConvertUnitDialog.h"
+
+namespace {
+
+bool Save(QWidget& window, const QString& folder, const char* name) {
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return false;
+  QTest::qWait(100);
+  QString path = QDir(folder).filePath(QString::fromLatin1(name) + ".png");
+  bool saved = window.grab().save(path);
+  std::printf("%s %s (%dx%d)\n", saved ? "saved" : "FAILED", qPrintable(path), window.width(),
+              window.height());
+  window.hide();
+  return saved;
+}
+
+template <typename T>
+T* Find(QWidget& parent, const char* name) {
+  return parent.findChild<T*>(QString::fromLatin1(name));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    return 2;
+  }
+  QString folder = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(folder);
+
+  qm::test::WindowRig rig;
+  rig.port.SetPortName("COM1:");
+  rig.port.SetSerialParameters(115200, 0, 8, 0);
+  if (!rig.port.Open()) return 1;
+  bool ok = true;
+
+  qm::CommandTesterWindow tester(rig.Context());
+  Find<QPlainTextEdit>(tester, "editScript")
+      ->setPlainText(
+          "^Q50,3\n^W80\n^H10\n^P1\n^S4\n^AD\n^C1\n^R0\n~Q+0\n^O0\n^D0\n^E12\n~R200\n^L\n"
+          "AD,40,40,1,1,0,0,QUILLMARK\nBQ,40,120,2,5,100,0,1,123456789012\nLo,20,20,780,24\nE\n");
+  Find<QSpinBox>(tester, "spinRepeat")->setValue(3);
+  Find<QPushButton>(tester, "buttonMultiSend")->click();
+  ok &= Save(tester, folder, "tester");
+
+  qm::ConvertUnitDialog converter(rig.Context());
+  Find<QRadioButton>(converter, "radioInchToDots")->click();
+  Find<QLineEdit>(converter, "editInput")->setText("1");
+  Find<QPushButton>(converter, "buttonConvertUnit")->click();
+  ok &= Save(converter, folder, "converter");
+
+  qm::StatusWindow status(rig.Context());
+  const std::string replies[] = {"\x84\x40", "\x40", "08\r\n", "\x81"};
+  const char* names[] = {"status-cp", "status-cu", "status-ee", "status-cps"};
+  for (int tab = 0; tab < qm::StatusTabs::kPageCount; ++tab) {
+    rig.device.QueueReply(replies[tab]);
+    status.Tabs()->setCurrentIndex(tab);
+    status.Tabs()->Page(tab)->RunExchange();
+    ok &= Save(status, folder, names[tab]);
+  }
+  return ok ? 0 : 1;
+}
