@@ -1,6 +1,6 @@
 #include "link/CupsSpooler.h"
 
-#include <cups/cups.h>
+#include "link/CupsLibrary.h"
 
 #include <memory>
 
@@ -8,8 +8,8 @@ namespace qm {
 namespace {
 
 struct CupsClose {
-  void operator()(http_t* http) const { httpClose(http); }
-  void operator()(ipp_t* ipp) const { ippDelete(ipp); }
+  void operator()(http_t* http) const { CupsLibrary::Get()->httpClose(http); }
+  void operator()(ipp_t* ipp) const { CupsLibrary::Get()->ippDelete(ipp); }
 };
 
 // Gives up on a reply that does not come within the time-out.
@@ -39,20 +39,23 @@ bool IsLocalCupsServer(std::string_view server) {
 
 std::vector<SpoolerQueue> CupsSpooler::Queues() {
   std::vector<SpoolerQueue> queues;
-  const char* server = cupsServer();
+  const CupsLibrary* cups = CupsLibrary::Get();
+  if (!cups) return queues;
+  const char* server = cups->cupsServer();
   if (!server || !IsLocalCupsServer(server)) return queues;
-  std::unique_ptr<http_t, CupsClose> http(httpConnect2(
-      server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, connectTimeoutMs_, nullptr));
+  std::unique_ptr<http_t, CupsClose> http(cups->httpConnect2(server, cups->ippPort(), nullptr,
+                                                             AF_UNSPEC, cups->cupsEncryption(), 1,
+                                                             connectTimeoutMs_, nullptr));
   if (!http) return queues;
-  httpSetTimeout(http.get(), replyTimeoutMs_ / 1000.0, AbandonOnTimeout, nullptr);
-  cupsSetPasswordCB2(NoPassword, nullptr);
+  cups->httpSetTimeout(http.get(), replyTimeoutMs_ / 1000.0, AbandonOnTimeout, nullptr);
+  cups->cupsSetPasswordCB2(NoPassword, nullptr);
 
-  ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+  ipp_t* request = cups->ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
   static const char* const kAttributes[] = {"printer-name", "device-uri"};
-  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                int(std::size(kAttributes)), nullptr, kAttributes);
+  cups->ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                      int(std::size(kAttributes)), nullptr, kAttributes);
   // cupsDoRequest takes the request and frees it.
-  std::unique_ptr<ipp_t, CupsClose> reply(cupsDoRequest(http.get(), request, "/"));
+  std::unique_ptr<ipp_t, CupsClose> reply(cups->cupsDoRequest(http.get(), request, "/"));
   if (!reply) return queues;
 
   // Each printer is a run of attributes in the printer group; a separator
@@ -62,14 +65,14 @@ std::vector<SpoolerQueue> CupsSpooler::Queues() {
     if (!current.name.empty()) queues.push_back(current);
     current = {};
   };
-  for (ipp_attribute_t* attr = ippFirstAttribute(reply.get()); attr;
-       attr = ippNextAttribute(reply.get())) {
-    const char* name = ippGetName(attr);
-    if (ippGetGroupTag(attr) != IPP_TAG_PRINTER || !name) {
+  for (ipp_attribute_t* attr = cups->ippFirstAttribute(reply.get()); attr;
+       attr = cups->ippNextAttribute(reply.get())) {
+    const char* name = cups->ippGetName(attr);
+    if (cups->ippGetGroupTag(attr) != IPP_TAG_PRINTER || !name) {
       finish();
       continue;
     }
-    const char* value = ippGetString(attr, 0, nullptr);
+    const char* value = cups->ippGetString(attr, 0, nullptr);
     if (!value) continue;
     if (std::string_view(name) == "printer-name") current.name = value;
     if (std::string_view(name) == "device-uri") current.deviceUri = value;
