@@ -95,10 +95,14 @@ IoResult FdDevice::Write(const uint8_t* buffer, size_t count, int timeoutMs) {
     if (n > 0) {
       result.count += size_t(n);
       reportedWritable = false;
+      // A short write means the device's buffer is full: wait for room
+      // rather than asking again and being refused.
+      if (result.count == count) break;
+    } else if (n < 0 && errno == EINTR) {
       continue;
+    } else if (n < 0 && errno != EAGAIN) {
+      return {false, result.count};
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN) return {false, result.count};
     int left = MillisecondsLeft(deadline);
     if (left == 0) break;
     if (reportedWritable) BackOff();
