@@ -62,7 +62,7 @@ std::string RegistryObjectName(std::string_view computerName, std::string_view k
   return name;
 }
 
-int ParseAccessSpecification(std::string_view spec, AccessEntry& entry) {
+int ParseAccessText(std::string_view spec, AccessEntry& entry) {
   entry = {};
   auto firstColon = spec.find(':');
   std::string_view mode = spec.substr(0, firstColon);
@@ -136,10 +136,10 @@ int ParseRegistryObjectName(std::string_view name, RegistryObject& object) {
   return kRegistryInvalidParameter;
 }
 
-int GrantRegistryAccess(const std::string& objectName, const std::string& specification,
+int GrantRegistryAccess(const std::string& objectName, const std::string& accessText,
                         UsbPrintRegistry& registry) {
   AccessEntry entry;
-  if (int error = ParseAccessSpecification(specification, entry)) return error;
+  if (int error = ParseAccessText(accessText, entry)) return error;
   RegistryObject object;
   if (int error = ParseRegistryObjectName(objectName, object)) return error;
   return registry.MergeAccessEntry(object, entry);

@@ -60,7 +60,7 @@ struct AccessEntry {
 //    case, "Fc" full control, "Rd" read, "Wr" write, other pairs nothing.
 //    A text of odd length gives no rights at all.
 // Returns kRegistryOk, or kRegistryInvalidParameter with `entry` unspecified.
-int ParseAccessSpecification(std::string_view specification, AccessEntry& entry);
+int ParseAccessText(std::string_view accessText, AccessEntry& entry);
 
 enum class RegistryRoot { LocalMachine, Users, ClassesRoot, CurrentUser };
 
@@ -98,10 +98,10 @@ class UsbPrintRegistry {
   virtual int MergeAccessEntry(const RegistryObject& object, const AccessEntry& entry) = 0;
 };
 
-// Grants the rights `specification` describes on the key `objectName`.
+// Grants the rights `accessText` describes on the key `objectName`.
 // Returns kRegistryOk, kRegistryInvalidParameter for a malformed
-// specification or name, or the error code of the registry.
-int GrantRegistryAccess(const std::string& objectName, const std::string& specification,
+// access text or name, or the error code of the registry.
+int GrantRegistryAccess(const std::string& objectName, const std::string& accessText,
                         UsbPrintRegistry& registry);
 
 // For each driver name of the model index, every device entry below the USB

@@ -92,7 +92,7 @@ TEST(UsbPrintRegistryTest, NoIdentifiedProductTouchesNothing) {
   EXPECT_TRUE(registry.log.empty());
 }
 
-TEST(UsbPrintRegistryTest, AccessSpecifications) {
+TEST(UsbPrintRegistryTest, AccessTexts) {
   const uint32_t kReadWrite = kKeyRead | kKeyWrite;
   const struct {
     const char* spec;
@@ -126,7 +126,7 @@ TEST(UsbPrintRegistryTest, AccessSpecifications) {
   };
   for (const auto& row : rows) {
     AccessEntry entry;
-    EXPECT_EQ(ParseAccessSpecification(row.spec, entry), row.result) << row.spec;
+    EXPECT_EQ(ParseAccessText(row.spec, entry), row.result) << row.spec;
     if (row.result == 0) {
       EXPECT_EQ(entry, row.entry) << row.spec;
     }
@@ -163,7 +163,7 @@ TEST(UsbPrintRegistryTest, ObjectNames) {
   }
 }
 
-TEST(UsbPrintRegistryTest, GrantReachesTheRegistryOnlyWithAValidSpecificationAndName) {
+TEST(UsbPrintRegistryTest, GrantReachesTheRegistryOnlyWithAValidAccessTextAndName) {
   RecordingRegistry registry;
   EXPECT_EQ(GrantRegistryAccess("\\\\PC7\\HKLM\\SYSTEM\\X", "/PQ:Everyone:Fc", registry), 87);
   EXPECT_EQ(GrantRegistryAccess("\\\\PC7\\HKCR\\X", "/PG:Everyone:Fc", registry), 87);
