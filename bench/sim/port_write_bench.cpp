@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "link/LinkServices.h"
+#include "BenchSeams.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
 #include "ui/Clock.h"
@@ -30,29 +31,13 @@
 
 namespace {
 
+using qm::bench::NoServices;
+using qm::bench::StderrPrompter;
+
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
 
 constexpr size_t kPiece = 500;  // the downloaders' write size
-
-class StderrPrompter : public qm::Prompter {
- public:
-  void Show(const std::string& text, const std::string&, qm::MessageIcon) override {
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-  bool AskYesNo(const std::string&, const std::string&, qm::MessageIcon) override { return false; }
-  std::optional<std::string> OpenFileName(const qm::FileDialogOptions&) override { return {}; }
-  std::optional<std::string> SaveFileName(const qm::FileDialogOptions&) override { return {}; }
-};
-
-// No print queues, no USB: the bench is about the serial path only.
-class NoServices : public qm::LinkServices {
- public:
-  bool CheckDriverPorts(const qm::PrinterPort&, qm::InterfaceType) override { return true; }
-  bool OsSupportsUsb() override { return false; }
-  bool FindUsbPrinter(qm::PrinterPort&) override { return false; }
-  void RepairUsbPrintRegistry(int) override {}
-};
 
 // A label script repeated to the requested size, as the tester sends it.
 std::string Payload(size_t bytes) {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "link/LinkServices.h"
+#include "BenchSeams.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
 #include "tester/CommandTesterWindow.h"
@@ -31,26 +32,11 @@
 
 namespace {
 
+using qm::bench::NoServices;
+using qm::bench::StderrPrompter;
+
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
-
-class StderrPrompter : public qm::Prompter {
- public:
-  void Show(const std::string& text, const std::string&, qm::MessageIcon) override {
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-  bool AskYesNo(const std::string&, const std::string&, qm::MessageIcon) override { return false; }
-  std::optional<std::string> OpenFileName(const qm::FileDialogOptions&) override { return {}; }
-  std::optional<std::string> SaveFileName(const qm::FileDialogOptions&) override { return {}; }
-};
-
-class NoServices : public qm::LinkServices {
- public:
-  bool CheckDriverPorts(const qm::PrinterPort&, qm::InterfaceType) override { return true; }
-  bool OsSupportsUsb() override { return false; }
-  bool FindUsbPrinter(qm::PrinterPort&) override { return false; }
-  void RepairUsbPrintRegistry(int) override {}
-};
 
 // A label script of the requested size, made of whole CR LF lines.
 std::string Script(size_t bytes) {
