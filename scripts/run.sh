@@ -7,6 +7,10 @@ build="${BUILD_DIR:-$root/build}"
 "$root/scripts/deps.sh"
 TARGETS="quillmark quillmark-vprinter" "$root/scripts/build.sh"
 
+for arg in "$@"; do
+  case "$arg" in -h|--help) exec "$build/sim/quillmark-vprinter" --help ;; esac
+done
+
 link="$(mktemp -u /tmp/quillmark-printer.XXXXXX)"
 "$build/sim/quillmark-vprinter" --link "$link" "$@" &
 printer=$!
