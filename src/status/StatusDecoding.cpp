@@ -33,16 +33,14 @@ constexpr std::array<StatusBit, 10> kCpBits{{
     {kStatusOk, 0, 0},
 }};
 
-// "^cu": the conditions byte of "^cp" alone.
-constexpr std::array<StatusBit, 7> kCuBits{{
-    {"Paper Empty", 0, 0x80},
-    {"Cover Open", 0, 0x40},
-    {"Cutter jammed", 0, 0x20},
-    {"Thermal Head overheat", 0, 0x10},
-    {"Gap Detection Error", 0, 0x08},
-    {"Ribbon End Error", 0, 0x04},
-    {kStatusOk, 0, 0},
-}};
+// "^cu": the conditions byte of "^cp" alone, so its boxes are the first six
+// of "^cp" and "Status OK".
+constexpr std::array<StatusBit, 7> kCuBits = [] {
+  std::array<StatusBit, 7> bits{};
+  std::copy_n(kCpBits.begin(), 6, bits.begin());
+  bits[6] = kCpBits.back();
+  return bits;
+}();
 
 // "CPS" counts its bits from the other end, and its high nibble is reserved:
 // each of those bits still gets a box of its own, so a printer that sets one
