@@ -1,7 +1,10 @@
 #include "app/MainWindow.h"
 
 #include <QIcon>
+#include <QPixmap>
 #include <array>
+
+#include "app/Artwork.h"
 
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
@@ -9,10 +12,6 @@
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
 #include "ui/Prompter.h"
-
-// The icon and picture live in a static library's resources, which must be
-// registered before first use.
-static void RegisterResources() { Q_INIT_RESOURCE(quillmark); }
 
 namespace qm {
 namespace {
@@ -38,10 +37,11 @@ int MainWindow::StopBitsFor(int entry) {
 }
 
 MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), context_(context) {
-  RegisterResources();
   ui.setupUi(this);
   setWindowTitle(QString::fromLatin1(kTitle));
-  setWindowIcon(QIcon(QStringLiteral(":/quillmark/icon.png")));
+  // Compiled-in pixels: decoding PNGs here would load every image plugin.
+  ui.labelPicture->setPixmap(QPixmap::fromImage(artwork::ToImage(artwork::kPicture)));
+  setWindowIcon(QIcon(QPixmap::fromImage(artwork::ToImage(artwork::kIcon))));
 
   // After the ten COM names, the serial adapters this machine has, by path.
   for (const auto& path : SystemSerialDevices())
