@@ -1,8 +1,10 @@
 #include <QApplication>
 
 #include "app/ServiceToolApp.h"
+#include "ui/GroupFrameStyle.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  qm::UsePaintedGroupFrames();
   return qm::ServiceToolApp().Run();
 }
