@@ -1,21 +1,14 @@
 #include "link/CupsLibrary.h"
 
-#include <dlfcn.h>
-
 #include <optional>
+
+#include "link/LoadedLibrary.h"
 
 namespace qm {
 namespace {
 
-template <typename F>
-bool Resolve(void* library, const char* name, F& function) {
-  function = reinterpret_cast<F>(dlsym(library, name));
-  return function != nullptr;
-}
-
 std::optional<CupsLibrary> Load() {
-  // The library stays loaded for the rest of the run.
-  void* library = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
+  void* library = OpenLibrary("libcups.so.2");
   if (!library) return std::nullopt;
   CupsLibrary cups{};
   bool all = Resolve(library, "cupsServer", cups.cupsServer) &&
