@@ -8,6 +8,10 @@ packages=(
   libgtest-dev libgmock-dev
   libudev-dev libcups2-dev cups-daemon cups-client
   xvfb xauth
+  ccache
+  libzint-dev libzxing-dev fonts-dejavu-core
+  clang libclang-rt-14-dev binutils srecord
+  imagemagick
 )
 
 missing=()

@@ -54,19 +54,23 @@ void FdDevice::Close() {
   fd_ = -1;
 }
 
-IoResult FdDevice::Read(uint8_t* buffer, size_t count, int timeoutMs) {
+IoResult FdDevice::Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) {
   IoResult result;
   if (fd_ < 0) return {false, 0};
-  auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+  const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+  // Once a byte has arrived, a quiet gap ends the read early.
+  auto end = deadline;
   while (result.count < count) {
     ssize_t n = ::read(fd_, buffer + result.count, count - result.count);
     if (n > 0) {
       result.count += size_t(n);
+      if (gapMs > 0)
+        end = std::min(deadline, SteadyClock::now() + std::chrono::milliseconds(gapMs));
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN) return {false, result.count};
-    int left = MillisecondsLeft(deadline);
+    int left = MillisecondsLeft(end);
     if (left == 0) break;
     if (n == 0) {
       // End of file: either the other side hung up (a pseudo-terminal whose

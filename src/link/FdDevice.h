@@ -18,7 +18,7 @@ class FdDevice : public PortDevice {
   bool Open(const std::string& path) override;
   void Close() override;
   bool IsOpen() const override { return fd_ >= 0; }
-  IoResult Read(uint8_t* buffer, size_t count, int timeoutMs) override;
+  IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) override;
   IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) override;
   bool Purge() override;
 

@@ -41,6 +41,9 @@ struct ModemLines {
 //  - ReadModemLines returns false only when the device cannot report its lines.
 //  - Read/Write block for at most timeoutMs and return what moved; ok is false
 //    only for an error of the system call (not for a time-out).
+//  - Read with gapMs > 0 also returns once gapMs passed without a byte after
+//    the first one arrived (the serial read-interval time-out): a reply of
+//    variable length ends when the printer falls quiet, not at timeoutMs.
 class PortDevice {
  public:
   virtual ~PortDevice() = default;
@@ -56,7 +59,7 @@ class PortDevice {
   // encoding (0x80 = selected, nothing else set). False when not available.
   virtual bool QueryParallelStatus(uint8_t& status) { return (void)status, false; }
 
-  virtual IoResult Read(uint8_t* buffer, size_t count, int timeoutMs) = 0;
+  virtual IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) = 0;
   virtual IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) = 0;
   // Drops everything queued in both directions.
   virtual bool Purge() = 0;

@@ -128,12 +128,22 @@ uint32_t PrinterPort::Read(void* buffer, uint32_t count) {
   if (handle) {
     result =
         handle->Read(static_cast<uint8_t*>(buffer), count,
-                     TotalTimeout(timeouts.readTotalConstant, timeouts.readTotalMultiplier, count));
+                     TotalTimeout(timeouts.readTotalConstant, timeouts.readTotalMultiplier, count),
+                     int(std::min<uint32_t>(timeouts.readInterval, 0x7fffffff)));
   }
   if (interfaceType == Serial && !result.ok && result.count == 0)
     prompter_.Show(kSerialReadFailedMessage, "Warning", MessageIcon::Warning);
   if (PerTransferOpen()) Close();
   return uint32_t(result.count);
+}
+
+uint32_t PrinterPort::ReadReply(void* buffer, uint32_t count) {
+  const TimeoutSet saved = timeouts;
+  if (timeouts.readInterval == 0) timeouts.readInterval = kReplyGapMs;
+  // Only the in-memory set changes: devices take the interval per read.
+  const uint32_t got = Read(buffer, count);
+  timeouts = saved;
+  return got;
 }
 
 int PrinterPort::Write(const void* buffer, uint32_t count) {

@@ -64,6 +64,14 @@ class PrinterPort {
   int Open();
   void Close();
   uint32_t Read(void* buffer, uint32_t count);
+  // A read of a reply whose length varies (identity strings, printer
+  // information, RFID inquiries): asks for at most `count` bytes and returns
+  // once the printer has been quiet for kReplyGapMs after its first byte, so
+  // a short answer is not waited out to the total time-out. The total
+  // time-out still bounds a printer that never answers. A read interval set
+  // through SetTimeouts takes precedence over kReplyGapMs.
+  uint32_t ReadReply(void* buffer, uint32_t count);
+  static constexpr uint32_t kReplyGapMs = 50;
   int Write(const void* buffer, uint32_t count);
 
   InterfaceType GetInterfaceType() const { return interfaceType; }

@@ -232,6 +232,17 @@ TEST_F(PrinterPortTest, ReadAsksForTheCountWithItsTimeout) {
   port.SetTimeouts(kDownloadTimeouts);
   port.Read(buffer, 1);
   EXPECT_EQ(script.calls.back().timeoutMs, 20001);
+  EXPECT_EQ(script.calls.back().gapMs, 0);
+
+  // A reply read ends at a quiet gap, under the same total time-out, and
+  // leaves the port's own set as it was.
+  port.ReadReply(buffer, 2);
+  EXPECT_EQ(script.calls.back().gapMs, int(PrinterPort::kReplyGapMs));
+  EXPECT_EQ(script.calls.back().timeoutMs, 20002);
+  EXPECT_EQ(port.Timeouts(), kDownloadTimeouts);
+  port.SetTimeouts({20, 1, 3000, 1, 3000});
+  port.ReadReply(buffer, 2);
+  EXPECT_EQ(script.calls.back().gapMs, 20);
 }
 
 TEST_F(PrinterPortTest, FailedSerialReadWithNothingShowsTheSettingsMessage) {

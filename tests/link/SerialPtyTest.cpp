@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include "Recorders.h"
 #include "link/FdDevice.h"
@@ -138,7 +139,7 @@ TEST(SerialPty, BytesPassUnchangedBothWays) {
 
   pty.Send(all);
   std::string back(256, '\0');
-  IoResult r = device.Read(reinterpret_cast<uint8_t*>(back.data()), 256, 1000);
+  IoResult r = device.Read(reinterpret_cast<uint8_t*>(back.data()), 256, 1000, 0);
   EXPECT_EQ(r.count, 256u);
   EXPECT_EQ(back, all);
 }
@@ -151,7 +152,7 @@ TEST(SerialPty, ReadReturnsWhatArrivedWhenTheTimeoutRunsOut) {
   pty.Send("08");
   uint8_t buffer[4] = {};
   auto start = std::chrono::steady_clock::now();
-  IoResult r = device.Read(buffer, 4, 150);
+  IoResult r = device.Read(buffer, 4, 150, 0);
   auto took = std::chrono::steady_clock::now() - start;
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.count, 2u);
@@ -168,8 +169,38 @@ TEST(SerialPty, ReadReturnsAsSoonAsTheCountIsComplete) {
   pty.Send("08\r\n");
   uint8_t buffer[4] = {};
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(device.Read(buffer, 4, 5000).count, 4u);
+  EXPECT_EQ(device.Read(buffer, 4, 5000, 0).count, 4u);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+// A reply of unknown length ends when the printer falls quiet, not at the
+// total time-out; bytes that keep coming with shorter pauses are all read.
+TEST(SerialPty, QuietGapEndsAReadOfUnknownLength) {
+  Pty pty;
+  SerialDevice device;
+  ASSERT_TRUE(device.Open(pty.path));
+  ASSERT_TRUE(device.Configure(Settings(115200, 0, 8, 0)));
+  pty.Send("V1.25\r\n");
+  uint8_t buffer[32] = {};
+  auto start = std::chrono::steady_clock::now();
+  IoResult r = device.Read(buffer, 32, 3000, 50);
+  EXPECT_EQ(r.count, 7u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+
+  std::thread slow([&] {
+    for (char c : std::string("ABCDEF")) {
+      pty.Send(std::string(1, c));
+      usleep(15000);
+    }
+  });
+  r = device.Read(buffer, 32, 3000, 50);
+  slow.join();
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), r.count), "ABCDEF");
+
+  // Nothing at all: the total time-out still ends it.
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(device.Read(buffer, 32, 200, 50).count, 0u);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(190));
 }
 
 TEST(SerialPty, PurgeDropsWaitingInput) {
@@ -181,7 +212,7 @@ TEST(SerialPty, PurgeDropsWaitingInput) {
   usleep(20000);
   ASSERT_TRUE(device.Purge());
   uint8_t buffer[16];
-  EXPECT_EQ(device.Read(buffer, sizeof buffer, 50).count, 0u);
+  EXPECT_EQ(device.Read(buffer, sizeof buffer, 50, 0).count, 0u);
 }
 
 TEST(SerialPty, ReadFailsWhenThePrinterSideHangsUp) {
@@ -191,7 +222,7 @@ TEST(SerialPty, ReadFailsWhenThePrinterSideHangsUp) {
   ASSERT_TRUE(device.Configure(Settings(115200, 0, 8, 0)));
   pty.reset();
   uint8_t buffer[1];
-  IoResult r = device.Read(buffer, 1, 500);
+  IoResult r = device.Read(buffer, 1, 500, 0);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.count, 0u);
 }

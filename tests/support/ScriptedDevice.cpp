@@ -51,8 +51,8 @@ bool ScriptedDevice::QueryParallelStatus(uint8_t& status) {
   return true;
 }
 
-IoResult ScriptedDevice::Read(uint8_t* buffer, size_t count, int timeoutMs) {
-  script_.calls.push_back({"read", {}, {}, count, timeoutMs});
+IoResult ScriptedDevice::Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) {
+  script_.calls.push_back({"read", {}, {}, count, timeoutMs, gapMs});
   if (!script_.readResults.empty()) {
     IoResult r = script_.readResults.front();
     script_.readResults.pop_front();

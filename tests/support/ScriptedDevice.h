@@ -17,6 +17,7 @@ struct DeviceCall {
   std::vector<uint8_t> bytes;  // for write: the bytes offered
   size_t count = 0;            // for read/write: bytes asked for
   int timeoutMs = 0;           // for read/write
+  int gapMs = 0;               // for read: the quiet gap that ends it (0 = none)
 };
 
 // Everything the devices of one test share: the call log, queued replies and
@@ -54,7 +55,7 @@ class ScriptedDevice : public PortDevice {
   bool Configure(const SerialSettings& settings) override;
   bool ReadModemLines(ModemLines& lines) override;
   bool QueryParallelStatus(uint8_t& status) override;
-  IoResult Read(uint8_t* buffer, size_t count, int timeoutMs) override;
+  IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) override;
   IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) override;
   bool Purge() override;
 

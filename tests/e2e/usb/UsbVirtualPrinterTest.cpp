@@ -38,8 +38,8 @@ struct CountingDevices : DeviceFactory {
       real->Close();
     }
     bool IsOpen() const override { return real->IsOpen(); }
-    IoResult Read(uint8_t* buffer, size_t count, int timeoutMs) override {
-      return real->Read(buffer, count, timeoutMs);
+    IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) override {
+      return real->Read(buffer, count, timeoutMs, gapMs);
     }
     IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) override {
       return real->Write(buffer, count, timeoutMs);
