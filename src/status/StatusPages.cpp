@@ -4,6 +4,7 @@
 #include <array>
 
 #include "link/PrinterPort.h"
+#include "status/StatusExchange.h"
 #include "ui/Clock.h"
 #include "ui/DataExchange.h"
 #include "ui/Prompter.h"
@@ -27,25 +28,13 @@ void StatusPage::RunExchange() {
     return;
   }
 
-  std::string command(query.command);
-  command += '\r';
-  // A failed write has been reported by the port; there is nothing to read.
-  if (!port.Write(command.data(), uint32_t(command.size()))) return;
-
-  std::array<uint8_t, 4> reply{};
-  context_.clock.Sleep(query.waitMs);
-  uint32_t received = port.Read(reply.data(), query.replyLength);
-  if (!ReplyComplete(command_, reply, received)) {
-    context_.prompter.AppMessage(kReadFailedMessage);
-    received = port.Read(reply.data(), query.replyLength);
-    if (received != query.replyLength) {
-      // Nothing usable came: an empty buffer would read as "Status OK" for a
-      // printer that never answered, so no indicator is ticked at all.
-      ShowIndicators(std::vector<bool>(indicators_.size(), false));
-      return;
-    }
-  }
-  ShowIndicators(DecodeStatusReply(command_, reply));
+  auto result = ExchangeStatus(port, context_.clock, command_,
+                               [this] { context_.prompter.AppMessage(kReadFailedMessage); });
+  if (!result.sent) return;
+  // Nothing usable came: an empty buffer would read as "Status OK" for a
+  // printer that never answered, so no indicator is ticked at all.
+  ShowIndicators(result.complete ? DecodeStatusReply(command_, result.reply)
+                                 : std::vector<bool>(indicators_.size(), false));
 }
 
 void StatusPage::ShowIndicators(const std::vector<bool>& ticked) {

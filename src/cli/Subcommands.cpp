@@ -1,0 +1,14 @@
+#include "cli/Subcommand.h"
+#include "cli/Subcommands.h"
+
+namespace qm::cli {
+
+std::span<const Subcommand> Subcommands() {
+  static const Subcommand commands[] = {
+      {"status", "status [CONNECTION]",
+       "asks the printer's status and error code and prints them decoded", RunStatus},
+  };
+  return commands;
+}
+
+}  // namespace qm::cli

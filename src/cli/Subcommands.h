@@ -1,0 +1,13 @@
+#pragma once
+
+// The run functions of the subcommands, one file each beside this header;
+// Subcommands.cpp lists them with their synopsis for --help.
+#include <iosfwd>
+#include <span>
+#include <string>
+
+namespace qm::cli {
+
+int RunStatus(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+
+}  // namespace qm::cli
