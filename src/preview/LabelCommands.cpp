@@ -65,8 +65,8 @@ CommandExtent FindImageStore(std::span<const uint8_t> input, bool atEnd) {
   // A header that cannot announce a payload ends at its line end like any
   // other malformed command.
   auto toLineEnd = [&]() -> CommandExtent {
-    const auto end = std::find_if(input.begin() + static_cast<ptrdiff_t>(pos), input.end(),
-                                  IsLineEnd);
+    const auto end =
+        std::find_if(input.begin() + static_cast<ptrdiff_t>(pos), input.end(), IsLineEnd);
     if (end == input.end() && !atEnd) return {CommandExtent::Kind::NeedMore, 0};
     return {CommandExtent::Kind::Complete, static_cast<size_t>(end - input.begin())};
   };
@@ -75,7 +75,8 @@ CommandExtent FindImageStore(std::span<const uint8_t> input, bool atEnd) {
   }
   if (!digits || size > kMaxImageBytes || input[pos] != ',') return toLineEnd();
   ++pos;
-  if (pos == input.size()) return atEnd ? toLineEnd() : CommandExtent{CommandExtent::Kind::NeedMore};
+  if (pos == input.size())
+    return atEnd ? toLineEnd() : CommandExtent{CommandExtent::Kind::NeedMore};
   if (input[pos] != kQuote) return toLineEnd();
   ++pos;
   while (pos < input.size() && input[pos] != kQuote) {
@@ -83,7 +84,8 @@ CommandExtent FindImageStore(std::span<const uint8_t> input, bool atEnd) {
     if (input[pos] == kEscape) ++pos;
     ++pos;
   }
-  if (pos >= input.size()) return atEnd ? toLineEnd() : CommandExtent{CommandExtent::Kind::NeedMore};
+  if (pos >= input.size())
+    return atEnd ? toLineEnd() : CommandExtent{CommandExtent::Kind::NeedMore};
   ++pos;  // the closing quote
   if (input.size() - pos < size) {
     if (!atEnd) return {CommandExtent::Kind::NeedMore, 0};
@@ -152,8 +154,8 @@ class FieldReader {
     if (digits[0] == '+') digits.remove_prefix(1);
     int value = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (ec == std::errc::result_out_of_range || (ec == std::errc() && end == digits.end() &&
-                                                 (value < -kMaxNumber || value > kMaxNumber))) {
+    if (ec == std::errc::result_out_of_range ||
+        (ec == std::errc() && end == digits.end() && (value < -kMaxNumber || value > kMaxNumber))) {
       throw Failure{"number too large '" + std::string(field) + "'"};
     }
     if (ec != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
@@ -414,8 +416,8 @@ CommandExtent FindCommand(std::span<const uint8_t> input, bool atEnd) {
     if (quoted && multiLine && pos - quoteStart <= kMaxMultiLineData) continue;
     if (quoted && multiLine) {
       // Given up: the command is the first line, and the rest is script.
-      const auto end = std::find_if(input.begin() + static_cast<ptrdiff_t>(quoteStart),
-                                    input.end(), IsLineEnd);
+      const auto end =
+          std::find_if(input.begin() + static_cast<ptrdiff_t>(quoteStart), input.end(), IsLineEnd);
       return {CommandExtent::Kind::Complete, static_cast<size_t>(end - input.begin())};
     }
     return {CommandExtent::Kind::Complete, pos};
@@ -483,14 +485,14 @@ ParsedScript ParseScript(std::span<const uint8_t> script) {
     const CommandExtent extent = FindCommand(rest, true);
     size_t length = extent.length;
     if (extent.kind != CommandExtent::Kind::Complete) {
-      length = static_cast<size_t>(std::find_if(rest.begin(), rest.end(), IsLineEnd) -
-                                   rest.begin());
+      length =
+          static_cast<size_t>(std::find_if(rest.begin(), rest.end(), IsLineEnd) - rest.begin());
       const std::string_view text = AsText(rest.first(length));
       // Commands of the other families (status and memory banks "^", RFID
       // ">", the image list and delete) are not label content; leave them.
       const bool otherFamily = text.starts_with('^') || text.starts_with('>') ||
-                               text.starts_with("ID") || text.starts_with("II") ||
-                               text == "CPS" || text.find_first_not_of(" \t") == text.npos;
+                               text.starts_with("ID") || text.starts_with("II") || text == "CPS" ||
+                               text.find_first_not_of(" \t") == text.npos;
       if (!otherFamily) {
         std::string shown(text.substr(0, 40));
         parsed.errors.push_back({line, "Syntax Error: unknown command '" + shown + "'"});

@@ -89,7 +89,7 @@ struct Barcode2dCommand {  // "B2"
 };
 struct BlockDrawCommand {  // "BD" x1,y1,x2,y2,mode[,n]
   int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  char mode = 'O';  // O fill, E erase, D invert, S slope, B box
+  char mode = 'O';   // O fill, E erase, D invert, S slope, B box
   int optional = 0;  // line width for S, border width for B
 };
 struct CharacterSetCommand {  // "CS" international,code table
@@ -109,11 +109,11 @@ struct ImageRecallCommand {  // "IR" x,y,'name'
   std::string name;
 };
 
-using Command = std::variant<SpeedCommand, DensityCommand, DirectionCommand, WidthCommand,
-                             LengthCommand, MarginCommand, TextCommand, VectorTextCommand,
-                             Barcode1dCommand, Barcode2dCommand, BlockDrawCommand,
-                             CharacterSetCommand, PrintCommand, ImageStoreCommand,
-                             ImageRecallCommand>;
+using Command =
+    std::variant<SpeedCommand, DensityCommand, DirectionCommand, WidthCommand, LengthCommand,
+                 MarginCommand, TextCommand, VectorTextCommand, Barcode1dCommand, Barcode2dCommand,
+                 BlockDrawCommand, CharacterSetCommand, PrintCommand, ImageStoreCommand,
+                 ImageRecallCommand>;
 
 // Where a command stands at the start of some input.
 struct CommandExtent {

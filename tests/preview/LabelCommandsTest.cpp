@@ -63,9 +63,9 @@ TEST(LabelCommands, BuilderOutputParses) {
   EXPECT_EQ(Only<DensityCommand>("SD0").density, 0);
   EXPECT_EQ(Only<ImageRecallCommand>("IR10,20,'logo'").name, "logo");
 
-  for (auto [text, sets, copies] : {std::tuple("P", 1, 1), std::tuple("P,", 1, 1),
-                                    std::tuple("P3", 3, 1), std::tuple("P3,2", 3, 2),
-                                    std::tuple("P0,5", 0, 5)}) {
+  for (auto [text, sets, copies] :
+       {std::tuple("P", 1, 1), std::tuple("P,", 1, 1), std::tuple("P3", 3, 1),
+        std::tuple("P3,2", 3, 2), std::tuple("P0,5", 0, 5)}) {
     const auto p = Only<PrintCommand>(text);
     EXPECT_EQ(std::pair(p.sets, p.copies), std::pair(sets, copies)) << text;
   }
@@ -117,8 +117,8 @@ TEST(LabelCommands, LinesCountAcrossLineEndsAndOtherFamilies) {
   // CR LF, lone CR and lone LF each end one line; multi-line 2D data and the
   // bytes of a stored image move the count as the editor shows it.
   const std::string image = "IS4,'a'\r\n\r\n";
-  const std::string script = "SW8\r\n^ee\rB2100,100,Q,1,L,4,0,'A\r\nB'\n>RFW,x\r\n" + image +
-                             "BD1,2,3,4,O\r\nZZ";
+  const std::string script =
+      "SW8\r\n^ee\rB2100,100,Q,1,L,4,0,'A\r\nB'\n>RFW,x\r\n" + image + "BD1,2,3,4,O\r\nZZ";
   const ParsedScript parsed = ParseScript(script);
   ASSERT_EQ(parsed.errors.size(), 1u);
   EXPECT_EQ(parsed.errors[0].line, 7);
@@ -161,8 +161,8 @@ TEST(LabelCommands, FindCommandWaitsForTheEndOfWhatItStarted) {
   }
   EXPECT_EQ(find("SW812", true).length, 5u);
   // An unclosed 2D quote is given up after a bound, at its first line end.
-  const std::string runaway = "B21,1,Q,1,L,4,0,'a\r" + std::string(kMaxMultiLineData + 10, 'x') +
-                              "\r";
+  const std::string runaway =
+      "B21,1,Q,1,L,4,0,'a\r" + std::string(kMaxMultiLineData + 10, 'x') + "\r";
   EXPECT_EQ(find(runaway).length, 18u);
 }
 
