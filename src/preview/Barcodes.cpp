@@ -128,14 +128,21 @@ EncodedBarcode EncodeBarcode2d(const Barcode2dCommand& command) {
     // or mode 3 when the postcode holds letters.
     std::string primary, secondary;
     if (!CarrierMessage(data, mode, primary, secondary)) {
-      return {false, "MaxiCode mode " + std::to_string(mode) +
-                         " needs class,country,postcode,extension, before the message",
-              0, 0, {}, {}, {}, false};
+      return {false,
+              "MaxiCode mode " + std::to_string(mode) +
+                  " needs class,country,postcode,extension, before the message",
+              0,
+              0,
+              {},
+              {},
+              {},
+              false};
     }
     if (mode == 0) {
-      mode = std::all_of(primary.begin(), primary.end(), [](char c) { return c >= '0' && c <= '9'; })
-                 ? 2
-                 : 3;
+      mode =
+          std::all_of(primary.begin(), primary.end(), [](char c) { return c >= '0' && c <= '9'; })
+              ? 2
+              : 3;
       if (mode == 3) {
         CarrierMessage(command.data, 3, primary, secondary);
       }
@@ -147,9 +154,9 @@ EncodedBarcode EncodeBarcode2d(const Barcode2dCommand& command) {
   // About an inch square at 8 dots/mm, as the printer prints it.
   symbol->scale = 0.75f;
   EncodedBarcode out;
-  const int status = ZBarcode_Encode_and_Buffer(
-      symbol.get(), reinterpret_cast<const unsigned char*>(data.data()),
-      static_cast<int>(data.size()), 0);
+  const int status =
+      ZBarcode_Encode_and_Buffer(symbol.get(), reinterpret_cast<const unsigned char*>(data.data()),
+                                 static_cast<int>(data.size()), 0);
   if (status >= ZINT_ERROR) {
     out.error = symbol->errtxt;
     return out;

@@ -62,7 +62,8 @@ void Blit(const FT_Bitmap& bitmap, Bitmap& out, int dx, int dy) {
     for (unsigned col = 0; col < bitmap.width; ++col) {
       const int x = dx + static_cast<int>(col);
       if (x < 0 || x >= out.width) continue;
-      if (line[col >> 3] & (0x80 >> (col & 7))) out.dots[static_cast<size_t>(y) * out.width + x] = 1;
+      if (line[col >> 3] & (0x80 >> (col & 7)))
+        out.dots[static_cast<size_t>(y) * out.width + x] = 1;
     }
   }
 }
@@ -117,7 +118,8 @@ struct Glyphs::Faces {
       const std::string file = FindFontFile(family, style);
       FT_Face face = nullptr;
       if (file.empty() || FT_New_Face(library, file.c_str(), 0, &face) != 0) {
-        problem = std::string("font ") + family + " " + style + " not installed (fonts-dejavu-core)";
+        problem =
+            std::string("font ") + family + " " + style + " not installed (fonts-dejavu-core)";
         return nullptr;
       }
       return face;

@@ -158,11 +158,12 @@ class LabelPainter {
   }
 
   void Draw(const TextCommand& t) {
+    const std::string_view bytes = std::string_view(t.text).substr(0, LabelRenderer::kMaxTextBytes);
     const FontCell cell = CellOfFont(t.font);
     const TwoByteTable table = TwoByteTableOfFont(t.font);
     const std::u32string text = table == TwoByteTable::None
-                                    ? DecodeSingleByte(t.text, international_, codeTable_)
-                                    : DecodeTwoByte(t.text, table);
+                                    ? DecodeSingleByte(bytes, international_, codeTable_)
+                                    : DecodeTwoByte(bytes, table);
     // A single-byte character in a two-byte font takes half its cell.
     auto widthOf = [&](char32_t c) {
       return table != TwoByteTable::None && c < 0x80 ? cell.width / 2 : cell.width;
@@ -184,7 +185,9 @@ class LabelPainter {
   }
 
   void Draw(const VectorTextCommand& v) {
-    std::u32string text = DecodeSingleByte(v.text, international_, codeTable_);
+    std::u32string text =
+        DecodeSingleByte(std::string_view(v.text).substr(0, LabelRenderer::kMaxTextBytes),
+                         international_, codeTable_);
     if (v.rightToLeft) std::reverse(text.begin(), text.end());
     std::vector<const Glyphs::Vector*> shapes;
     int total = 0;
@@ -364,7 +367,13 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
   std::vector<const ParsedCommand*> body;
   int lastLine = 0;
 
+  size_t dropped = 0;
   auto finish = [&](int sets, int copies, bool printed, int line) {
+    if (result.labels.size() == kMaxLabels) {
+      ++dropped;
+      body.clear();
+      return;
+    }
     LabelSettings used = settings;
     if (used.width > kMaxWidth || used.length > kMaxLength) {
       result.errors.push_back({line, "Preview: label of " + std::to_string(used.width) + " x " +
@@ -412,8 +421,18 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
     }
   }
   if (!body.empty()) finish(0, 0, false, lastLine);
+  if (dropped > 0) {
+    result.errors.push_back(
+        {lastLine, "Preview: " + std::to_string(dropped) + " more labels not drawn"});
+  }
   std::stable_sort(result.errors.begin(), result.errors.end(),
                    [](const ScriptError& a, const ScriptError& b) { return a.line < b.line; });
+  if (result.errors.size() > kMaxErrors) {
+    const size_t more = result.errors.size() - kMaxErrors;
+    result.errors.resize(kMaxErrors);
+    result.errors.push_back({result.errors.back().line,
+                             "Preview: " + std::to_string(more) + " more errors not listed"});
+  }
   return result;
 }
 

@@ -60,7 +60,8 @@ class LabelRenderer {
 
   // Stores a PCX file under `name`; false with the reason when it is not a
   // PCX image the printer prints.
-  bool AddImage(const std::string& name, std::span<const uint8_t> pcx, std::string* error = nullptr);
+  bool AddImage(const std::string& name, std::span<const uint8_t> pcx,
+                std::string* error = nullptr);
 
   RenderResult Render(std::span<const uint8_t> script);
   RenderResult Render(std::string_view script);
@@ -69,6 +70,12 @@ class LabelRenderer {
   // Largest label drawn, in dots; larger "SW"/"SL" values are cut to it.
   static constexpr int kMaxWidth = 2400;
   static constexpr int kMaxLength = 8000;
+  // Labels and errors kept of one script; the rest are counted in a last
+  // error, so a runaway script cannot fill the memory with pictures.
+  static constexpr size_t kMaxLabels = 100;
+  static constexpr size_t kMaxErrors = 1000;
+  // Characters of one text drawn: more than any label holds.
+  static constexpr size_t kMaxTextBytes = 20000;
 
  private:
   struct State;
