@@ -12,11 +12,12 @@ for arg in "$@"; do
 done
 
 link="$(mktemp -u /tmp/quillmark-printer.XXXXXX)"
-"$build/sim/quillmark-vprinter" --link "$link" "$@" &
+labels="$(mktemp -d /tmp/quillmark-labels.XXXXXX)"
+"$build/sim/quillmark-vprinter" --link "$link" --print-dir "$labels" "$@" &
 printer=$!
 trap 'kill $printer 2>/dev/null; rm -f "$link"' EXIT
 for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
 [ -e "$link" ] || { echo "the virtual printer did not start" >&2; exit 1; }
 
-echo "Virtual printer on $link (COM1:)"
+echo "Virtual printer on $link (COM1:); printed labels go to $labels as PNG files"
 QUILLMARK_COM1="$link" "$build/src/app/quillmark"

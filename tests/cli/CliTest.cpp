@@ -88,7 +88,8 @@ TEST(Cli, PreviewWritesOnePngPerPrintedLabelAndListsErrors) {
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("label-0001-6-copies.png: 400 x 200 dots, 3 x 2 copies"), std::string::npos)
       << r.out;
-  EXPECT_NE(r.err.find(script + ":5: Syntax Error: unterminated quote"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(script + ":5: Syntax Error: unterminated quote"), std::string::npos)
+      << r.err;
   EXPECT_NE(r.err.find(script + ":7: Syntax Error: wrong number of fields"), std::string::npos);
   const QImage first((folder / "out" / "label-0001-6-copies.png").c_str());
   EXPECT_EQ(first.size(), QSize(400, 200));
