@@ -4,8 +4,10 @@
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QScrollBar>
+#include <QTextBlock>
 
 #include "link/PrinterPort.h"
+#include "preview/PreviewPane.h"
 #include "status/StatusWindow.h"
 #include "tester/ConvertUnitDialog.h"
 #include "tester/ScriptFile.h"
@@ -49,6 +51,7 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
           &CommandTesterWindow::OnCheckPrinterStatus);
   connect(ui.buttonConvert, &QPushButton::clicked, this, &CommandTesterWindow::OnConvert);
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ui.buttonPreview, &QPushButton::toggled, this, &CommandTesterWindow::OnPreview);
 
   const std::pair<QPushButton*, BuilderButton> builderButtons[] = {
       {ui.buttonPrintingSetting, BuilderButton::PrintingSetting},
@@ -85,6 +88,23 @@ void CommandTesterWindow::Exchange(bool take) {
   }
   DataExchange dx(context_.prompter, take);
   dx.Spin(ui.spinRepeat, repeatCount).Text(ui.editSent, sentCounter);
+  if (preview_ && preview_->isVisible()) preview_->SetScript(script);
+}
+
+void CommandTesterWindow::OnPreview(bool shown) {
+  if (!preview_) {
+    // Made on first use, so the window opens laid out as it always was.
+    preview_ = new PreviewPane(context_.prompter, this);
+    preview_->setObjectName("previewPane");
+    ui.upperRow->insertWidget(1, preview_, 1);
+    connect(preview_, &PreviewPane::ErrorLineChosen, this, [this](int line) {
+      ui.editScript->setTextCursor(
+          QTextCursor(ui.editScript->document()->findBlockByNumber(line - 1)));
+      ui.editScript->setFocus();
+    });
+  }
+  preview_->setVisible(shown);
+  if (shown) preview_->SetScript(script);
 }
 
 void CommandTesterWindow::ShowValues() {
