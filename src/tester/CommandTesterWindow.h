@@ -46,9 +46,11 @@ class CommandTesterWindow : public QDialog {
   static constexpr const char* kLoadFilter =
       "All files(*.*)|*.*|Text files(*.txt)|*.txt|Binary files(*.bin)|*.bin||";
 
+  static constexpr const char* kNotAvailable = "Not available yet";
+
   explicit CommandTesterWindow(AppContext context, QWidget* parent = nullptr);
 
-  // Sets what a builder button opens; a button without a factory does nothing.
+  // Sets what a builder button opens; a button without a factory is disabled.
   void SetBuilder(BuilderButton button, BuilderFactory factory);
 
   // The bound fields, for the operations and for tests.
@@ -74,14 +76,16 @@ class CommandTesterWindow : public QDialog {
   void Exchange(bool takeFromControls);
   void ShowValues();
   void TakeValues() { Exchange(true); }
-  // Lets the window repaint while a long send runs, without taking input.
-  void KeepPainted();
+  // A button whose window this build does not have yet.
+  static void MarkUnavailable(QPushButton* button);
 
   AppContext context_;
   Ui::CommandTesterWindow ui;
   std::array<BuilderFactory, kBuilderButtonCount> builders_;
+  std::array<QPushButton*, kBuilderButtonCount> builderButtons_{};
   bool showing_ = false;
   bool sending_ = false;
+  bool stopRequested_ = false;
 
   // Beside the script once "Preview" is pressed; follows every change.
   PreviewPane* preview_ = nullptr;
