@@ -17,14 +17,14 @@ namespace {
 
 // The fonts are looked up by name through fontconfig, so a system with
 // DejaVu in another folder still finds them.
-std::string FindFontFile(const char* family, const char* style) {
+std::string FindFontFile(FcConfig* config, const char* family, const char* style) {
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
   FcPatternAddString(pattern, FC_STYLE, reinterpret_cast<const FcChar8*>(style));
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = FcFontMatch(config, pattern, &result);
   std::string path;
   FcChar8* file = nullptr;
   FcChar8* found = nullptr;
@@ -114,8 +114,11 @@ struct Glyphs::Faces {
       problem = "FreeType did not start";
       return;
     }
+    // A configuration of our own, released once the files are found, so
+    // nothing of fontconfig outlives the renderer.
+    FcConfig* config = FcInitLoadConfigAndFonts();
     auto open = [&](const char* family, const char* style) -> FT_Face {
-      const std::string file = FindFontFile(family, style);
+      const std::string file = config ? FindFontFile(config, family, style) : std::string();
       FT_Face face = nullptr;
       if (file.empty() || FT_New_Face(library, file.c_str(), 0, &face) != 0) {
         problem =
@@ -127,6 +130,7 @@ struct Glyphs::Faces {
     mono = open("DejaVu Sans Mono", "Book");
     sans = {open("DejaVu Sans", "Book"), open("DejaVu Sans", "Bold"),
             open("DejaVu Sans", "Oblique"), open("DejaVu Sans", "Bold Oblique")};
+    if (config) FcConfigDestroy(config);
   }
   ~Faces() {
     for (FT_Face face : sans) {
