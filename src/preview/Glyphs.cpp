@@ -108,15 +108,20 @@ struct Glyphs::Faces {
   // Sans in the four styles: regular, bold, oblique, bold oblique.
   std::array<FT_Face, 4> sans{};
   std::string problem;
+  // Faces of other installed fonts, for characters DejaVu lacks (the
+  // two-byte tables' Hangul, Hanzi and Kana), found through fontconfig.
+  FcConfig* config = nullptr;
+  std::map<std::string, FT_Face> others;
+  std::map<char32_t, FT_Face> fallbackOf;
 
   Faces() {
     if (FT_Init_FreeType(&library) != 0) {
       problem = "FreeType did not start";
       return;
     }
-    // A configuration of our own, released once the files are found, so
-    // nothing of fontconfig outlives the renderer.
-    FcConfig* config = FcInitLoadConfigAndFonts();
+    // A configuration of our own, released with the renderer, so nothing of
+    // fontconfig outlives it.
+    config = FcInitLoadConfigAndFonts();
     auto open = [&](const char* family, const char* style) -> FT_Face {
       const std::string file = config ? FindFontFile(config, family, style) : std::string();
       FT_Face face = nullptr;
@@ -130,9 +135,43 @@ struct Glyphs::Faces {
     mono = open("DejaVu Sans Mono", "Book");
     sans = {open("DejaVu Sans", "Book"), open("DejaVu Sans", "Bold"),
             open("DejaVu Sans", "Oblique"), open("DejaVu Sans", "Bold Oblique")};
-    if (config) FcConfigDestroy(config);
   }
+
+  // An installed font that has `c`, or none.
+  FT_Face Fallback(char32_t c) {
+    if (auto it = fallbackOf.find(c); it != fallbackOf.end()) return it->second;
+    FT_Face face = nullptr;
+    if (config && c != kNoCharacter) {
+      FcPattern* pattern = FcPatternCreate();
+      FcCharSet* wanted = FcCharSetCreate();
+      FcCharSetAddChar(wanted, c);
+      FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+      FcConfigSubstitute(config, pattern, FcMatchPattern);
+      FcDefaultSubstitute(pattern);
+      FcResult result;
+      FcPattern* match = FcFontMatch(config, pattern, &result);
+      FcChar8* file = nullptr;
+      FcCharSet* has = nullptr;
+      if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
+          FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch &&
+          FcCharSetHasChar(has, c)) {
+        const std::string path = reinterpret_cast<char*>(file);
+        auto [it, added] = others.try_emplace(path, nullptr);
+        if (added && FT_New_Face(library, path.c_str(), 0, &it->second) != 0) it->second = nullptr;
+        face = it->second;
+      }
+      if (match) FcPatternDestroy(match);
+      FcCharSetDestroy(wanted);
+      FcPatternDestroy(pattern);
+    }
+    return fallbackOf[c] = face;
+  }
+
   ~Faces() {
+    for (auto& [path, face] : others) {
+      if (face) FT_Done_Face(face);
+    }
+    if (config) FcConfigDestroy(config);
     for (FT_Face face : sans) {
       if (face) FT_Done_Face(face);
     }
@@ -154,7 +193,8 @@ const Bitmap& Glyphs::Cell(char32_t c, int width, int height) {
   if (auto it = cells_.find(key); it != cells_.end()) return it->second;
   Bitmap cell{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height, 0)};
   FT_Face face = faces_->mono;
-  const FT_UInt index = face && c != kNoCharacter ? FT_Get_Char_Index(face, c) : 0;
+  FT_UInt index = face && c != kNoCharacter ? FT_Get_Char_Index(face, c) : 0;
+  if (index == 0 && c != U' ' && (face = faces_->Fallback(c))) index = FT_Get_Char_Index(face, c);
   if (c == U' ') {
     // nothing to draw
   } else if (index == 0) {
@@ -182,7 +222,8 @@ const Glyphs::Vector& Glyphs::Scalable(char32_t c, int width, int height, bool b
   if (auto it = vectors_.find(key); it != vectors_.end()) return it->second;
   Vector glyph;
   FT_Face face = faces_->sans[static_cast<size_t>(style)];
-  const FT_UInt index = face && c != kNoCharacter ? FT_Get_Char_Index(face, c) : 0;
+  FT_UInt index = face && c != kNoCharacter ? FT_Get_Char_Index(face, c) : 0;
+  if (index == 0 && c != U' ' && (face = faces_->Fallback(c))) index = FT_Get_Char_Index(face, c);
   if (face) {
     FT_Set_Pixel_Sizes(face, static_cast<FT_UInt>(width), static_cast<FT_UInt>(height));
   }

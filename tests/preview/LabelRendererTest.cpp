@@ -135,6 +135,10 @@ TEST_F(Rendering, CharacterSetsMapNationalVariantsAndCodeTables) {
   const Ink boxes = InkIn(inkOf("T10,10,d,1,1,0,0,N,N,'\xB0\xA1\xB0\xA2'"));
   EXPECT_TRUE(QRect(10, 10, 48, 24).contains(boxes.box));
   EXPECT_GT(boxes.box.width(), 40);
+  // KS5601's Greek row has glyphs in the installed fonts: Alpha (A5h C1h) is
+  // drawn, not boxed; a BIG5 trail byte of 5Ch keeps its pair together.
+  EXPECT_NE(inkOf("T10,10,d,1,1,0,0,N,N,'\xA5\xC1'"), inkOf("T10,10,d,1,1,0,0,N,N,'\xA1\x20'"));
+  EXPECT_EQ(InkIn(inkOf("T10,10,n,1,1,0,0,N,N,'\xA4\\\xA4\x40'")).box.width(), boxes.box.width());
 }
 
 std::string Decode(const QImage& label, ZXing::BarcodeFormat format, bool pure = false) {
