@@ -112,7 +112,12 @@ const std::map<std::string, Option, std::less<>>& Options() {
         },
         "two characters such as 08"}},
       {"--no-tag",
-       {false, [](CommandLine& c, std::string_view) { return !(c.rfid.tag.present = false); }, ""}},
+       {false,
+        [](CommandLine& c, std::string_view) {
+          c.rfid.tag.present = false;
+          return true;
+        },
+        ""}},
       {"--tag-epc",
        {true,
         [](CommandLine& c, std::string_view v) {
