@@ -7,7 +7,7 @@
 namespace qm {
 
 std::string_view Terminator(LineEnd end) {
-  return end == LineEnd::Sent ? "\r" : "\r\n";
+  return end == LineEnd::Sent ? "\r" : "";
 }
 
 std::string InquiryCommand(int n) {

@@ -9,9 +9,9 @@
 namespace qm {
 
 // The encoder's ">RF" command family as the RFID tools compose it. A command
-// a window sends itself ends with CR; a line placed into the tester's script
-// ends with the script's CR LF.
-enum class LineEnd { Sent, Script };
+// a window sends itself ends with CR; a line for the tester's script is
+// composed without one, as the tester ends every line it appends with CR LF.
+enum class LineEnd { Sent, None };
 std::string_view Terminator(LineEnd end);
 
 // The encoder settings the configuration window carries. List indices are -1
