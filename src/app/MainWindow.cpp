@@ -8,6 +8,9 @@
 
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
+#include "rfid/RfidBuilders.h"
+#include "rfid/RfidConfigurationWindow.h"
+#include "rfid/RfidWriteWindow.h"
 #include "tester/CommandTesterWindow.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
@@ -56,6 +59,15 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   // The tool buttons open their windows as each window is built.
   connect(ui.buttonTester, &QPushButton::clicked, this, [this] {
     CommandTesterWindow window(context_, this);
+    RegisterRfidBuilders(window);
+    RunModal(window);
+  });
+  connect(ui.buttonRfidConfiguration, &QPushButton::clicked, this, [this] {
+    RfidConfigurationWindow window(context_, this);
+    RunModal(window);
+  });
+  connect(ui.buttonRfidWriteRead, &QPushButton::clicked, this, [this] {
+    RfidWriteWindow window(context_, this);
     RunModal(window);
   });
 
