@@ -14,6 +14,8 @@ class PrinterPort;
 // The encoder answers each inquiry with at most 16 bytes, 100 ms after it.
 inline constexpr int kInquiryWaitMs = 100;
 inline constexpr uint32_t kInquiryReplyBytes = 16;
+// 20 byte times at the slowest line speed the tool offers (9600 bit/s).
+inline constexpr uint32_t kInquiryGapMs = 20;
 
 struct RfidGetResult {
   RfidSettings settings;  // `current` with every reply taken in

@@ -43,6 +43,19 @@ TEST_F(RfidExchangeTest, GetAsksSevenSettingsWithQuietGapReads) {
   for (const auto& call : rig.device.calls)
     if (call.what == "read") {
       EXPECT_EQ(call.count, 16u);
+      EXPECT_EQ(call.gapMs, int(kInquiryGapMs));
+    }
+  EXPECT_EQ(rig.port.Timeouts(), kDefaultTimeouts);
+  // On USB the device is opened for each transfer with the port's own gap.
+  rig.port.Close();
+  rig.device.calls.clear();
+  rig.services.usbNode = "/dev/usb/lp0";
+  rig.port.SetPortName("USB");
+  ASSERT_TRUE(rig.port.Open());
+  QueueReplies({"GEN2", "3", "600", "3", "2", "125", "4"});
+  EXPECT_TRUE(GetRfidSettings(rig.port, rig.clock, {}).Succeeded());
+  for (const auto& call : rig.device.calls)
+    if (call.what == "read") {
       EXPECT_EQ(call.gapMs, int(PrinterPort::kReplyGapMs));
     }
 }
