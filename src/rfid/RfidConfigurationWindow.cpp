@@ -4,6 +4,7 @@
 
 #include "link/PrinterPort.h"
 #include "rfid/RfidExchange.h"
+#include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
 #include "ui/Prompter.h"
 
@@ -44,7 +45,12 @@ bool RfidConfigurationWindow::Send(const char* command) {
 
 void RfidConfigurationWindow::OnGet() {
   Exchange(true);
-  const RfidGetResult result = GetRfidSettings(context_.port, context_.clock, settings);
+  RfidGetResult result;
+  {
+    // Seven inquiries: the window stays painted and drops clicks meanwhile.
+    BusyScope busy;
+    result = GetRfidSettings(context_.port, context_.clock, settings);
+  }
   if (!result.Succeeded()) {
     // The controls keep showing what they showed.
     context_.prompter.Failure("Get RFID setting is faied");

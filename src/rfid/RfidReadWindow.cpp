@@ -2,6 +2,7 @@
 
 #include "link/PrinterPort.h"
 #include "rfid/RfidExchange.h"
+#include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
 #include "ui/Prompter.h"
 
@@ -45,7 +46,12 @@ void RfidReadWindow::OnRead() {
     context_.prompter.Refusal(kDataRangeMessage);
     return;
   }
-  const RfidReadResult result = ReadTagData(context_.port, context_.clock, request);
+  RfidReadResult result;
+  {
+    // The encoder takes seconds to read the tag; clicks meanwhile are dropped.
+    BusyScope busy;
+    result = ReadTagData(context_.port, context_.clock, request);
+  }
   if (!result.sent) return;  // the port has said why
   if (!result.Succeeded()) {
     context_.prompter.Failure("Reading data is faied");

@@ -4,6 +4,7 @@
 #include "rfid/PasswordBox.h"
 #include "rfid/RfidExchange.h"
 #include "rfid/RfidReadWindow.h"
+#include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
 #include "ui/Prompter.h"
@@ -107,7 +108,12 @@ void RfidWriteWindow::OnWrite() {
   request.byteCount = byteCountIndex + 2;
   for (const std::string& cell : cells) request.cellText += cell;
   request.lockBoxes = lockBoxes;
-  if (RunWriteSequence(context_.port, request) != WriteOutcome::Written) return;
+  WriteOutcome outcome;
+  {
+    BusyScope busy;
+    outcome = RunWriteSequence(context_.port, request);
+  }
+  if (outcome != WriteOutcome::Written) return;
   if (doData) {
     // The cells stay filled, so the next layout can start from them.
     SetLayoutOpen(false);
