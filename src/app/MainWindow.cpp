@@ -62,11 +62,11 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
     RegisterRfidBuilders(window);
     RunModal(window);
   });
-  connect(ui.buttonRfidConfiguration, &QPushButton::clicked, this, [this] {
+  OpenOnClick(ui.buttonRfidConfiguration, [this] {
     RfidConfigurationWindow window(context_, this);
     RunModal(window);
   });
-  connect(ui.buttonRfidWriteRead, &QPushButton::clicked, this, [this] {
+  OpenOnClick(ui.buttonRfidWriteRead, [this] {
     RfidWriteWindow window(context_, this);
     RunModal(window);
   });

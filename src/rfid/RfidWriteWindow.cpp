@@ -115,9 +115,11 @@ void RfidWriteWindow::OnWrite() {
   }
   if (outcome != WriteOutcome::Written) return;
   if (doData) {
-    // The cells stay filled, so the next layout can start from them.
+    // A new layout may start at once; the cells keep their texts and
+    // "Reset Data" stays as it was.
+    const bool resetAvailable = ui.buttonResetData->isEnabled();
     SetLayoutOpen(false);
-    ui.buttonResetData->setEnabled(true);
+    ui.buttonResetData->setEnabled(resetAvailable);
     ui.comboDataType->setEnabled(memory == 0);
   }
   context_.prompter.Information("Writing is success");
