@@ -2,15 +2,32 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace qm::bench {
 
 // A ratio of two paths timed side by side, round by round. Each round times
-// both paths back to back (their order turning round every round), and the
-// verdict rests on the median of the per-round ratios: a busy neighbour slows
-// both halves of one round alike, where a ratio of two medians taken from
-// different moments drifts with the load. The quartiles show the spread.
+// the paths interleaved a few times (which goes first turning round every
+// round) and keeps each path's best time of the round: a busy neighbour only
+// ever adds time, so the best of a few tries is the least disturbed. The
+// verdict rests on the median of the per-round ratios, so one slow stretch
+// of the machine moves a few rounds, not the verdict. The quartiles show the
+// spread.
+// Times the paths `paths` interleaved `tries` times (in the order given, or
+// reversed when `reverse`) and returns each one's best time.
+template <typename... Path>
+std::vector<double> BestOfInterleaved(int tries, bool reverse, Path&&... paths) {
+  std::vector<std::function<double()>> list{std::function<double()>(paths)...};
+  std::vector<double> best(list.size(), 1e300);
+  for (int t = 0; t < tries; ++t)
+    for (size_t k = 0; k < list.size(); ++k) {
+      const size_t i = reverse ? list.size() - 1 - k : k;
+      best[i] = std::min(best[i], list[i]());
+    }
+  return best;
+}
+
 struct PairedRatio {
   std::vector<double> ratios;
 
