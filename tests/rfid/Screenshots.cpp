@@ -1,7 +1,8 @@
-// Saves pictures of the RFID windows as an operator sees them: the
-// configuration after a "Get", the write window with a layout set, the read
-// window after a read, and every insert window (the security window in both
-// modes). Run under a real or virtual display:
+// Saves pictures of the RFID windows as an operator sees them, talking to
+// the virtual printer over a pseudo-terminal: the configuration after a
+// "Get", the write window with a layout set, the read window after reading
+// back what was written, and every insert window (the security window in
+// both modes). Run under a real or virtual display:
 //   xvfb-run -a build/tests/rfid/qm_rfid_screenshots /tmp/shots
 #include <QApplication>
 #include <QCheckBox>
@@ -15,6 +16,8 @@
 #include <cstring>
 #include <string>
 
+#include <stdlib.h>
+
 #include "WindowRig.h"
 #include "rfid/RfidConfigurationWindow.h"
 #include "rfid/RfidKillWindow.h"
@@ -24,6 +27,7 @@
 #include "rfid/RfidSecurityWindow.h"
 #include "rfid/RfidWriteInsertWindow.h"
 #include "rfid/RfidWriteWindow.h"
+#include "sim/PtyFrontEnd.h"
 
 namespace {
 
@@ -59,35 +63,50 @@ int main(int argc, char** argv) {
   const QString folder = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(folder);
 
-  qm::test::WindowRig rig;
-  rig.port.SetPortName("COM1:");
-  rig.port.SetSerialParameters(115200, 0, 8, 0);
-  if (!rig.port.Open()) return 1;
+  qm::sim::PtyFrontEnd printer;
+  std::string error;
+  if (!printer.Open(error)) {
+    std::fprintf(stderr, "virtual printer: %s\n", error.c_str());
+    return 1;
+  }
+  printer.WithPrinter([](qm::sim::VirtualPrinter& p) {
+    p.State().rfid.validCount = 125;
+    p.State().rfid.voidCount = 4;
+    p.State().rfid.writingPower = 3;
+  });
+  printer.Start();
+  qm::test::FakeLinkServices services;
+  qm::test::RecordingPrompter prompter;
+  // The waits are recorded, not slept: the virtual encoder answers at once.
+  qm::test::RecordingClock clock;
+  qm::PrinterPort port(qm::SystemDevices(), services, prompter, clock);
+  setenv("QUILLMARK_COM1", printer.SlavePath().c_str(), 1);
+  port.SetPortName("COM1:");
+  port.SetSerialParameters(115200, 0, 8, 0);
+  if (!port.Open()) return 1;
+  const qm::AppContext context{port, prompter, clock};
   bool ok = true;
 
-  qm::RfidConfigurationWindow configuration(rig.Context());
-  for (const char* reply : {"GEN2", "3", "600", "3", "2", "125", "4"}) {
-    rig.device.QueueReply(reply);
-    rig.device.readResults.push_back({true, std::strlen(reply)});
-  }
+  qm::RfidConfigurationWindow configuration(context);
   Click(configuration, "buttonGet");
   ok &= Save(configuration, folder, "rfid-configuration");
 
-  qm::RfidWriteWindow write(rig.Context());
+  qm::RfidWriteWindow write(context);
   Click(write, "buttonSetData");
-  const char* bytes[] = {"A0", "A1", "A2", "A3", "A4", "A5", "A6"};
-  for (int i = 0; i < 7; ++i)
+  const char* bytes[] = {"30", "00", "E2", "80", "11", "60", "60", "00", "02", "0A", "FF", "01"};
+  for (int i = 0; i < 12; ++i)
     Find<QLineEdit>(write, ("cell" + std::to_string(5 + i)).c_str())->setText(bytes[i]);
   Click(write, "checkData");
   Click(write, "lockMaskKillLeft");
   Click(write, "lockActionKillLeft");
   ok &= Save(write, folder, "rfid-write");
+  Click(write, "buttonWrite");
 
-  qm::RfidReadWindow read(rig.Context());
-  rig.device.QueueReply("0123456789ABCDEF01234567");
+  qm::RfidReadWindow read(context);
   Click(read, "buttonRead");
   ok &= Save(read, folder, "rfid-read");
 
+  qm::test::WindowRig rig;
   qm::RfidWriteInsertWindow writeInsert(rig.Context());
   writeInsert.Prepare();
   Click(writeInsert, "buttonSetData");
@@ -113,5 +132,8 @@ int main(int argc, char** argv) {
   qm::RfidKillWindow kill(rig.Context());
   kill.Prepare();
   ok &= Save(kill, folder, "rfid-kill");
+  for (const std::string& message : prompter.Messages())
+    std::printf("message: %s\n", message.c_str());
+  port.Close();
   return ok ? 0 : 1;
 }
