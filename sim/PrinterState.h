@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/RfidState.h"
 #include "sim/LabelState.h"
 
 namespace qm::sim {
@@ -47,6 +48,7 @@ struct TrafficRecord {
 struct PrinterState {
   StatusFlags status;
   TrafficRecord traffic;
+  RfidEncoder rfid;
   LabelState label;
 };
 
