@@ -81,6 +81,12 @@ PreviewPane::~PreviewPane() {
   thread_.wait();
 }
 
+void PreviewPane::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // Fit keeps fitting as the window is resized.
+  if (ui.buttonFit->isChecked()) ApplyFit();
+}
+
 void PreviewPane::SetScript(const std::string& script) {
   script_ = script;
   timer_.start();

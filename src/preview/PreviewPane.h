@@ -64,6 +64,7 @@ class PreviewPane : public QWidget {
   void ErrorLineChosen(int line);
 
  private:
+  void resizeEvent(QResizeEvent* event) override;
   void StartRender();
   void OnRendered(std::shared_ptr<preview::RenderResult> result);
   void ShowLabel();
