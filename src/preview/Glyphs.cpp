@@ -188,6 +188,14 @@ bool Glyphs::Ready(std::string* why) const {
   return faces_->problem.empty();
 }
 
+void Glyphs::Trim() {
+  constexpr size_t kKept = 4096;
+  if (cells_.size() + vectors_.size() > kKept) {
+    cells_.clear();
+    vectors_.clear();
+  }
+}
+
 const Bitmap& Glyphs::Cell(char32_t c, int width, int height) {
   const auto key = std::tuple(c, width, height);
   if (auto it = cells_.find(key); it != cells_.end()) return it->second;

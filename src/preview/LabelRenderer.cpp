@@ -1,6 +1,7 @@
 #include "preview/LabelRenderer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "preview/Barcodes.h"
@@ -42,6 +43,10 @@ class Canvas {
     }
   }
 
+  bool Touches(int x0, int y0, int x1, int y1) const {
+    return x1 > 0 && y1 > 0 && x0 < width_ && y0 < height_ && x1 > x0 && y1 > y0;
+  }
+
   QImage ToImage(bool turned, QRgb ink) const {
     QImage image(width_, height_, QImage::Format_Indexed8);
     image.setColorTable({qRgb(255, 255, 255), ink});
@@ -72,25 +77,30 @@ struct Placement {
   int y;
   int rotation;
 
-  void Fill(int u, int v, int w, int h, Ink ink) const {
+  // The label rectangle [x0, x1) x [y0, y1) of the local one at (u, v).
+  std::array<int, 4> OnLabel(int u, int v, int w, int h) const {
     switch (rotation & 3) {
       case 0:
-        canvas.Fill(x + u, y + v, x + u + w, y + v + h, ink);
-        break;
+        return {x + u, y + v, x + u + w, y + v + h};
       case 1:
-        canvas.Fill(x - v - h, y + u, x - v, y + u + w, ink);
-        break;
+        return {x - v - h, y + u, x - v, y + u + w};
       case 2:
-        canvas.Fill(x - u - w, y - v - h, x - u, y - v, ink);
-        break;
+        return {x - u - w, y - v - h, x - u, y - v};
       default:
-        canvas.Fill(x + v, y - u - w, x + v + h, y - u, ink);
-        break;
+        return {x + v, y - u - w, x + v + h, y - u};
     }
+  }
+
+  void Fill(int u, int v, int w, int h, Ink ink) const {
+    const auto [x0, y0, x1, y1] = OnLabel(u, v, w, h);
+    canvas.Fill(x0, y0, x1, y1, ink);
   }
 
   // Each dot of `bitmap` as an sx x sy block at (u, v).
   void Stamp(const Bitmap& bitmap, int u, int v, int sx, int sy, Ink ink) const {
+    // A glyph off the label costs nothing, however long the text runs.
+    const auto [x0, y0, x1, y1] = OnLabel(u, v, bitmap.width * sx, bitmap.height * sy);
+    if (!canvas.Touches(x0, y0, x1, y1)) return;
     for (int j = 0; j < bitmap.height; ++j) {
       for (int i = 0; i < bitmap.width; ++i) {
         // Runs of dots in a row become one block.
@@ -360,6 +370,7 @@ QRgb InkOf(const LabelSettings& settings) {
 }  // namespace
 
 RenderResult LabelRenderer::Render(const ParsedScript& script) {
+  state_->glyphs.Trim();
   RenderResult result;
   result.errors = script.errors;
   LabelSettings settings;
