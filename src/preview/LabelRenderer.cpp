@@ -235,6 +235,8 @@ class LabelPainter {
       return;
     }
     const Placement place = At(b.x, b.y, b.rotation);
+    // The quiet zone, in narrow bars, is blank paper kept before the bars
+    // within the symbol, so the bars start that far from the position.
     const int start = b.quietZone.value_or(0) * b.narrow;
     int u = start;
     for (int c = 0; c < code.columns;) {
@@ -286,6 +288,8 @@ class LabelPainter {
     }
   }
 
+  // The two corners name a half-open rectangle, in either order:
+  // "BD10,20,30,25,O" inks x 10 to 29 and y 20 to 24, 20 x 5 dots.
   void Draw(const BlockDrawCommand& b) {
     const int x0 = std::min(b.x1, b.x2) + settings_.marginX;
     const int x1 = std::max(b.x1, b.x2) + settings_.marginX;
