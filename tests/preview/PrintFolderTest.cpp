@@ -51,7 +51,7 @@ TEST(PrintFolder, TheVirtualPrinterPrintsWhatThePreviewShows) {
     testing_support::ToolSide tool(device);
     ASSERT_TRUE(tool.Write(script));
     const fs::path second = folder / "label-0002-6-copies.png";
-    for (int i = 0; i < 500 && !fs::exists(second); ++i) {
+    for (int i = 0; i < 3000 && !fs::exists(second); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   }

@@ -33,7 +33,7 @@ class TesterPreview : public ::testing::Test {
   // Waits (for real: the rendering runs on its own thread) until the pane
   // shows the latest script.
   void Settle() {
-    for (int i = 0; i < 500 && Pane()->Pending(); ++i) QTest::qWait(5);
+    for (int i = 0; i < 4000 && Pane()->Pending(); ++i) QTest::qWait(5);
     ASSERT_FALSE(Pane()->Pending());
   }
   // Keys as typed, Enter for each line break.
@@ -142,7 +142,7 @@ TEST_F(TesterPreview, ALongScriptDoesNotHoldUpTyping) {
   Editor()->moveCursor(QTextCursor::End);
   TypeKeys("BD0,0,50,50,O\nP7");
   EXPECT_TRUE(window.Script().ends_with("P7"));
-  for (int i = 0; i < 2000 && Pane()->Pending(); ++i) QTest::qWait(5);
+  for (int i = 0; i < 12000 && Pane()->Pending(); ++i) QTest::qWait(5);
   ASSERT_EQ(Pane()->Result().labels.size(), 2u);
   EXPECT_EQ(Pane()->Result().labels[1].sets, 7);
 }

@@ -53,13 +53,13 @@ TEST(PreviewAgainstVirtualPrinter, MultiSendPrintsWhatThePreviewShows) {
                                          int(testing_support::kEveryBuilderLabel.size())));
   window.findChild<QPushButton*>("buttonPreview")->click();
   auto* pane = window.findChild<PreviewPane*>("previewPane");
-  for (int i = 0; i < 400 && pane->Pending(); ++i) QTest::qWait(5);
+  for (int i = 0; i < 4000 && pane->Pending(); ++i) QTest::qWait(5);
   ASSERT_EQ(pane->Result().labels.size(), 1u);
   EXPECT_TRUE(pane->Result().errors.empty());
 
   window.findChild<QSpinBox*>("spinRepeat")->setValue(2);
   window.findChild<QPushButton*>("buttonMultiSend")->click();
-  for (int i = 0; i < 500; ++i) {
+  for (int i = 0; i < 3000; ++i) {
     if (printer.WithPrinter(
             [](sim::VirtualPrinter& p) { return p.State().label.printed.size(); }) == 2) {
       break;
