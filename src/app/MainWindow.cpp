@@ -8,6 +8,7 @@
 
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
+#include "settings/UserSettingManager.h"
 #include "tester/CommandTesterWindow.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
@@ -56,6 +57,10 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   // The tool buttons open their windows as each window is built.
   connect(ui.buttonTester, &QPushButton::clicked, this, [this] {
     CommandTesterWindow window(context_, this);
+    RunModal(window);
+  });
+  connect(ui.buttonUserSetting, &QPushButton::clicked, this, [this] {
+    UserSettingManager window(context_, this);
     RunModal(window);
   });
 
