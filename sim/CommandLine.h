@@ -13,6 +13,7 @@ namespace qm::sim {
 struct CommandLine {
   FrontEndOptions frontEnd;
   StatusFlags status;
+  MemoryBankState memory;
   ReplyFaults faults;
   bool help = false;
 };

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/MemoryBankState.h"
+
 namespace qm::sim {
 
 // What the status commands answer. Tests set these to make the printer report
@@ -44,6 +46,7 @@ struct TrafficRecord {
 // stored fonts and images, received firmware) add theirs beside these.
 struct PrinterState {
   StatusFlags status;
+  MemoryBankState memory;
   TrafficRecord traffic;
 };
 

@@ -238,7 +238,14 @@ bool PrintPageSettingPage::TakeValues() {
 void PrintPageSettingPage::ShowValues() {
   DataExchange dx(context_.prompter, false);
   for (int item : {0, 2, 5, 3, 4, 1}) dx.Int(Row(item).edit, *Row(item).value);
-  dx.RadioGroup({ui.radioStrobe2, ui.radioStrobe3, ui.radioStrobe4}, printStrobe)
+  ShowSelections();
+}
+
+void PrintPageSettingPage::ShowSelections() {
+  // A read refreshes only what it read: numbers on screen that were refused
+  // stay as typed, for the operator to correct.
+  DataExchange(context_.prompter, false)
+      .RadioGroup({ui.radioStrobe2, ui.radioStrobe3, ui.radioStrobe4}, printStrobe)
       .ComboIndex(ui.comboPrintSpeed, printSpeed)
       .ComboIndex(ui.comboGapDetect, gapDetect);
 }
@@ -269,14 +276,14 @@ void PrintPageSettingPage::OnStepDensity(int step) {
 void PrintPageSettingPage::OnGetStrobe() {
   TakeValues();
   printStrobe = -1;
-  ShowValues();
+  ShowSelections();
   auto bank = ReadBank(context_.port, context_.clock, kStrobeGapBank);
   if (!bank) {
     context_.prompter.Failure("Get strobe is failed");
     return;
   }
   printStrobe = bankcode::DecodeStrobe(*bank).value_or(-1);
-  ShowValues();
+  ShowSelections();
   UnlockStrobe();
   context_.prompter.Information("Get strobe is successful");
 }
@@ -284,14 +291,14 @@ void PrintPageSettingPage::OnGetStrobe() {
 void PrintPageSettingPage::OnGetGapDetect() {
   TakeValues();
   gapDetect = -1;
-  ShowValues();
+  ShowSelections();
   auto bank = ReadBank(context_.port, context_.clock, kStrobeGapBank);
   if (!bank) {
     context_.prompter.Failure("Get gap detect position is failed");
     return;
   }
   gapDetect = bankcode::DecodeGapDetect(*bank).value_or(-1);
-  ShowValues();
+  ShowSelections();
   UnlockGapDetect();
   context_.prompter.Information("Get gap detect position is successful");
 }
@@ -304,7 +311,7 @@ void PrintPageSettingPage::OnGetSpeed() {
     return;
   }
   printSpeed = bankcode::DecodeSpeed(*bank);
-  ShowValues();
+  ShowSelections();
   UnlockSpeed();
   context_.prompter.Information("Get speed is successful");
 }

@@ -76,6 +76,7 @@ class PrintPageSettingPage : public QWidget {
   // message has been shown). The selections are taken either way.
   bool TakeValues();
   void ShowValues();
+  void ShowSelections();
   const NumericRow& Row(int item) const;
 
   void OnSetNumber(int item);
