@@ -160,7 +160,9 @@ TEST_F(SettingsAgainstVirtualPrinter, EveryPageGetsSetsAndGetsBackWhatWasSet) {
     Click(2, "buttonInitializeAll");
     return int(QDialog::Accepted);
   });
+  const uint64_t before = printer->ReceivedCount();
   main.findChild<QPushButton*>("buttonUserSetting")->click();
+  ASSERT_TRUE(printer->WaitForReceived(before + 9, std::chrono::seconds(2)));
   EXPECT_EQ(Memory().userItems, sim::MemoryBankState::FactoryUserItems());
 }
 
