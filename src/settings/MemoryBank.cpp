@@ -165,7 +165,7 @@ std::optional<std::string> ReadIdentity(PrinterPort& port, Clock& clock, int ite
   clock.Sleep(membank::kReplyWaitMs);
   std::array<uint8_t, 32> reply{};
   uint32_t count = std::min<uint32_t>(membank::IdentityReplyLength(item), uint32_t(reply.size()));
-  uint32_t received = port.ReadReply(reply.data(), count);
+  uint32_t received = port.ReadReply(reply.data(), count, membank::kReplyGapMs);
   if (received == 0) return std::nullopt;
   return membank::IdentityText(reply.data(), received);
 }
@@ -190,7 +190,7 @@ std::optional<std::string> ReadPrinterInfo(PrinterPort& port, Clock& clock, int 
   if (!Send(port, membank::ReadPrinterInfoCommand(item))) return std::nullopt;
   clock.Sleep(membank::kReplyWaitMs);
   std::array<uint8_t, membank::kInfoReplyMax> reply{};
-  uint32_t received = port.ReadReply(reply.data(), uint32_t(reply.size()));
+  uint32_t received = port.ReadReply(reply.data(), uint32_t(reply.size()), membank::kReplyGapMs);
   if (received == 0) return std::nullopt;
   return membank::InfoText(reply.data(), received);
 }

@@ -27,6 +27,11 @@ using Bytes = std::vector<uint8_t>;
 
 // How long the printer needs before a read-back reply is ready.
 inline constexpr int kReplyWaitMs = 10;
+// Identity and information replies are a short text the printer sends in
+// one go: its bytes follow each other within a byte time (about 1 ms at
+// 9600 baud), so a 20 ms silence after them is the reply's end, and seven
+// reads in a row do not add up to a noticeable wait.
+inline constexpr uint32_t kReplyGapMs = 20;
 // Longest printer-information reply the printer sends.
 inline constexpr uint32_t kInfoReplyMax = 32;
 

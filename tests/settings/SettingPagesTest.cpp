@@ -423,7 +423,7 @@ TEST_F(SettingPagesTest, HardwareInfoReadsWritesAndCutsTooLongTexts) {
        {"Information: H/W version is 1.00."},
        [&] {
          EXPECT_EQ(Text(3, "editHardwareVersion"), "1.00");
-         EXPECT_EQ(rig.device.calls.back().gapMs, 50);
+         EXPECT_EQ(rig.device.calls.back().gapMs, 20);
        }},
       {"a silent printer is a NULL result, not a warning",
        "",
@@ -488,7 +488,7 @@ TEST_F(SettingPagesTest, PrinterInfoReadsFourItemsWithProgress) {
          EXPECT_EQ(rig.clock.waits, (std::vector<int>{10, 10, 10, 10}));
          for (const auto& call : rig.device.calls) {
            if (call.what != "read") continue;
-           EXPECT_EQ(std::make_pair(call.count, call.gapMs), std::make_pair(size_t(32), 50));
+           EXPECT_EQ(std::make_pair(call.count, call.gapMs), std::make_pair(size_t(32), 20));
          }
        }},
       {"a silent printer",
