@@ -59,7 +59,7 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
     CommandTesterWindow window(context_, this);
     RunModal(window);
   });
-  connect(ui.buttonUserSetting, &QPushButton::clicked, this, [this] {
+  OpenOnClick(ui.buttonUserSetting, [this] {
     UserSettingManager window(context_, this);
     RunModal(window);
   });

@@ -5,6 +5,7 @@
 
 #include "link/PrinterPort.h"
 #include "settings/MemoryBank.h"
+#include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
 #include "ui/Prompter.h"
 
@@ -62,6 +63,8 @@ void SerialSettingPage::Unlock() {
 }
 
 void SerialSettingPage::OnGet() {
+  // Clicks and keys that arrive while the printer is asked are dropped.
+  BusyScope busy;
   selection = {};
   Exchange(false);
   auto bank = ReadBank(context_.port, context_.clock, kSerialBank);
@@ -76,6 +79,7 @@ void SerialSettingPage::OnGet() {
 }
 
 void SerialSettingPage::OnSet() {
+  BusyScope busy;
   Exchange(true);
   uint8_t bank = bankcode::EncodeSerial(selection);
   if (!ChangeBank(context_.port, kSerialBank, bank, BankForm::Short)) {
@@ -123,6 +127,7 @@ void LanguageSettingPage::Exchange(bool take) {
 }
 
 void LanguageSettingPage::OnGet() {
+  BusyScope busy;
   codePage = ics = -1;
   Exchange(false);
   auto first = ReadBank(context_.port, context_.clock, kCodePageBank);
@@ -144,6 +149,7 @@ void LanguageSettingPage::OnGet() {
 }
 
 void LanguageSettingPage::OnSet() {
+  BusyScope busy;
   Exchange(true);
   // A list without a selection would go out as 0xFF and store a code page or
   // character set the printer does not have (a bank 3 byte with print-speed
@@ -251,6 +257,7 @@ void PrintPageSettingPage::ShowSelections() {
 }
 
 void PrintPageSettingPage::OnSetNumber(int item) {
+  BusyScope busy;
   if (!TakeValues()) return;
   const UserItem& row = *FindUserItem(item);
   Report(context_.prompter, WriteUserItem(context_.port, item, *Row(item).value),
@@ -258,6 +265,7 @@ void PrintPageSettingPage::OnSetNumber(int item) {
 }
 
 void PrintPageSettingPage::OnInitialize(int item) {
+  BusyScope busy;
   TakeValues();
   std::string what =
       item == kAllUserItems ? "all user setting data" : std::string(FindUserItem(item)->meaning);
@@ -274,6 +282,7 @@ void PrintPageSettingPage::OnStepDensity(int step) {
 }
 
 void PrintPageSettingPage::OnGetStrobe() {
+  BusyScope busy;
   TakeValues();
   printStrobe = -1;
   ShowSelections();
@@ -289,6 +298,7 @@ void PrintPageSettingPage::OnGetStrobe() {
 }
 
 void PrintPageSettingPage::OnGetGapDetect() {
+  BusyScope busy;
   TakeValues();
   gapDetect = -1;
   ShowSelections();
@@ -304,6 +314,7 @@ void PrintPageSettingPage::OnGetGapDetect() {
 }
 
 void PrintPageSettingPage::OnGetSpeed() {
+  BusyScope busy;
   TakeValues();
   auto bank = ReadBank(context_.port, context_.clock, kSpeedBank);
   if (!bank) {
@@ -317,6 +328,7 @@ void PrintPageSettingPage::OnGetSpeed() {
 }
 
 void PrintPageSettingPage::SetBank(int bank, uint8_t value, const std::string& what) {
+  BusyScope busy;
   Report(context_.prompter, ChangeBank(context_.port, bank, value, BankForm::Terminated),
          "Set " + what);
 }
@@ -375,6 +387,7 @@ void HardwareInfoPage::Exchange(bool take) {
 }
 
 void HardwareInfoPage::OnGet(const Row& row) {
+  BusyScope busy;
   row.value->clear();
   Exchange(false);
   auto text = ReadIdentity(context_.port, context_.clock, row.item);
@@ -385,12 +398,14 @@ void HardwareInfoPage::OnGet(const Row& row) {
 }
 
 void HardwareInfoPage::OnSet(const Row& row) {
+  BusyScope busy;
   Exchange(true);
   Report(context_.prompter, WriteIdentity(context_.port, row.item, *row.value),
          "Set " + std::string(FindIdentityItem(row.item)->meaning));
 }
 
 void HardwareInfoPage::OnInitialize(const Row& row) {
+  BusyScope busy;
   Exchange(true);
   Report(context_.prompter, ResetIdentity(context_.port, row.item),
          "Initialize " + std::string(FindIdentityItem(row.item)->meaning));
@@ -428,12 +443,14 @@ void PrinterInfoPage::ShowValues() {
 }
 
 void PrinterInfoPage::OnGet() {
+  BusyScope busy;
   constexpr int kStep = 10;
   for (auto& text : info) text.clear();
   ShowValues();
   bool temperatureRead = false;
   for (size_t i = 0; i < kPrinterInfoItems.size(); ++i) {
     ui.progressGet->setValue(ui.progressGet->value() + kStep);
+    BusyScope::KeepResponsive();
     const PrinterInfoItem& item = kPrinterInfoItems[i];
     auto reply = ReadPrinterInfo(context_.port, context_.clock, item.item);
     bool isTemperature = i + 1 == kPrinterInfoItems.size();

@@ -22,11 +22,11 @@ using test::RecordingClock;
 using test::RecordingPrompter;
 using test::ScriptedFactory;
 
-const char* const kToolButtons[] = {"buttonTester"};
+const char* const kToolButtons[] = {"buttonTester", "buttonUserSetting"};
 // Tool buttons whose windows this build does not have: never enabled.
 const char* const kUnavailableButtons[] = {
     "buttonFirmwareDownloader", "buttonFactoryFont",       "buttonSoftFont",
-    "buttonPcx",                "buttonFileTransfer",      "buttonUserSetting",
+    "buttonPcx",                "buttonFileTransfer",
     "buttonCalibration",        "buttonRfidConfiguration", "buttonRfidWriteRead"};
 const char* const kSerialBoxes[] = {"comboComPort", "comboBaudRate", "comboDataBits", "comboParity",
                                     "comboStopBits"};
