@@ -121,20 +121,16 @@ TEST_F(SettingPagesTest, SerialPageReadsDecodesAndWritesBankTwo) {
   const Strings kSetNotices{"Information: Set serial communication status is successful",
                             "Information: Please, turn off the printer and turn on the printer",
                             "Information: Please, close application and re-connect printer"};
+  // clang-format off
   Play({
-      {"default setting before any Get keeps Set locked",
-       "",
-       [&] { Click(0, "buttonDefaultSetting"); },
-       {},
+      {"default setting before any Get keeps Set locked", "", [&] { Click(0, "buttonDefaultSetting"); }, {},
        {},
        [&] {
          EXPECT_EQ(indices(), (std::vector<int>{0, 0, 0, 0, 0, -1}));
          EXPECT_FALSE(Enabled(0, "buttonSet"));
          EXPECT_FALSE(Enabled(0, "comboBaudRate"));
        }},
-      {"a silent printer",
-       "",
-       [&] { Click(0, "buttonGet"); },
+      {"a silent printer", "", [&] { Click(0, "buttonGet"); },
        {"^MBR2,1"},
        {"Warnning: Get serial communication status is faied"},
        [&] {
@@ -142,9 +138,7 @@ TEST_F(SettingPagesTest, SerialPageReadsDecodesAndWritesBankTwo) {
          EXPECT_FALSE(Enabled(0, "buttonSet"));
          EXPECT_EQ(rig.clock.waits.back(), 10);
        }},
-      {"0x7F reads as every second entry",
-       "\x7F",
-       [&] { Click(0, "buttonGet"); },
+      {"0x7F reads as every second entry", "\x7F", [&] { Click(0, "buttonGet"); },
        {"^MBR2,1"},
        {"Information: Get serial communication status is successful"},
        [&] {
@@ -152,53 +146,41 @@ TEST_F(SettingPagesTest, SerialPageReadsDecodesAndWritesBankTwo) {
          EXPECT_TRUE(Enabled(0, "buttonSet"));
          EXPECT_TRUE(Enabled(0, "comboParitySelection"));
        }},
-      {"writing it back sends 0x7F and three notices",
-       "",
-       [&] { Click(0, "buttonSet"); },
-       {"^MBS2,\x7F", "^MBA\x02\r"},
-       kSetNotices},
-      {"bit 6 alone is the DIP switch",
-       "\x40",
-       [&] { Click(0, "buttonGet"); },
+      {"writing it back sends 0x7F and three notices", "", [&] { Click(0, "buttonSet"); },
+       {"^MBS2,\x7F", "^MBA\x02\r"}, kSetNotices},
+      {"bit 6 alone is the DIP switch", "\x40", [&] { Click(0, "buttonGet"); },
        {"^MBR2,1"},
        {"Information: Get serial communication status is successful"},
        [&] {
          EXPECT_EQ(indices(), (std::vector<int>{0, 0, 0, 0, 0, 0}));
        }},
-      {"and goes back as 0x00",
-       "",
-       [&] { Click(0, "buttonSet"); },
-       {"^MBS2,\0"s, "^MBA\x02\r"},
-       kSetNotices},
-      {"default setting keeps the baud rate shown",
-       "",
+      {"and goes back as 0x00", "", [&] { Click(0, "buttonSet"); },
+       {"^MBS2,\0"s, "^MBA\x02\r"}, kSetNotices},
+      {"default setting keeps the baud rate shown", "",
        [&] {
          On<QComboBox>(0, "comboBaudRate")->setCurrentIndex(1);
          On<QComboBox>(0, "comboStopBit")->setCurrentIndex(1);
          Click(0, "buttonDefaultSetting");
        },
-       {},
-       {},
+       {}, {},
        [&] {
          EXPECT_EQ(indices(), (std::vector<int>{0, 0, 0, 0, 0, 1}));
        }},
   });
+  // clang-format on
 }
 
 TEST_F(SettingPagesTest, LanguagePageReadsAndWritesBanksOneAndThree) {
+  // clang-format off
   Play({
-      {"the second read decides",
-       "\x07",
-       [&] { Click(1, "buttonGet"); },
+      {"the second read decides", "\x07", [&] { Click(1, "buttonGet"); },
        {"^MBR1,1", "^MBR3,1"},
        {"Warnning: Get default codepage & ICS is failed"},
        [&] {
          EXPECT_EQ(Index(1, "comboCodePage"), -1);
          EXPECT_FALSE(Enabled(1, "buttonSet"));
        }},
-      {"indices are the bank values",
-       "\x17\x10",
-       [&] { Click(1, "buttonGet"); },
+      {"indices are the bank values", "\x17\x10", [&] { Click(1, "buttonGet"); },
        {"^MBR1,1", "^MBR3,1"},
        {"Information: Get default codepage & ICS is successful"},
        [&] {
@@ -206,8 +188,7 @@ TEST_F(SettingPagesTest, LanguagePageReadsAndWritesBanksOneAndThree) {
          EXPECT_EQ(On<QComboBox>(1, "comboIcs")->currentText(), "China");
          EXPECT_TRUE(Enabled(1, "comboIcs"));
        }},
-      {"both banks go out, each applied",
-       "",
+      {"both banks go out, each applied", "",
        [&] {
          On<QComboBox>(1, "comboCodePage")->setCurrentIndex(7);
          On<QComboBox>(1, "comboIcs")->setCurrentIndex(3);
@@ -215,23 +196,17 @@ TEST_F(SettingPagesTest, LanguagePageReadsAndWritesBanksOneAndThree) {
        },
        {"^MBS1,\x07", "^MBA\x01\r", "^MBS3,\x03", "^MBA\x03\r"},
        {"Information: Set default codepage & ICS is successful"}},
-      {"a bank 3 byte with speed bits shows no ICS",
-       "\x00\x25"s,
-       [&] { Click(1, "buttonGet"); },
+      {"a bank 3 byte with speed bits shows no ICS", "\x00\x25"s, [&] { Click(1, "buttonGet"); },
        {"^MBR1,1", "^MBR3,1"},
        {"Information: Get default codepage & ICS is successful"},
        [&] {
          EXPECT_EQ(Index(1, "comboCodePage"), 0);
          EXPECT_EQ(Index(1, "comboIcs"), -1);
        }},
-      // Without a selection the old page sent 0xFF into bank 3.
-      {"and Set asks for a choice instead of sending 0xFF",
-       "",
-       [&] { Click(1, "buttonSet"); },
-       {},
+        // Without a selection the old page sent 0xFF into bank 3.
+      {"and Set asks for a choice instead of sending 0xFF", "", [&] { Click(1, "buttonSet"); }, {},
        {"Warning: Please choose the default international character set."}},
-      {"the same for the code page",
-       "",
+      {"the same for the code page", "",
        [&] {
          On<QComboBox>(1, "comboCodePage")->setCurrentIndex(-1);
          On<QComboBox>(1, "comboIcs")->setCurrentIndex(2);
@@ -240,6 +215,7 @@ TEST_F(SettingPagesTest, LanguagePageReadsAndWritesBanksOneAndThree) {
        {},
        {"Warning: Please choose the default code page."}},
   });
+  // clang-format on
 }
 
 TEST_F(SettingPagesTest, LanguageGetOnUsbNamesTheUsbChannel) {
@@ -258,12 +234,9 @@ TEST_F(SettingPagesTest, PrintPageValuesBanksAndValidation) {
   auto type = [&](const char* edit, const char* text) {
     On<QLineEdit>(2, edit)->setText(QString::fromLatin1(text));
   };
+  // clang-format off
   Play({
-      {"starting values and locks",
-       "",
-       [] {},
-       {},
-       {},
+      {"starting values and locks", "", [] {}, {}, {},
        [&] {
          EXPECT_EQ(Text(2, "editPaperWidth"), "832");
          EXPECT_EQ(Text(2, "editPaperLength"), "2432");
@@ -274,13 +247,10 @@ TEST_F(SettingPagesTest, PrintPageValuesBanksAndValidation) {
                                     "buttonSetStrobe", "buttonSetSpeed", "buttonSetGapDetect"})
            EXPECT_FALSE(Enabled(2, locked)) << locked;
        }},
-      {"832 goes out as decimal text",
-       "",
-       [&] { Click(2, "buttonSetPaperWidth"); },
+      {"832 goes out as decimal text", "", [&] { Click(2, "buttonSetPaperWidth"); },
        {"^MBU0,832\r"},
        {"Information: Set paper width is successful"}},
-      {"833 is refused and nothing sent",
-       "",
+      {"833 is refused and nothing sent", "",
        [&] {
          type("editPaperWidth", "833");
          Click(2, "buttonSetPaperWidth");
@@ -288,14 +258,9 @@ TEST_F(SettingPagesTest, PrintPageValuesBanksAndValidation) {
        {},
        {"App: Please enter an integer between 0 and 832."},
        [&] { EXPECT_EQ(Text(2, "editPaperWidth"), "833"); }},
-      {"a bad width blocks every numeric Set",
-       "",
-       [&] { Click(2, "buttonSetGapLength"); },
-       {},
+      {"a bad width blocks every numeric Set", "", [&] { Click(2, "buttonSetGapLength"); }, {},
        {"App: Please enter an integer between 0 and 832."}},
-      {"but a bank Get carries on after the message",
-       "\x80",
-       [&] { Click(2, "buttonGetStrobe"); },
+      {"but a bank Get carries on after the message", "\x80", [&] { Click(2, "buttonGetStrobe"); },
        {"^MBR4,1"},
        {"App: Please enter an integer between 0 and 832.", "Information: Get strobe is successful"},
        [&] {
@@ -304,8 +269,7 @@ TEST_F(SettingPagesTest, PrintPageValuesBanksAndValidation) {
          EXPECT_FALSE(Enabled(2, "buttonSetSpeed"));
          EXPECT_EQ(Text(2, "editPaperWidth"), "833");
        }},
-      {"an empty field is not a whole number",
-       "",
+      {"an empty field is not a whole number", "",
        [&] {
          type("editPaperWidth", "100");
          type("editPaperLength", "");
@@ -313,8 +277,7 @@ TEST_F(SettingPagesTest, PrintPageValuesBanksAndValidation) {
        },
        {},
        {"App: Please enter an integer."}},
-      {"gap length has no range",
-       "",
+      {"gap length has no range", "",
        [&] {
          type("editPaperLength", "2432");
          type("editGapLength", "5000");
@@ -322,81 +285,60 @@ TEST_F(SettingPagesTest, PrintPageValuesBanksAndValidation) {
        },
        {"^MBU5,5000\r"},
        {"Information: Set gap length is successful"}},
-      {"initialize a row",
-       "",
-       [&] { Click(2, "buttonInitHorizontalMargin"); },
+      {"initialize a row", "", [&] { Click(2, "buttonInitHorizontalMargin"); },
        {"^MBU\x0F,3\r"},
        {"Information: Initialize paper horizontal margin is successful"}},
-      {"initialize all",
-       "",
-       [&] { Click(2, "buttonInitializeAll"); },
+      {"initialize all", "", [&] { Click(2, "buttonInitializeAll"); },
        {"^MBU\x0F,99\r"},
        {"Information: Initialize all user setting data is successful"},
        [&] { EXPECT_EQ(Text(2, "editGapLength"), "5000"); }},
-      {"strobe 4 sends 0x80",
-       "",
+      {"strobe 4 sends 0x80", "",
        [&] {
          Click(2, "radioStrobe4");
          Click(2, "buttonSetStrobe");
        },
        {"^MBS4,\x80\r", "^MBA\x04\r"},
        {"Information: Set strobe is successful"}},
-      {"a strobe byte with the gap bit shows no strobe",
-       "\x60",
-       [&] { Click(2, "buttonGetStrobe"); },
+      {"a strobe byte with the gap bit shows no strobe", "\x60", [&] { Click(2, "buttonGetStrobe"); },
        {"^MBR4,1"},
        {"Information: Get strobe is successful"},
        [&] {
          for (const char* r : {"radioStrobe2", "radioStrobe3", "radioStrobe4"})
            EXPECT_FALSE(On<QRadioButton>(2, r)->isChecked()) << r;
        }},
-      {"speed ignores the low bits",
-       "\x25",
-       [&] { Click(2, "buttonGetSpeed"); },
+      {"speed ignores the low bits", "\x25", [&] { Click(2, "buttonGetSpeed"); },
        {"^MBR3,1"},
        {"Information: Get speed is successful"},
        [&] { EXPECT_EQ(On<QComboBox>(2, "comboPrintSpeed")->currentText(), "3ips"); }},
-      {"a silent speed read keeps what was shown",
-       "",
-       [&] { Click(2, "buttonGetSpeed"); },
+      {"a silent speed read keeps what was shown", "", [&] { Click(2, "buttonGetSpeed"); },
        {"^MBR3,1"},
-       {"Warnning: Get speed is failed"},
-       [&] { EXPECT_EQ(Index(2, "comboPrintSpeed"), 1); }},
-      {"0xE0 is Default",
-       "\xE0",
-       [&] { Click(2, "buttonGetSpeed"); },
+       {"Warnning: Get speed is failed"}, [&] { EXPECT_EQ(Index(2, "comboPrintSpeed"), 1); }},
+      {"0xE0 is Default", "\xE0", [&] { Click(2, "buttonGetSpeed"); },
        {"^MBR3,1"},
-       {"Information: Get speed is successful"},
-       [&] { EXPECT_EQ(Index(2, "comboPrintSpeed"), 0); }},
-      {"8ips sends 0xC0",
-       "",
+       {"Information: Get speed is successful"}, [&] { EXPECT_EQ(Index(2, "comboPrintSpeed"), 0); }},
+      {"8ips sends 0xC0", "",
        [&] {
          On<QComboBox>(2, "comboPrintSpeed")->setCurrentIndex(6);
          Click(2, "buttonSetSpeed");
        },
        {"^MBS3,\xC0\r", "^MBA\x03\r"},
        {"Information: Set speed is successful"}},
-      {"a silent gap read clears the list",
-       "",
-       [&] { Click(2, "buttonGetGapDetect"); },
+      {"a silent gap read clears the list", "", [&] { Click(2, "buttonGetGapDetect"); },
        {"^MBR4,1"},
        {"Warnning: Get gap detect position is failed"},
        [&] {
          EXPECT_EQ(Index(2, "comboGapDetect"), -1);
          EXPECT_FALSE(Enabled(2, "buttonSetGapDetect"));
        }},
-      {"upper position",
-       "\x20",
-       [&] { Click(2, "buttonGetGapDetect"); },
+      {"upper position", "\x20", [&] { Click(2, "buttonGetGapDetect"); },
        {"^MBR4,1"},
        {"Information: Get gap detect position is successful"},
        [&] { EXPECT_EQ(Index(2, "comboGapDetect"), 1); }},
-      {"and back",
-       "",
-       [&] { Click(2, "buttonSetGapDetect"); },
+      {"and back", "", [&] { Click(2, "buttonSetGapDetect"); },
        {"^MBS4,\x20\r", "^MBA\x04\r"},
        {"Information: Set gap detect position is successful"}},
   });
+  // clang-format on
 }
 
 TEST_F(SettingPagesTest, DensityUpDownStepsBetweenZeroAndTwenty) {
@@ -415,56 +357,40 @@ TEST_F(SettingPagesTest, DensityUpDownStepsBetweenZeroAndTwenty) {
 }
 
 TEST_F(SettingPagesTest, HardwareInfoReadsWritesAndCutsTooLongTexts) {
+  // clang-format off
   Play({
-      {"a version with CR LF",
-       "1.00\r\n",
-       [&] { Click(3, "buttonGetHardwareVersion"); },
+      {"a version with CR LF", "1.00\r\n", [&] { Click(3, "buttonGetHardwareVersion"); },
        {"^MBX0\r"},
        {"Information: H/W version is 1.00."},
        [&] {
          EXPECT_EQ(Text(3, "editHardwareVersion"), "1.00");
          EXPECT_EQ(rig.device.calls.back().gapMs, 20);
        }},
-      {"a silent printer is a NULL result, not a warning",
-       "",
-       [&] { Click(3, "buttonGetSerialNumber"); },
+      {"a silent printer is a NULL result, not a warning", "", [&] { Click(3, "buttonGetSerialNumber"); },
        {"^MBX1\r"},
-       {"Information: Serial Number is NULL"},
-       [&] { EXPECT_EQ(Text(3, "editSerialNumber"), ""); }},
-      {"a fifth character is cut with one warning",
-       "",
-       [&] { QTest::keyClick(On<QLineEdit>(3, "editHardwareVersion"), Qt::Key_5); },
-       {},
+       {"Information: Serial Number is NULL"}, [&] { EXPECT_EQ(Text(3, "editSerialNumber"), ""); }},
+      {"a fifth character is cut with one warning", "",
+       [&] { QTest::keyClick(On<QLineEdit>(3, "editHardwareVersion"), Qt::Key_5); }, {},
        {"Warning: Hardware version string can't over 4 characters."},
        [&] { EXPECT_EQ(Text(3, "editHardwareVersion"), "1.00"); }},
-      {"20 pasted characters keep their first 17",
-       "",
-       [&] { On<QLineEdit>(3, "editSerialNumber")->setText("ABCDEFGHIJKLMNOPQRST"); },
-       {},
+      {"20 pasted characters keep their first 17", "",
+       [&] { On<QLineEdit>(3, "editSerialNumber")->setText("ABCDEFGHIJKLMNOPQRST"); }, {},
        {"Warning: Serial number string can't over 17 characters."},
        [&] { EXPECT_EQ(Text(3, "editSerialNumber"), "ABCDEFGHIJKLMNOPQ"); }},
-      {"the text goes out as typed",
-       "",
-       [&] { Click(3, "buttonSetSerialNumber"); },
+      {"the text goes out as typed", "", [&] { Click(3, "buttonSetSerialNumber"); },
        {"^MBY1,ABCDEFGHIJKLMNOPQ\r"},
        {"Information: Set serial number is successful"}},
-      {"an empty ID",
-       "",
-       [&] { Click(3, "buttonSetPrinterId"); },
+      {"an empty ID", "", [&] { Click(3, "buttonSetPrinterId"); },
        {"^MBY2,\r"},
        {"Information: Set printer ID is successful"}},
-      {"eight ID characters",
-       "",
-       [&] { On<QLineEdit>(3, "editPrinterId")->setText("12345678"); },
-       {},
+      {"eight ID characters", "", [&] { On<QLineEdit>(3, "editPrinterId")->setText("12345678"); }, {},
        {"Warning: Printer ID string can't over 7 character."}},
-      {"initialize leaves the edit",
-       "",
-       [&] { Click(3, "buttonInitPrinterId"); },
+      {"initialize leaves the edit", "", [&] { Click(3, "buttonInitPrinterId"); },
        {"^MBY\x0F,2\r"},
        {"Information: Initialize printer ID is successful"},
        [&] { EXPECT_EQ(Text(3, "editPrinterId"), "1234567"); }},
   });
+  // clang-format on
 }
 
 TEST_F(SettingPagesTest, PrinterInfoReadsFourItemsWithProgress) {
@@ -476,10 +402,9 @@ TEST_F(SettingPagesTest, PrinterInfoReadsFourItemsWithProgress) {
   EXPECT_EQ(progress->value(), 0);
   // Each reply is read whole at its quiet gap.
   rig.device.readResults = {{true, 6}, {true, 9}, {true, 5}, {true, 4}};
+  // clang-format off
   Play({
-      {"every item",
-       "QL-412QL-412 TTV1.3335\r\n",
-       [&] { Click(4, "buttonGet"); },
+      {"every item", "QL-412QL-412 TTV1.3335\r\n", [&] { Click(4, "buttonGet"); },
        {"^PI0", "^PI1", "^PI2", "^PI4,0"},
        {"Information: Get printer information is successful"},
        [&] {
@@ -491,9 +416,7 @@ TEST_F(SettingPagesTest, PrinterInfoReadsFourItemsWithProgress) {
            EXPECT_EQ(std::make_pair(call.count, call.gapMs), std::make_pair(size_t(32), 20));
          }
        }},
-      {"a silent printer",
-       "",
-       [&] { Click(4, "buttonGet"); },
+      {"a silent printer", "", [&] { Click(4, "buttonGet"); },
        {"^PI0", "^PI1", "^PI2", "^PI4,0"},
        {"Warnning: Get printer information is failed"},
        [&] {
@@ -501,8 +424,10 @@ TEST_F(SettingPagesTest, PrinterInfoReadsFourItemsWithProgress) {
          EXPECT_EQ(progress->value(), 100);
        }},
   });
+  // clang-format on
   // Only the temperature decides: a lost model name still counts as read.
   rig.device.readResults = {{true, 0}, {true, 2}, {true, 2}, {true, 2}};
+  // clang-format off
   Play({{"an earlier item lost",
          "ABCD12",
          [&] { Click(4, "buttonGet"); },
@@ -511,7 +436,4 @@ TEST_F(SettingPagesTest, PrinterInfoReadsFourItemsWithProgress) {
          [&] {
            EXPECT_EQ(fields(), (Strings{"", "AB", "CD", "12 Celsius"}));
          }}});
-}
-
-}  // namespace
-}  // namespace qm::test
+          }  }  // namespace }  // namespace qm::test 
