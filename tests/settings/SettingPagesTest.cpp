@@ -436,4 +436,8 @@ TEST_F(SettingPagesTest, PrinterInfoReadsFourItemsWithProgress) {
          [&] {
            EXPECT_EQ(fields(), (Strings{"", "AB", "CD", "12 Celsius"}));
          }}});
-          }  }  // namespace }  // namespace qm::test 
+  // clang-format on
+}
+
+}  // namespace
+}  // namespace qm::test
