@@ -150,8 +150,7 @@ void CommandTesterWindow::OnMultiSend() {
         sentCounter.clear();
         ShowValues();
         if (k > 1)
-          context_.prompter.Refusal(std::to_string(k - 1) + " of " +
-                                    std::to_string(repeatCount) +
+          context_.prompter.Refusal(std::to_string(k - 1) + " of " + std::to_string(repeatCount) +
                                     " repetitions were sent before the port failed.");
         break;
       }
