@@ -121,8 +121,16 @@ int RunSettings(std::span<const std::string> args, std::ostream& out, std::ostre
     // As on the pages, the last read decides whether the printer answered.
     return last ? 0 : 1;
   }
+  const auto command = action == "set-item"
+                           ? membank::WriteUserItemCommand(item->item, *value)
+                           : membank::ResetUserItemCommand(item ? item->item : kAllUserItems);
   int sent = action == "set-item" ? WriteUserItem(port, item->item, *value)
                                   : ResetUserItem(port, item ? item->item : kAllUserItems);
+  // Closing a serial port purges what the line has not sent yet, and nothing
+  // is read back to wait on: give the bytes their time on the wire (10 bits
+  // each) and the printer a moment to take them.
+  if (sent && port.GetInterfaceType() == Serial)
+    clock.Sleep(int(100 + command.size() * 10 * 1000 / options.baud));
   return sent ? 0 : 1;
 }
 
