@@ -218,16 +218,17 @@ TEST_F(SettingPagesTest, LanguagePageReadsAndWritesBanksOneAndThree) {
   // clang-format on
 }
 
-TEST_F(SettingPagesTest, LanguageGetOnUsbNamesTheUsbChannel) {
+TEST_F(SettingPagesTest, BankReadsOnUsbNameTheUsbChannel) {
   WindowRig usb;
   usb.services.usbNode = "/dev/usb/lp0";
   usb.port.SetPortName("USB");
   ASSERT_TRUE(usb.port.Open());
   usb.device.calls.clear();
   UserSettingManager onUsb(usb.Context());
-  usb.device.QueueReply("\x01\x02");
+  usb.device.QueueReply("\x01\x02\x7F");
   Child<QPushButton>(*onUsb.Tabs()->Page(1), "buttonGet")->click();
-  EXPECT_EQ(usb.Writes(), (Strings{"^MBR1,3", "^MBR3,3"}));
+  Child<QPushButton>(*onUsb.Tabs()->Page(0), "buttonGet")->click();
+  EXPECT_EQ(usb.Writes(), (Strings{"^MBR1,3", "^MBR3,3", "^MBR2,3"}));
 }
 
 TEST_F(SettingPagesTest, PrintPageValuesBanksAndValidation) {
@@ -288,6 +289,8 @@ TEST_F(SettingPagesTest, PrintPageValuesBanksAndValidation) {
       {"initialize a row", "", [&] { Click(2, "buttonInitHorizontalMargin"); },
        {"^MBU\x0F,3\r"},
        {"Information: Initialize paper horizontal margin is successful"}},
+      {"initialize paper width", "", [&] { Click(2, "buttonInitPaperWidth"); }, {"^MBU\x0F,0\r"},
+       {"Information: Initialize paper width is successful"}},
       {"initialize all", "", [&] { Click(2, "buttonInitializeAll"); },
        {"^MBU\x0F,99\r"},
        {"Information: Initialize all user setting data is successful"},
@@ -299,6 +302,9 @@ TEST_F(SettingPagesTest, PrintPageValuesBanksAndValidation) {
        },
        {"^MBS4,\x80\r", "^MBA\x04\r"},
        {"Information: Set strobe is successful"}},
+      {"strobe 2 sends a zero byte inside the command", "",
+       [&] { Click(2, "radioStrobe2"); Click(2, "buttonSetStrobe"); },
+       {"^MBS4,\0\r"s, "^MBA\x04\r"}, {"Information: Set strobe is successful"}},
       {"a strobe byte with the gap bit shows no strobe", "\x60", [&] { Click(2, "buttonGetStrobe"); },
        {"^MBR4,1"},
        {"Information: Get strobe is successful"},
@@ -323,6 +329,9 @@ TEST_F(SettingPagesTest, PrintPageValuesBanksAndValidation) {
        },
        {"^MBS3,\xC0\r", "^MBA\x03\r"},
        {"Information: Set speed is successful"}},
+      {"Default sends 0x00", "",
+       [&] { On<QComboBox>(2, "comboPrintSpeed")->setCurrentIndex(0); Click(2, "buttonSetSpeed"); },
+       {"^MBS3,\0\r"s, "^MBA\x03\r"}, {"Information: Set speed is successful"}},
       {"a silent gap read clears the list", "", [&] { Click(2, "buttonGetGapDetect"); },
        {"^MBR4,1"},
        {"Warnning: Get gap detect position is failed"},
@@ -383,6 +392,13 @@ TEST_F(SettingPagesTest, HardwareInfoReadsWritesAndCutsTooLongTexts) {
       {"an empty ID", "", [&] { Click(3, "buttonSetPrinterId"); },
        {"^MBY2,\r"},
        {"Information: Set printer ID is successful"}},
+      {"an empty version", "",
+       [&] { On<QLineEdit>(3, "editHardwareVersion")->clear(); Click(3, "buttonSetHardwareVersion"); },
+       {"^MBY0,\r"}, {"Information: Set hardware version is successful"}},
+      {"17 characters and CR LF fill the 19 bytes asked for", "ABCDEFGHIJKLMNOPQ\r\n",
+       [&] { Click(3, "buttonGetSerialNumber"); }, {"^MBX1\r"},
+       {"Information: Serial Number is ABCDEFGHIJKLMNOPQ."},
+       [&] { EXPECT_EQ(rig.device.calls.back().count, 19u); EXPECT_TRUE(rig.device.replies.empty()); }},
       {"eight ID characters", "", [&] { On<QLineEdit>(3, "editPrinterId")->setText("12345678"); }, {},
        {"Warning: Printer ID string can't over 7 character."}},
       {"initialize leaves the edit", "", [&] { Click(3, "buttonInitPrinterId"); },
