@@ -5,7 +5,6 @@
 
 #include "WindowRig.h"
 #include "settings/MemoryBank.h"
-#include "settings/SettingsTables.h"
 
 namespace qm::test {
 namespace {
@@ -118,38 +117,6 @@ TEST(MemoryBankTest, ABankChangeIsWriteThenApplyAndStopsWhenTheWriteFails) {
   rig.device.writeResults = {{false, 0}, {false, 0}, {false, 0}, {false, 0}};
   EXPECT_EQ(ChangeBank(rig.port, 1, 0x05, BankForm::Short), 0);
   for (const auto& write : rig.Writes()) EXPECT_EQ(write, "^MBS1,\x05");
-}
-
-TEST(MemoryBankTest, BankCodesBothWays) {
-  using namespace bankcode;
-  // Serial bank: 0x7F is every second entry; bit 6 alone is the DIP switch.
-  SerialSelection all{1, 1, 1, 1, 1, 2};
-  EXPECT_EQ(DecodeSerial(0x7F), all);
-  EXPECT_EQ(EncodeSerial(all), 0x7F);
-  EXPECT_EQ(DecodeSerial(0xFF), all);  // bit 7 ignored
-  EXPECT_EQ(DecodeSerial(0x40).baudRate, 0);
-  EXPECT_EQ(EncodeSerial(DecodeSerial(0x40)), 0x00);
-  EXPECT_EQ(DecodeSerial(0x20).baudRate, 1);
-  EXPECT_EQ(EncodeSerial(SerialSelection{}), 0x00);
-
-  struct SpeedRow {
-    uint8_t bank;
-    int index;
-  };
-  for (auto [bank, index] : {SpeedRow{0x25, 1}, SpeedRow{0xE0, 0}, SpeedRow{0x00, 0},
-                             SpeedRow{0xC0, 6}, SpeedRow{0x7F, 3}})
-    EXPECT_EQ(DecodeSpeed(bank), index) << int(bank);
-  EXPECT_EQ(EncodeSpeed(6), 0xC0);
-  EXPECT_EQ(EncodeSpeed(0), 0x00);
-  EXPECT_EQ(EncodeSpeed(-1), 0x00);
-
-  EXPECT_EQ(EncodeStrobe(2), 0x80);
-  EXPECT_EQ(DecodeStrobe(0x80), 2);
-  EXPECT_EQ(DecodeStrobe(0x60), std::nullopt);  // strobe and gap bits together
-  EXPECT_EQ(EncodeStrobe(-1), 0x00);
-  EXPECT_EQ(DecodeGapDetect(0x20), 1);
-  EXPECT_EQ(DecodeGapDetect(0x60), std::nullopt);
-  EXPECT_EQ(EncodeGapDetect(1), 0x20);
 }
 
 }  // namespace
