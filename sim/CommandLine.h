@@ -14,6 +14,7 @@ struct CommandLine {
   FrontEndOptions frontEnd;
   StatusFlags status;
   MemoryBankState memory;
+  RfidEncoder rfid;
   ReplyFaults faults;
   bool help = false;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/MemoryBankState.h"
+#include "sim/RfidState.h"
 
 namespace qm::sim {
 
@@ -48,6 +49,7 @@ struct PrinterState {
   StatusFlags status;
   MemoryBankState memory;
   TrafficRecord traffic;
+  RfidEncoder rfid;
 };
 
 }  // namespace qm::sim

@@ -14,6 +14,8 @@ std::span<const Subcommand> Subcommands() {
        "user item (paper-width, print-density, paper-length, paper-horizontal-margin, "
        "paper-vertical-margin, gap-length)",
        RunSettings},
+      {"rfid", "rfid get | read START COUNT | write START DATA [--ascii] [--user] [CONNECTION]",
+       "reads the RFID settings, reads tag data, or writes tag data and prints the label", RunRfid},
   };
   return commands;
 }
