@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/MemoryBankState.h"
 #include "sim/RfidState.h"
 #include "sim/LabelState.h"
 
@@ -47,6 +48,7 @@ struct TrafficRecord {
 // stored fonts and images, received firmware) add theirs beside these.
 struct PrinterState {
   StatusFlags status;
+  MemoryBankState memory;
   TrafficRecord traffic;
   RfidEncoder rfid;
   LabelState label;
