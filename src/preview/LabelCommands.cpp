@@ -519,14 +519,14 @@ ParsedScript ParseScript(std::span<const uint8_t> script) {
                                text.find_first_not_of(" \t") == text.npos;
       if (!otherFamily) {
         std::string shown(text.substr(0, 40));
-        parsed.errors.push_back({line, "Syntax Error: unknown command '" + shown + "'"});
+        parsed.errors.push_back({line, "Syntax Error: unknown command '" + shown + "'", pos});
       }
     } else {
       ParseOutcome outcome = ParseCommand(rest.first(length));
       if (outcome.command) {
-        parsed.commands.push_back({std::move(*outcome.command), line});
+        parsed.commands.push_back({std::move(*outcome.command), line, pos});
       } else {
-        parsed.errors.push_back({line, "Syntax Error: " + outcome.error});
+        parsed.errors.push_back({line, "Syntax Error: " + outcome.error, pos});
       }
     }
     // An image's bytes are not lines of the script.

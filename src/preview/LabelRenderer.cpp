@@ -153,6 +153,7 @@ class LabelPainter {
 
   void Draw(const ParsedCommand& parsed) {
     line_ = parsed.line;
+    offset_ = parsed.offset;
     std::visit([this](const auto& command) { Draw(command); }, parsed.command);
   }
 
@@ -160,7 +161,7 @@ class LabelPainter {
   Placement At(int x, int y, int rotation) const {
     return {canvas_, x + settings_.marginX, y + settings_.marginY, rotation};
   }
-  void Error(std::string message) { errors_.push_back({line_, std::move(message)}); }
+  void Error(std::string message) { errors_.push_back({line_, std::move(message), offset_}); }
 
   void Draw(const CharacterSetCommand& c) {
     international_ = c.international;
@@ -355,6 +356,7 @@ class LabelPainter {
   const std::map<std::string, Bitmap>& images_;
   std::vector<ScriptError>& errors_;
   int line_ = 0;
+  size_t offset_ = 0;
   int international_ = 0;
   int codeTable_ = 0;
 
@@ -381,9 +383,10 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
   std::pair<int, int> characterSet{0, 0};
   std::vector<const ParsedCommand*> body;
   int lastLine = 0;
+  size_t lastOffset = 0;
 
   size_t dropped = 0;
-  auto finish = [&](int sets, int copies, bool printed, int line) {
+  auto finish = [&](int sets, int copies, bool printed, int line, size_t offset) {
     if (result.labels.size() == kMaxLabels) {
       ++dropped;
       body.clear();
@@ -391,10 +394,11 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
     }
     LabelSettings used = settings;
     if (used.width > kMaxWidth || used.length > kMaxLength) {
-      result.errors.push_back({line, "Preview: label of " + std::to_string(used.width) + " x " +
-                                         std::to_string(used.length) + " dots cut to " +
-                                         std::to_string(kMaxWidth) + " x " +
-                                         std::to_string(kMaxLength)});
+      result.errors.push_back({line,
+                               "Preview: label of " + std::to_string(used.width) + " x " +
+                                   std::to_string(used.length) + " dots cut to " +
+                                   std::to_string(kMaxWidth) + " x " + std::to_string(kMaxLength),
+                               offset});
       used.width = std::min(used.width, kMaxWidth);
       used.length = std::min(used.length, kMaxLength);
     }
@@ -411,6 +415,7 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
   for (const ParsedCommand& parsed : script.commands) {
     const Command& command = parsed.command;
     lastLine = parsed.line;
+    lastOffset = parsed.offset;
     if (const auto* c = std::get_if<WidthCommand>(&command)) {
       settings.width = c->dots;
     } else if (const auto* c = std::get_if<LengthCommand>(&command)) {
@@ -428,17 +433,19 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
       settings.density = c->density;
     } else if (const auto* c = std::get_if<ImageStoreCommand>(&command)) {
       std::string error;
-      if (!AddImage(c->name, c->data, &error)) result.errors.push_back({parsed.line, error});
+      if (!AddImage(c->name, c->data, &error)) {
+        result.errors.push_back({parsed.line, error, parsed.offset});
+      }
     } else if (const auto* c = std::get_if<PrintCommand>(&command)) {
-      finish(c->sets, c->copies, true, parsed.line);
+      finish(c->sets, c->copies, true, parsed.line, parsed.offset);
     } else {
       body.push_back(&parsed);
     }
   }
-  if (!body.empty()) finish(0, 0, false, lastLine);
+  if (!body.empty()) finish(0, 0, false, lastLine, lastOffset);
   if (dropped > 0) {
     result.errors.push_back(
-        {lastLine, "Preview: " + std::to_string(dropped) + " more labels not drawn"});
+        {lastLine, "Preview: " + std::to_string(dropped) + " more labels not drawn", lastOffset});
   }
   std::stable_sort(result.errors.begin(), result.errors.end(),
                    [](const ScriptError& a, const ScriptError& b) { return a.line < b.line; });
@@ -446,7 +453,8 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
     const size_t more = result.errors.size() - kMaxErrors;
     result.errors.resize(kMaxErrors);
     result.errors.push_back({result.errors.back().line,
-                             "Preview: " + std::to_string(more) + " more errors not listed"});
+                             "Preview: " + std::to_string(more) + " more errors not listed",
+                             result.errors.back().offset});
   }
   return result;
 }

@@ -70,7 +70,7 @@ PreviewPane::PreviewPane(Prompter& prompter, QWidget* parent)
   connect(ui.spinLabel, &QSpinBox::valueChanged, this, &PreviewPane::ShowLabel);
   connect(ui.buttonExport, &QPushButton::clicked, this, &PreviewPane::OnExport);
   connect(ui.listErrors, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-    emit ErrorLineChosen(item->data(Qt::UserRole).toInt());
+    emit ErrorChosen(item->data(Qt::UserRole).toLongLong());
   });
   ShowLabel();
 }
@@ -121,7 +121,7 @@ void PreviewPane::OnRendered(std::shared_ptr<preview::RenderResult> result) {
   for (const preview::ScriptError& error : result_->errors) {
     auto* item = new QListWidgetItem(
         QString("Line %1: %2").arg(error.line).arg(QString::fromStdString(error.message)));
-    item->setData(Qt::UserRole, error.line);
+    item->setData(Qt::UserRole, qlonglong(error.offset));
     ui.listErrors->addItem(item);
   }
   const int count = static_cast<int>(result_->labels.size());

@@ -60,8 +60,8 @@ class PreviewPane : public QWidget {
  signals:
   // The preview shows the rendering of the latest script.
   void Rendered();
-  // The operator picked an error: its line, from 1.
-  void ErrorLineChosen(int line);
+  // The operator picked an error: the script offset of the command at fault.
+  void ErrorChosen(qsizetype offset);
 
  private:
   void resizeEvent(QResizeEvent* event) override;

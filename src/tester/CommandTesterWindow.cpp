@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QScrollBar>
-#include <QTextBlock>
 
 #include "link/PrinterPort.h"
 #include "preview/PreviewPane.h"
@@ -126,9 +125,12 @@ void CommandTesterWindow::OnPreview(bool shown) {
     preview_ = new PreviewPane(context_.prompter, this);
     preview_->setObjectName("previewPane");
     ui.upperRow->insertWidget(1, preview_, 1);
-    connect(preview_, &PreviewPane::ErrorLineChosen, this, [this](int line) {
-      ui.editScript->setTextCursor(
-          QTextCursor(ui.editScript->document()->findBlockByNumber(line - 1)));
+    connect(preview_, &PreviewPane::ErrorChosen, this, [this](qsizetype offset) {
+      // The editor shows some bytes as placeholders: count its characters.
+      const std::string before = script.substr(0, size_t(offset));
+      QTextCursor cursor(ui.editScript->document());
+      cursor.setPosition(int(QString::fromStdString(ScriptTextFromBytes(before)).size()));
+      ui.editScript->setTextCursor(cursor);
       ui.editScript->setFocus();
     });
   }

@@ -15,6 +15,7 @@
 #include "WindowRig.h"
 #include "preview/PreviewPane.h"
 #include "tester/CommandTesterWindow.h"
+#include "tester/ScriptText.h"
 
 namespace qm::test {
 namespace {
@@ -78,6 +79,13 @@ TEST_F(TesterPreview, HiddenAtOpeningThenFollowsTheScript) {
   auto* list = Child<QListWidget>(*Pane(), "listErrors");
   emit list->itemActivated(list->item(0));
   EXPECT_EQ(Editor()->textCursor().blockNumber(), 4);
+  // A lone CR is a line end to the printer but one placeholder character in
+  // the editor; the caret still lands on the command at fault.
+  Editor()->setPlainText(QString::fromStdString(ScriptTextFromBytes("BD0,0,1,1,O\rBD1\r\nP")));
+  Settle();
+  ASSERT_EQ(Errors(), QStringList{"Line 2: Syntax Error: wrong number of fields: 1"});
+  emit list->itemActivated(list->item(0));
+  EXPECT_EQ(Editor()->textCursor().position(), 12);
 
   // Cleaned: nothing to show.
   Press("buttonClean");
