@@ -163,6 +163,21 @@ TEST(Cli, PreviewWritesOnePngPerPrintedLabelAndListsErrors) {
   const QImage first((folder / "out" / "label-0001-6-copies.png").c_str());
   EXPECT_EQ(first.size(), QSize(400, 200));
   EXPECT_TRUE(std::filesystem::exists(folder / "out" / "label-0002-1-copy.png"));
+  // An image the script recalls, given from a file; a file that is no PCX.
+  std::vector<char> pcx(128, 0);
+  pcx[0] = 0x0A, pcx[2] = 1, pcx[3] = 1, pcx[8] = 7, pcx[65] = 1, pcx[66] = 1;
+  pcx.push_back(0x0F);
+  std::ofstream(folder / "logo.pcx", std::ios::binary)
+      .write(pcx.data(), std::streamsize(pcx.size()));
+  std::ofstream(folder / "recall.txt", std::ios::binary) << "IR1,1,'logo'\r\nP1\r\n";
+  const std::string recall = (folder / "recall.txt").string();
+  const std::string out = (folder / "recalled").string();
+  EXPECT_EQ(
+      Cli({"preview", recall, "--image", "logo=" + (folder / "logo.pcx").string(), "-o", out}).code,
+      0);
+  EXPECT_EQ(Cli({"preview", recall, "--image", "logo=" + script}).err,
+            script + ": PCX image refused: shorter than its header\n");
+  EXPECT_EQ(Cli({"preview", recall, "--image", "logo"}).code, 2);
   EXPECT_EQ(Cli({"preview", (folder / "none.txt").string()}).code, 1);
   EXPECT_EQ(Cli({"preview"}).code, 2);
   std::filesystem::remove_all(folder);
