@@ -14,6 +14,7 @@ struct CommandLine {
   FrontEndOptions frontEnd;
   StatusFlags status;
   ReplyFaults faults;
+  CalibrationState calibration;
   bool help = false;
 };
 
