@@ -67,7 +67,8 @@ Match CalibrationFamily::Try(std::span<const uint8_t> input, PrinterState& state
   if (params.starts_with("d,") && fields.size() == 3 && (fields[2] == "G" || fields[2] == "B")) {
     const auto dots = Number(fields[1]);
     if (!dots || *dots < 0) return Match::Took(length, "^MXd");
-    if (!scanner_ || !(scanner_->Roll() == cal.roll)) scanner_ = std::make_unique<RollScanner>(cal.roll);
+    if (!scanner_ || !(scanner_->Roll() == cal.roll))
+      scanner_ = std::make_unique<RollScanner>(cal.roll);
     ++cal.scans;
     cal.lastSensor = fields[2][0];
     std::vector<uint8_t> reply;

@@ -69,7 +69,7 @@ struct CalibrationState {
 
   // What tests look at afterwards.
   int scans = 0;
-  char lastSensor = 0;  // 'G' or 'B' of the last scan
+  char lastSensor = 0;           // 'G' or 'B' of the last scan
   std::optional<int> threshold;  // stored by "^MXs"
   int gapCount = 0;
   int cancels = 0;  // "^MXc"
@@ -79,7 +79,7 @@ struct CalibrationState {
     std::string labelLength;
   };
   std::vector<ManualRun> manualRuns;  // "^MA..."
-  int manualCancels = 0;             // "^MAC"
+  int manualCancels = 0;              // "^MAC"
 };
 
 }  // namespace qm::sim

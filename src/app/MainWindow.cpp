@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/Artwork.h"
+#include "calibration/ManualCalibrationWindow.h"
 
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
@@ -56,6 +57,10 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   // The tool buttons open their windows as each window is built.
   connect(ui.buttonTester, &QPushButton::clicked, this, [this] {
     CommandTesterWindow window(context_, this);
+    RunModal(window);
+  });
+  connect(ui.buttonCalibration, &QPushButton::clicked, this, [this] {
+    ManualCalibrationWindow window(context_, this);
     RunModal(window);
   });
 

@@ -115,7 +115,7 @@ void CalibrationExtraWindow::SaveCalibration() {
 
 void CalibrationExtraWindow::AcceptValue() {
   if (!TakeValues()) return;
-  result = middleGapValue;
+  resultValue = middleGapValue;
   accept();
 }
 

@@ -33,7 +33,7 @@ class CalibrationExtraWindow : public QDialog {
                          QWidget* parent = nullptr);
 
   // The Middle Gap Value OK took; read it only after OK.
-  int Result() const { return result; }
+  int Result() const { return resultValue; }
   QRadioButton* Candidate(int k) const { return candidates_[size_t(k)]; }
 
   void SaveCalibration();
@@ -50,7 +50,7 @@ class CalibrationExtraWindow : public QDialog {
   Ui::CalibrationExtraWindow ui;
   std::array<QRadioButton*, 8> candidates_{};
 
-  int result = 0;
+  int resultValue = 0;
   int upperCount = 0;
   int lowerBucket = 0;
   int upperBucket = 0;
