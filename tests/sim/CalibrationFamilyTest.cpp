@@ -68,10 +68,10 @@ TEST(CalibrationFamily, StoresCancelsAndRecordsTheOlderCommand) {
 TEST(CalibrationFamily, CommandLineSetsTheRoll) {
   CommandLine c;
   std::string error;
-  ASSERT_TRUE(ParseCommandLine({"--media", "mark", "--label-mm=40", "--gap-mm", "0",
-                                "--label-level", "210", "--gap-level=30", "--noise", "2",
-                                "--seed", "7", "--scan-ms-per-dot", "4"},
-                               c, error))
+  ASSERT_TRUE(
+      ParseCommandLine({"--media", "mark", "--label-mm=40", "--gap-mm", "0", "--label-level", "210",
+                        "--gap-level=30", "--noise", "2", "--seed", "7", "--scan-ms-per-dot", "4"},
+                       c, error))
       << error;
   const MediaRoll& roll = c.calibration.roll;
   EXPECT_EQ(roll.kind, MediaRoll::Kind::BlackMark);
