@@ -50,7 +50,8 @@ void HistogramChart::paintEvent(QPaintEvent*) {
   const QFontMetrics metrics(font());
   const int axisHeight = metrics.height() + 4;
   const int scaleWidth = metrics.horizontalAdvance(QStringLiteral("10000")) + 6;
-  const QRect plot = rect().adjusted(scaleWidth, 6, -8, -axisHeight);
+  const QRect plot = rect().adjusted(
+      scaleWidth, 6, -metrics.horizontalAdvance(QStringLiteral("256")), -axisHeight);
   if (plot.width() < kBucketCount || plot.height() < 20) return;
 
   // Sensor value -> x; bucket i spans the values 8i to 8i + 8.
