@@ -1,5 +1,5 @@
-#include "cli/Subcommand.h"
 #include "cli/Subcommands.h"
+#include "cli/Subcommand.h"
 
 namespace qm::cli {
 
@@ -7,6 +7,11 @@ std::span<const Subcommand> Subcommands() {
   static const Subcommand commands[] = {
       {"status", "status [CONNECTION]",
        "asks the printer's status and error code and prints them decoded", RunStatus},
+      {"calibrate",
+       "calibrate [CONNECTION] [--mark] [--length MM] [--gap-count N] [--save [--value N]]",
+       "samples the media sensor over one label, prints the histogram and the proposed "
+       "threshold; --save stores it (or N)",
+       RunCalibrate},
   };
   return commands;
 }

@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <chrono>
+#include <thread>
 
 #include "Recorders.h"
 #include "calibration/CalibrationTabControl.h"
@@ -82,6 +84,7 @@ TEST_F(CalibrationAgainstVirtualPrinter, MeasureProposeAndSaveBetweenTheSensorLe
       s.calibration.roll.labelLevel = row.labelLevel;
       s.calibration.roll.gapLevel = row.gapLevel;
       s.traffic = {};
+      s.calibration.threshold.reset();
     });
     row.usb ? ConnectUsb() : ConnectSerial();
     ManualCalibrationWindow window({port, prompter, clock});
@@ -93,6 +96,11 @@ TEST_F(CalibrationAgainstVirtualPrinter, MeasureProposeAndSaveBetweenTheSensorLe
     EXPECT_FALSE(page.Analysis()->NeedsFinerThreshold());
     const int proposed = page.findChild<QLineEdit*>("editMiddleGapValue")->text().toInt();
     Click(page, "buttonSaveCalibration");
+    // The printer takes the save in on its own thread; closing purges the line.
+    for (int tries = 0; tries < 100; ++tries) {
+      if (Printer([](sim::PrinterState& s) { return s.calibration.threshold.has_value(); })) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     port.Close();
 
     const auto [threshold, gapCount, received] = Printer([](sim::PrinterState& s) {
