@@ -13,6 +13,7 @@ namespace qm::sim {
 struct CommandLine {
   FrontEndOptions frontEnd;
   StatusFlags status;
+  RfidEncoder rfid;
   ReplyFaults faults;
   CalibrationState calibration;
   bool help = false;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/MediaRoll.h"
+#include "sim/RfidState.h"
 
 namespace qm::sim {
 
@@ -47,6 +48,7 @@ struct TrafficRecord {
 struct PrinterState {
   StatusFlags status;
   TrafficRecord traffic;
+  RfidEncoder rfid;
   CalibrationState calibration;
 };
 

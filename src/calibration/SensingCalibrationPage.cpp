@@ -7,6 +7,7 @@
 #include "calibration/CalibrationExchange.h"
 #include "calibration/CalibrationExtraWindow.h"
 #include "link/PrinterPort.h"
+#include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
 #include "ui/Prompter.h"
@@ -152,10 +153,15 @@ void SensingCalibrationPage::CheckSensingValue() {
   ShowValues();
   ui.labelScanStatus->clear();
 
-  const SensingMeasurement scan =
-      MeasureSensing(context_.port, context_.clock, labelLength, sensingType,
-                     {[this](int waited, int total) { ShowScanProgress(waited, total); },
-                      [this] { PlainMessage(context_.prompter, kReadFailedMessage); }});
+  SensingMeasurement scan;
+  {
+    // The printer feeds a whole label for seconds; clicks meanwhile are
+    // dropped, not replayed as a second scan afterwards.
+    BusyScope busy;
+    scan = MeasureSensing(context_.port, context_.clock, labelLength, sensingType,
+                          {[this](int waited, int total) { ShowScanProgress(waited, total); },
+                           [this] { PlainMessage(context_.prompter, kReadFailedMessage); }});
+  }
   ui.progressScan->setVisible(false);
   if (!scan.sent) {
     ui.labelScanStatus->clear();

@@ -7,6 +7,8 @@ std::span<const Subcommand> Subcommands() {
   static const Subcommand commands[] = {
       {"status", "status [CONNECTION]",
        "asks the printer's status and error code and prints them decoded", RunStatus},
+      {"rfid", "rfid get | read START COUNT | write START DATA [--ascii] [--user] [CONNECTION]",
+       "reads the RFID settings, reads tag data, or writes tag data and prints the label", RunRfid},
       {"calibrate",
        "calibrate [CONNECTION] [--mark] [--length MM] [--gap-count N] [--save [--value N]]",
        "samples the media sensor over one label, prints the histogram and the proposed "
