@@ -79,14 +79,14 @@ TEST(SensingScan, CommandWaitReadsAndRetry) {
        {16, 16, 16, 16},
        false,
        true},
-      // Two full pieces, then a short one: one notice, one more read, which
-      // brings the rest.
+      // Two full pieces, then a short one that ends the reads: one notice,
+      // one more read, which brings the whole reply.
       {"usbShortThenWhole",
        true,
        150,
        kGapSensing,
-       {{true, 16}, {true, 16}, {true, 0}, {true, 64}},
-       32,
+       {{true, 16}, {true, 16}, {true, 8}, {true, 64}},
+       40,
        "^MXd,1200,G\r",
        Waits(7200, {100, 100, 100}),
        {16, 16, 16, 64},
