@@ -2,19 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "SensingReplies.h"
 #include "WindowRig.h"
 
 namespace qm::test {
 namespace {
-
-std::string Histogram(const std::map<int, int>& buckets) {
-  std::string reply(64, '\0');
-  for (const auto& [bucket, count] : buckets) {
-    reply[size_t(2 * bucket)] = char(count & 0xFF);
-    reply[size_t(2 * bucket + 1)] = char(count >> 8);
-  }
-  return reply;
-}
 
 std::vector<size_t> ReadSizes(const DeviceScript& device) {
   std::vector<size_t> sizes;
@@ -55,66 +47,23 @@ struct ScanRow {
 
 TEST(SensingScan, CommandWaitReadsAndRetry) {
   const std::string full = Histogram({{5, 800}, {21, 30}});
+  // clang-format off
   const ScanRow rows[] = {
       {"serial", false, 150, kGapSensing, {}, 0, "^MXd,1200,G\r", Waits(4800), {64}, false, true},
-      {"serialMark",
-       false,
-       10,
-       kBlackMarkSensing,
-       {},
-       0,
-       "^MXd,80,B\r",
-       Waits(320),
-       {64},
-       false,
-       true},
-      {"usbPieces",
-       true,
-       150,
-       kGapSensing,
-       {},
-       0,
-       "^MXd,1200,G\r",
-       Waits(7200, {100, 100, 100, 100}),
-       {16, 16, 16, 16},
-       false,
-       true},
+      {"serialMark", false, 10, kBlackMarkSensing, {}, 0, "^MXd,80,B\r", Waits(320), {64}, false, true},
+      {"usbPieces", true, 150, kGapSensing, {}, 0, "^MXd,1200,G\r",
+       Waits(7200, {100, 100, 100, 100}), {16, 16, 16, 16}, false, true},
       // Two full pieces, then a short one that ends the reads: one notice,
       // one more read, which brings the whole reply.
-      {"usbShortThenWhole",
-       true,
-       150,
-       kGapSensing,
-       {{true, 16}, {true, 16}, {true, 8}, {true, 64}},
-       40,
-       "^MXd,1200,G\r",
-       Waits(7200, {100, 100, 100}),
-       {16, 16, 16, 64},
-       true,
-       true},
-      {"serialShortTwice",
-       false,
-       150,
-       kGapSensing,
-       {{true, 10}, {true, 20}},
-       0,
-       "^MXd,1200,G\r",
-       Waits(4800),
-       {64, 64},
-       true,
-       false},
-      {"serialSilent",
-       false,
-       150,
-       kGapSensing,
-       {{true, 0}, {true, 0}},
-       0,
-       "^MXd,1200,G\r",
-       Waits(4800),
-       {64, 64},
-       true,
-       false},
+      {"usbShortThenWhole", true, 150, kGapSensing, {{true, 16}, {true, 16}, {true, 8}, {true, 64}},
+       40, "^MXd,1200,G\r", Waits(7200, {100, 100, 100}), {16, 16, 16, 64}, true, true},
+      {"serialShortTwice", false, 150, kGapSensing, {{true, 10}, {true, 20}}, 0, "^MXd,1200,G\r",
+       Waits(4800), {64, 64}, true, false},
+      {"serialSilent", false, 150, kGapSensing, {{true, 0}, {true, 0}}, 0, "^MXd,1200,G\r",
+       Waits(4800), {64, 64}, true, false},
   };
+  // clang-format on
+
   for (const ScanRow& row : rows) {
     SCOPED_TRACE(row.name);
     WindowRig rig;

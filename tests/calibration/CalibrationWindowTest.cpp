@@ -8,6 +8,7 @@
 #include <QTest>
 #include <map>
 
+#include "SensingReplies.h"
 #include "WindowRig.h"
 #include "calibration/CalibrationExtraWindow.h"
 #include "calibration/CalibrationTabControl.h"
@@ -18,15 +19,6 @@
 
 namespace qm::test {
 namespace {
-
-std::string Histogram(const std::map<int, int>& buckets) {
-  std::string reply(64, '\0');
-  for (const auto& [bucket, count] : buckets) {
-    reply[size_t(2 * bucket)] = char(count & 0xFF);
-    reply[size_t(2 * bucket + 1)] = char(count >> 8);
-  }
-  return reply;
-}
 
 const std::map<int, int> kWorkedCase{{3, 200}, {4, 400}, {5, 800}, {6, 300},
                                      {20, 10}, {21, 30}, {22, 5}};

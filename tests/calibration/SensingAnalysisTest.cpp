@@ -24,63 +24,31 @@ struct AnalysisRow {
 };
 
 TEST(SensingAnalysis, PeaksCandidatesAndProposal) {
+  // name, type, counts, P1, P2, M, first and last candidate, level, value, Extra
+  // clang-format off
   const AnalysisRow rows[] = {
       // Large cluster 3-6 peaking at 5, small one 20-22 peaking at 21.
-      {"gapWorkedCase",
-       kGapSensing,
-       {{3, 200}, {4, 400}, {5, 800}, {6, 300}, {20, 10}, {21, 30}, {22, 5}},
-       5,
-       21,
-       13,
-       13,
-       20,
-       17,
-       144,
-       false},
+      {"gapWorkedCase", kGapSensing, {{3, 200}, {4, 400}, {5, 800}, {6, 300}, {20, 10}, {21, 30}, {22, 5}},
+       5, 21, 13, 13, 20, 17, 144, false},
       {"gapAllZero", kGapSensing, {}, 31, 31, 31, 31, 30, 31, 256, true},
       {"gapTwoApart", kGapSensing, {{5, 800}, {7, 50}}, 5, 7, 6, 6, 6, 6, 56, true},
       {"gapFourApart", kGapSensing, {{5, 800}, {9, 50}}, 5, 9, 7, 7, 8, 8, 72, false},
       // The sharp drop after bucket 5 ends the label cluster there (M from
       // 5), then the lower peak slides back down to the cluster's top.
-      {"gapShoulder",
-       kGapSensing,
-       {{3, 200}, {4, 800}, {5, 700}, {6, 100}, {20, 30}},
-       4,
-       20,
-       12,
-       12,
-       19,
-       16,
-       136,
-       false},
-      {"markClusters",
-       kBlackMarkSensing,
-       {{6, 20}, {7, 40}, {24, 300}, {25, 900}, {26, 200}},
-       7,
-       25,
-       16,
-       8,
-       16,
-       11,
-       96,
-       false},
+      {"gapShoulder", kGapSensing, {{3, 200}, {4, 800}, {5, 700}, {6, 100}, {20, 30}},
+       4, 20, 12, 12, 19, 16, 136, false},
+      {"markClusters", kBlackMarkSensing, {{6, 20}, {7, 40}, {24, 300}, {25, 900}, {26, 200}},
+       7, 25, 16, 8, 16, 11, 96, false},
       // A sharp rise below the label cluster starts it there.
-      {"markShoulder",
-       kBlackMarkSensing,
-       {{6, 40}, {7, 20}, {22, 10}, {23, 200}, {24, 900}},
-       6,
-       23,
-       14,
-       7,
-       14,
-       10,
-       88,
-       false},
+      {"markShoulder", kBlackMarkSensing, {{6, 40}, {7, 20}, {22, 10}, {23, 200}, {24, 900}},
+       6, 23, 14, 7, 14, 10, 88, false},
       {"markTwoApart", kBlackMarkSensing, {{10, 50}, {12, 800}}, 10, 12, 11, 11, 11, 10, 88, true},
       // Nothing above bucket 0: the mirror of the empty gap histogram.
       {"markAllZero", kBlackMarkSensing, {}, 0, 0, 0, 1, 0, 0, 8, true},
       {"markOnlyBottom", kBlackMarkSensing, {{0, 700}}, 0, 0, 0, 1, 0, 0, 8, true},
   };
+  // clang-format on
+
   for (const AnalysisRow& row : rows) {
     SCOPED_TRACE(row.name);
     const DistributionAnalysis a = AnalyzeDistribution(Counts(row.counts), row.sensingType);
