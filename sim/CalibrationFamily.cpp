@@ -61,6 +61,7 @@ Match CalibrationFamily::Try(std::span<const uint8_t> input, PrinterState& state
   const std::string_view params = line.substr(3);
   if (params == "c") {
     ++cal.cancels;
+    cal.calibrating = false;
     return Match::Took(length, "^MXc");
   }
   const auto fields = Fields(params);
@@ -70,6 +71,7 @@ Match CalibrationFamily::Try(std::span<const uint8_t> input, PrinterState& state
     if (!scanner_ || !(scanner_->Roll() == cal.roll))
       scanner_ = std::make_unique<RollScanner>(cal.roll);
     ++cal.scans;
+    cal.calibrating = true;
     cal.lastSensor = fields[2][0];
     std::vector<uint8_t> reply;
     for (uint16_t count : scanner_->Histogram(*dots)) {
@@ -86,6 +88,7 @@ Match CalibrationFamily::Try(std::span<const uint8_t> input, PrinterState& state
     if (threshold && count) {
       cal.threshold = *threshold;
       cal.gapCount = *count;
+      cal.calibrating = false;
     }
     return Match::Took(length, "^MXs");
   }

@@ -69,7 +69,9 @@ struct CalibrationState {
 
   // What tests look at afterwards.
   int scans = 0;
-  char lastSensor = 0;           // 'G' or 'B' of the last scan
+  char lastSensor = 0;  // 'G' or 'B' of the last scan
+  // Between a scan and the save or cancel that ends the calibration.
+  bool calibrating = false;
   std::optional<int> threshold;  // stored by "^MXs"
   int gapCount = 0;
   int cancels = 0;  // "^MXc"

@@ -35,6 +35,7 @@ TEST(CalibrationFamily, ScanAnswersTheHistogramOfTheRoll) {
 
   const CalibrationState& cal = printer.State().calibration;
   EXPECT_EQ(cal.scans, 1);
+  EXPECT_TRUE(cal.calibrating);
   EXPECT_EQ(cal.lastSensor, 'G');
   EXPECT_EQ(printer.State().traffic.commands, std::vector<std::string>{"^MXd"});
 
@@ -49,12 +50,14 @@ TEST(CalibrationFamily, ScanAnswersTheHistogramOfTheRoll) {
 
 TEST(CalibrationFamily, StoresCancelsAndRecordsTheOlderCommand) {
   VirtualPrinter printer;
+  printer.Feed("^MXd,8,G\r^MXc\r");
+  EXPECT_FALSE(printer.State().calibration.calibrating);
   const std::string input = "^MXs,144,7\r^MXc\r^MA8,16,1500\r^MA5,30,\r^MAC\r^MXs,96,10\r";
   for (char c : input) EXPECT_TRUE(printer.Feed(std::string_view(&c, 1)).empty());
   const CalibrationState& cal = printer.State().calibration;
   EXPECT_EQ(cal.threshold, 96);
   EXPECT_EQ(cal.gapCount, 10);
-  EXPECT_EQ(cal.cancels, 1);
+  EXPECT_EQ(cal.cancels, 2);
   EXPECT_EQ(cal.manualCancels, 1);
   ASSERT_EQ(cal.manualRuns.size(), 2u);
   EXPECT_EQ(cal.manualRuns[0].detections, "8");
