@@ -7,6 +7,13 @@ std::span<const Subcommand> Subcommands() {
   static const Subcommand commands[] = {
       {"status", "status [CONNECTION]",
        "asks the printer's status and error code and prints them decoded", RunStatus},
+      {"settings",
+       "settings [CONNECTION] read-bank N | identity | info | set-item ITEM VALUE | reset-item "
+       "ITEM|all",
+       "reads a memory bank, the identity strings or the printer information; sets or resets a "
+       "user item (paper-width, print-density, paper-length, paper-horizontal-margin, "
+       "paper-vertical-margin, gap-length)",
+       RunSettings},
       {"rfid", "rfid get | read START COUNT | write START DATA [--ascii] [--user] [CONNECTION]",
        "reads the RFID settings, reads tag data, or writes tag data and prints the label", RunRfid},
       {"calibrate",
