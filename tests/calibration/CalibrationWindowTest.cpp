@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -225,6 +226,35 @@ TEST_F(CalibrationWindowTest, NoHistogramTwiceMeansNoProposal) {
   ExpectIdle();
   EXPECT_EQ(Page().Analysis(), std::nullopt);
   EXPECT_EQ(modal.opened, std::vector<std::string>{});
+}
+
+// Clicks "Check Sensing Value" again while the scan waits, as an impatient
+// operator would; the clicks are only queued, as from the display.
+class ImpatientClock : public Clock {
+ public:
+  void Sleep(int) override {
+    if (!button || std::exchange(clicked, true)) return;
+    const QPointF at = QRectF(button->rect()).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+      QCoreApplication::postEvent(
+          button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                                  Qt::NoModifier));
+  }
+  QWidget* button = nullptr;
+  bool clicked = false;
+};
+
+TEST_F(CalibrationWindowTest, ClicksDuringTheScanDoNotStartAnother) {
+  ImpatientClock impatient;
+  ManualCalibrationWindow busy({rig.port, rig.prompter, impatient});
+  SensingCalibrationPage& page = *busy.Tabs()->SensingPage();
+  impatient.button = In<QPushButton>(page, "buttonCheckSensing");
+  busy.show();
+  rig.device.QueueReply(Histogram(kWorkedCase) + Histogram(kWorkedCase));
+  Click(page, "buttonCheckSensing");
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(impatient.clicked);
+  EXPECT_EQ(rig.Writes(), std::vector<std::string>{"^MXd,1200,G\r"});
 }
 
 TEST_F(CalibrationWindowTest, CancelAlwaysSendsAndSaveNeedsALevel) {
