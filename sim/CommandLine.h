@@ -16,6 +16,7 @@ struct CommandLine {
   MemoryBankState memory;
   RfidEncoder rfid;
   ReplyFaults faults;
+  CalibrationState calibration;
   bool help = false;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/MediaRoll.h"
 #include "sim/MemoryBankState.h"
 #include "sim/RfidState.h"
 
@@ -50,6 +51,7 @@ struct PrinterState {
   MemoryBankState memory;
   TrafficRecord traffic;
   RfidEncoder rfid;
+  CalibrationState calibration;
 };
 
 }  // namespace qm::sim

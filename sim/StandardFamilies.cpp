@@ -1,3 +1,4 @@
+#include "sim/CalibrationFamily.h"
 #include "sim/MemoryBankFamily.h"
 #include "sim/RfidFamily.h"
 #include "sim/StatusFamily.h"
@@ -9,6 +10,7 @@ void AddStandardFamilies(VirtualPrinter& printer) {
   printer.AddFamily(std::make_unique<StatusFamily>());
   printer.AddFamily(std::make_unique<MemoryBankFamily>());
   printer.AddFamily(std::make_unique<RfidFamily>());
+  printer.AddFamily(std::make_unique<CalibrationFamily>());
 }
 
 }  // namespace qm::sim

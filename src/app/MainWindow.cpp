@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/Artwork.h"
+#include "calibration/ManualCalibrationWindow.h"
 
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
@@ -73,6 +74,10 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   });
   OpenOnClick(ui.buttonUserSetting, [this] {
     UserSettingManager window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonCalibration, [this] {
+    ManualCalibrationWindow window(context_, this);
     RunModal(window);
   });
 

@@ -8,6 +8,7 @@
 
 namespace qm::cli {
 
+int RunCalibrate(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunStatus(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunSettings(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunRfid(std::span<const std::string> args, std::ostream& out, std::ostream& err);

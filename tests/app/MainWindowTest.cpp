@@ -23,11 +23,10 @@ using test::RecordingPrompter;
 using test::ScriptedFactory;
 
 const char* const kToolButtons[] = {"buttonTester", "buttonUserSetting", "buttonRfidConfiguration",
-                                    "buttonRfidWriteRead"};
+                                    "buttonRfidWriteRead", "buttonCalibration"};
 // Tool buttons whose windows this build does not have: never enabled.
 const char* const kUnavailableButtons[] = {"buttonFirmwareDownloader", "buttonFactoryFont",
-                                           "buttonSoftFont",           "buttonPcx",
-                                           "buttonFileTransfer",       "buttonCalibration"};
+                                           "buttonSoftFont", "buttonPcx", "buttonFileTransfer"};
 const char* const kSerialBoxes[] = {"comboComPort", "comboBaudRate", "comboDataBits", "comboParity",
                                     "comboStopBits"};
 
@@ -207,9 +206,13 @@ TEST_F(MainWindowTest, ToolButtonsOpenTheirWindows) {
       rfidInsertsAvailable &= tester.findChild<QWidget*>(b)->isEnabled();
     return close(tester);
   });
-  for (const char* b : {"buttonRfidConfiguration", "buttonRfidWriteRead", "buttonTester"}) Click(b);
-  EXPECT_EQ(modal.opened, (std::vector<std::string>{"RfidConfigurationWindow", "RfidWriteWindow",
-                                                    "CommandTesterWindow"}));
+  modal.Then(close);
+  for (const char* b :
+       {"buttonRfidConfiguration", "buttonRfidWriteRead", "buttonTester", "buttonCalibration"})
+    Click(b);
+  EXPECT_EQ(modal.opened,
+            (std::vector<std::string>{"RfidConfigurationWindow", "RfidWriteWindow",
+                                      "CommandTesterWindow", "ManualCalibrationWindow"}));
   EXPECT_TRUE(rfidInsertsAvailable);
 }
 
