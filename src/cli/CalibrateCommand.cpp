@@ -14,8 +14,6 @@ namespace qm::cli {
 
 namespace {
 
-constexpr int kSaveDrainMs = 100;
-
 struct CalibrateOptions {
   int labelLengthMm = 150;
   int sensingType = kGapSensing;
@@ -150,9 +148,7 @@ int RunCalibrate(std::span<const std::string> args, std::ostream& out, std::ostr
   if (!options.save) return 0;
   const int stored = options.value.value_or(proposal);
   if (!SendCalibrationCommand(port, SaveCalibrationCommand(stored, options.gapCount))) return 1;
-  // Closing the port purges what the line has not sent yet; give the few
-  // bytes time to leave even at 9600 baud.
-  connection.GetClock().Sleep(kSaveDrainMs);
+  // The connection waits for the bytes to leave the line before it closes.
   out << "stored threshold " << stored << " with gap count " << options.gapCount << "\n";
   return 0;
 }
