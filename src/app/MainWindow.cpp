@@ -6,6 +6,11 @@
 
 #include "app/Artwork.h"
 
+#include "download/FactoryFontDownloader.h"
+#include "download/FileTransferWindow.h"
+#include "download/FirmwareDownloader.h"
+#include "download/PcxDownloader.h"
+#include "download/SoftFontDownloader.h"
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
 #include "tester/CommandTesterWindow.h"
@@ -56,6 +61,26 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   // The tool buttons open their windows as each window is built.
   connect(ui.buttonTester, &QPushButton::clicked, this, [this] {
     CommandTesterWindow window(context_, this);
+    RunModal(window);
+  });
+  connect(ui.buttonFirmwareDownloader, &QPushButton::clicked, this, [this] {
+    FirmwareDownloader window(context_, this);
+    RunModal(window);
+  });
+  connect(ui.buttonFactoryFont, &QPushButton::clicked, this, [this] {
+    FactoryFontDownloader window(context_, this);
+    RunModal(window);
+  });
+  connect(ui.buttonSoftFont, &QPushButton::clicked, this, [this] {
+    SoftFontDownloader window(context_, this);
+    RunModal(window);
+  });
+  connect(ui.buttonPcx, &QPushButton::clicked, this, [this] {
+    PcxDownloader window(context_, this);
+    RunModal(window);
+  });
+  connect(ui.buttonFileTransfer, &QPushButton::clicked, this, [this] {
+    FileTransferWindow window(context_, this);
     RunModal(window);
   });
 

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <cstdint>
+#include <string>
+
+#include "download/Downloads.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QWidget;
+
+namespace qm {
+
+class Prompter;
+
+// The texts every downloader shows.
+inline constexpr char kCantOpenFile[] = "Can't open file!";
+inline constexpr char kNoFileName[] = "None";
+inline constexpr char kNoFileSize[] = "0 Byte";
+
+// "123 Bytes": a file's length as the windows show it.
+std::string FileSizeText(uint64_t size);
+
+// The file part every downloader shares: the chosen file's name, path and
+// size texts and whether one is chosen.
+struct ChosenFile {
+  bool chosen = false;
+  std::string fileName = kNoFileName;
+  std::string filePath;
+  std::string fileSize = kNoFileSize;
+
+  void Clear() { *this = ChosenFile(); }
+  void Show(QLineEdit* path, QLabel* name, QLabel* size) const;
+};
+
+enum class BrowseResult { Cancelled, CannotOpen, Chosen };
+
+// Asks for a file with the window's filter. Cancelled clears the choice.
+// Chosen sets the name; the file must then open for reading, or the operator
+// sees "Can't open file!" and the choice keeps only its new name. The window
+// opens the path the dialog returned: the tool never changes its working
+// folder.
+BrowseResult BrowseForFile(Prompter& prompter, const std::string& filter, ChosenFile& file,
+                           const std::string& defaultExtension = {});
+
+// Runs for the length of one download: the window stays painted and its
+// progress bar moves, and the operator's clicks and keys are dropped (not
+// queued for afterwards), so nothing else is sent to the printer meanwhile.
+class DownloadRun : public QObject {
+ public:
+  DownloadRun(QWidget* window, QProgressBar* progress);
+  ~DownloadRun() override;
+
+  // Steps the progress bar; repaints at most every few tens of milliseconds
+  // so a fast link is not slowed by painting.
+  void Step();
+  // Shows a stage's text in `status` (when the window has a status line).
+  DownloadEvents Events(QLabel* status, std::string* statusText);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Repaint();
+
+  QPointer<QWidget> window_;
+  QProgressBar* progress_;
+  qint64 lastPaint_ = 0;
+};
+
+}  // namespace qm
