@@ -14,6 +14,7 @@ struct CommandLine {
   FrontEndOptions frontEnd;
   StatusFlags status;
   ReplyFaults faults;
+  std::string storeDir;  // --store: where received downloads are written
   bool help = false;
 };
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/DownloadState.h"
+
 namespace qm::sim {
 
 // What the status commands answer. Tests set these to make the printer report
@@ -45,6 +47,7 @@ struct TrafficRecord {
 struct PrinterState {
   StatusFlags status;
   TrafficRecord traffic;
+  DownloadState downloads;
 };
 
 }  // namespace qm::sim

@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   frontEnd.WithPrinter([&](qm::sim::VirtualPrinter& printer) {
     printer.State().status = commandLine.status;
     printer.Faults() = commandLine.faults;
+    printer.State().downloads.storeDir = commandLine.storeDir;
   });
   if (!frontEnd.Open(error)) {
     std::cerr << program << ": " << error << "\n";
