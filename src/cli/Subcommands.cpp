@@ -1,5 +1,5 @@
-#include "cli/Subcommand.h"
 #include "cli/Subcommands.h"
+#include "cli/Subcommand.h"
 
 namespace qm::cli {
 
@@ -7,6 +7,9 @@ std::span<const Subcommand> Subcommands() {
   static const Subcommand commands[] = {
       {"status", "status [CONNECTION]",
        "asks the printer's status and error code and prints them decoded", RunStatus},
+      {"hex2bin", "hex2bin FILE [-o OUT] [--accept-bad-checksums]",
+       "converts an Intel HEX or S-record firmware file into the 256 KiB image the printer takes",
+       RunHex2Bin},
   };
   return commands;
 }

@@ -59,6 +59,9 @@ BrowseResult BrowseForFile(Prompter& prompter, const std::string& filter, Chosen
     file.Clear();
     return BrowseResult::Cancelled;
   }
+  // A file that will not open leaves nothing chosen (only its name shown),
+  // so a download never sends an earlier file under the new name.
+  file.Clear();
   file.fileName = QFileInfo(QString::fromStdString(*path)).fileName().toStdString();
   const auto source = FileSource::Open(*path);
   if (!source) {

@@ -40,7 +40,7 @@ enum class BrowseResult { Cancelled, CannotOpen, Chosen };
 
 // Asks for a file with the window's filter. Cancelled clears the choice.
 // Chosen sets the name; the file must then open for reading, or the operator
-// sees "Can't open file!" and the choice keeps only its new name. The window
+// sees "Can't open file!" and nothing stays chosen. The window
 // opens the path the dialog returned: the tool never changes its working
 // folder.
 BrowseResult BrowseForFile(Prompter& prompter, const std::string& filter, ChosenFile& file,
