@@ -152,6 +152,9 @@ TEST_F(DownloadStreams, FirmwareHeaderCommandAndWholeImage) {
 TEST_F(DownloadStreams, OverUsbTheFontEraseIsNotWaitedAndTheDeviceIsReleased) {
   rig.services.usbNode = "/dev/usb/lp0";
   rig.port.SetPortName("USB");
+  ASSERT_EQ(rig.port.Open(), 1);  // as the main window connects over USB
+  rig.port.Close();
+  rig.device.calls.clear();
   const std::string file = Pattern(600);
   EXPECT_EQ(Run(
                 [&](ByteSource& s, uint64_t n, const DownloadEvents& e) {
