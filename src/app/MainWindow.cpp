@@ -58,8 +58,8 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   connect(ui.buttonConnect, &QPushButton::clicked, this, &MainWindow::OnConnect);
   connect(ui.buttonDisconnect, &QPushButton::clicked, this, &MainWindow::OnDisconnect);
   connect(ui.buttonExit, &QPushButton::clicked, this, &QDialog::accept);
-  // The tool buttons open their windows as each window is built.
-  connect(ui.buttonTester, &QPushButton::clicked, this, [this] {
+  // Each tool button opens its window; a button without one stays disabled.
+  OpenOnClick(ui.buttonTester, [this] {
     CommandTesterWindow window(context_, this);
     RunModal(window);
   });
@@ -86,6 +86,11 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
 
   Exchange(false);
   ApplyEnabling(false);
+}
+
+void MainWindow::OpenOnClick(QPushButton* button, std::function<void()> open) {
+  connect(button, &QPushButton::clicked, this, std::move(open));
+  withWindow_.insert(button);
 }
 
 bool MainWindow::Exchange(bool take) {
@@ -181,7 +186,9 @@ void MainWindow::OnConnect() {
     if (interfaceChoice == 2) port.Close();
     ApplyEnabling(true);
   } else {
-    context_.prompter.Refusal("Cannot open port!\n\nPlease check printer and cable.");
+    std::string text = "Cannot open port!\n\nPlease check printer and cable.";
+    if (!port.LastOpenFailure().empty()) text += "\n\n" + port.LastOpenFailure() + ".";
+    context_.prompter.Refusal(text);
   }
 }
 
@@ -203,11 +210,15 @@ void MainWindow::ApplyEnabling(bool isConnected) {
        {static_cast<QWidget*>(ui.buttonConnect), static_cast<QWidget*>(ui.radioSerial),
         static_cast<QWidget*>(ui.radioParallel), static_cast<QWidget*>(ui.radioUsb)})
     control->setEnabled(!connected);
-  for (QWidget* control :
-       {ui.buttonDisconnect, ui.buttonFirmwareDownloader, ui.buttonFactoryFont, ui.buttonSoftFont,
-        ui.buttonPcx, ui.buttonFileTransfer, ui.buttonUserSetting, ui.buttonCalibration,
-        ui.buttonTester, ui.buttonRfidConfiguration, ui.buttonRfidWriteRead})
-    control->setEnabled(connected);
+  ui.buttonDisconnect->setEnabled(connected);
+  for (QPushButton* tool :
+       {ui.buttonFirmwareDownloader, ui.buttonFactoryFont, ui.buttonSoftFont, ui.buttonPcx,
+        ui.buttonFileTransfer, ui.buttonUserSetting, ui.buttonCalibration, ui.buttonTester,
+        ui.buttonRfidConfiguration, ui.buttonRfidWriteRead}) {
+    const bool available = withWindow_.contains(tool);
+    tool->setEnabled(connected && available);
+    tool->setToolTip(available ? QString() : QStringLiteral("Not available yet"));
+  }
 }
 
 }  // namespace qm
