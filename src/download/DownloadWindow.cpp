@@ -1,8 +1,6 @@
 #include "download/DownloadWindow.h"
 
-#include <QApplication>
 #include <QDateTime>
-#include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,27 +13,6 @@ namespace qm {
 namespace {
 
 constexpr qint64 kRepaintIntervalMs = 30;
-
-bool IsUserInput(QEvent::Type type) {
-  switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Wheel:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::Close:
-      return true;
-    default:
-      return false;
-  }
-}
 
 }  // namespace
 
@@ -74,35 +51,15 @@ BrowseResult BrowseForFile(Prompter& prompter, const std::string& filter, Chosen
   return BrowseResult::Chosen;
 }
 
-DownloadRun::DownloadRun(QWidget* window, QProgressBar* progress)
-    : window_(window), progress_(progress) {
-  qApp->installEventFilter(this);
+DownloadRun::DownloadRun(QProgressBar* progress) : progress_(progress) {
   lastPaint_ = QDateTime::currentMSecsSinceEpoch();
-}
-
-DownloadRun::~DownloadRun() {
-  // Input that a wait held back (the clock paints without taking input) is
-  // still queued: deliver it now, while the filter drops it.
-  QCoreApplication::processEvents();
-  qApp->removeEventFilter(this);
-}
-
-bool DownloadRun::eventFilter(QObject* watched, QEvent* event) {
-  if (!IsUserInput(event->type()) || !watched->isWidgetType()) return false;
-  // Only this window and the windows beneath it are deaf: a message box the
-  // port shows mid-download must still take its OK.
-  const QWidget* top = static_cast<QWidget*>(watched)->window();
-  for (const QWidget* w = window_; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
-    if (w == top) return true;
-  return false;
 }
 
 void DownloadRun::Repaint() {
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
   if (now - lastPaint_ < kRepaintIntervalMs) return;
   lastPaint_ = now;
-  // Input that arrives meanwhile is dropped by the filter above.
-  QCoreApplication::processEvents();
+  BusyScope::KeepResponsive();
 }
 
 void DownloadRun::Step() {

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QObject>
-#include <QPointer>
 #include <cstdint>
 #include <string>
 
 #include "download/Downloads.h"
+#include "ui/BusyScope.h"
 
 class QLabel;
 class QLineEdit;
@@ -49,10 +48,9 @@ BrowseResult BrowseForFile(Prompter& prompter, const std::string& filter, Chosen
 // Runs for the length of one download: the window stays painted and its
 // progress bar moves, and the operator's clicks and keys are dropped (not
 // queued for afterwards), so nothing else is sent to the printer meanwhile.
-class DownloadRun : public QObject {
+class DownloadRun {
  public:
-  DownloadRun(QWidget* window, QProgressBar* progress);
-  ~DownloadRun() override;
+  explicit DownloadRun(QProgressBar* progress);
 
   // Steps the progress bar; repaints at most every few tens of milliseconds
   // so a fast link is not slowed by painting.
@@ -60,13 +58,10 @@ class DownloadRun : public QObject {
   // Shows a stage's text in `status` (when the window has a status line).
   DownloadEvents Events(QLabel* status, std::string* statusText);
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void Repaint();
 
-  QPointer<QWidget> window_;
+  BusyScope busy_;
   QProgressBar* progress_;
   qint64 lastPaint_ = 0;
 };

@@ -60,7 +60,7 @@ void FactoryFontDownloader::OnDownload() {
 
   SendResult sent;
   {
-    DownloadRun run(this, ui.progressBar);
+    DownloadRun run(ui.progressBar);
     sent = DownloadFactoryFont(context_.port, context_.clock, *source, size,
                                run.Events(ui.labelStatus, &statusText));
   }

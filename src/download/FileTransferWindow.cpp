@@ -38,7 +38,7 @@ void FileTransferWindow::OnDownload() {
   ui.progressBar->setValue(0);
   SendResult sent;
   {
-    DownloadRun run(this, ui.progressBar);
+    DownloadRun run(ui.progressBar);
     sent = TransferFile(context_.port, *source, size, run.Events(nullptr, nullptr));
   }
   ui.progressBar->setValue(0);

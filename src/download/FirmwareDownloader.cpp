@@ -56,7 +56,7 @@ void FirmwareDownloader::OnDownload() {
 
   SendResult sent;
   {
-    DownloadRun run(this, ui.progressBar);
+    DownloadRun run(ui.progressBar);
     sent = DownloadFirmware(context_.port, image, conversion.checksum,
                             run.Events(ui.labelStatus, &statusText));
   }

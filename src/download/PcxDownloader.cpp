@@ -69,7 +69,7 @@ void PcxDownloader::OnDownload() {
   ui.progressBar->setValue(0);
   SendResult sent;
   {
-    DownloadRun run(this, ui.progressBar);
+    DownloadRun run(ui.progressBar);
     sent = StoreImage(context_.port, storeName, *source, size, run.Events(nullptr, nullptr));
   }
   ui.progressBar->setValue(0);

@@ -88,7 +88,7 @@ void SoftFontDownloader::OnDownload() {
   ui.progressBar->setValue(0);
   SendResult sent;
   {
-    DownloadRun run(this, ui.progressBar);
+    DownloadRun run(ui.progressBar);
     sent = StoreSoftFont(context_.port, command, *source, size, run.Events(nullptr, nullptr));
   }
   ui.progressBar->setValue(0);
