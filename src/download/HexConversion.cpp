@@ -15,6 +15,13 @@ namespace {
 // ignored anyway, so a runaway line cannot make memory grow.
 constexpr size_t kMaxKeptLine = 4096;
 
+// A line as the records see it: clipped, without its CR.
+std::string_view Shape(std::string_view line) {
+  if (line.size() > kMaxKeptLine) line = line.substr(0, kMaxKeptLine);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
 // Reads a text source line by line without holding more than a block and
 // one line; line ends (LF, CR LF, a lone CR at the end) are removed.
 class FileLines {
@@ -41,7 +48,7 @@ class FileLines {
       pos_ += take;
       if (newline && carry_.empty() && !clipped) {
         ++pos_;
-        line = Trim(std::string_view(from, take));
+        line = Shape(std::string_view(from, take));
         return true;
       }
       if (!clipped) {
@@ -51,12 +58,12 @@ class FileLines {
       }
       if (newline) {
         ++pos_;
-        line = Trim(carry_);
+        line = Shape(carry_);
         return true;
       }
     }
     if (carry_.empty()) return false;
-    line = Trim(carry_);
+    line = Shape(carry_);
     return true;
   }
 
@@ -69,10 +76,6 @@ class FileLines {
 
  private:
   static constexpr size_t kBlock = 1 << 16;
-  static std::string_view Trim(std::string_view line) {
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return line;
-  }
 
   std::FILE* file_;
   std::vector<char> block_;
@@ -90,8 +93,7 @@ class TextLines {
     if (pos_ >= text_.size()) return false;
     size_t newline = text_.find('\n', pos_);
     if (newline == std::string_view::npos) newline = text_.size();
-    line = text_.substr(pos_, newline - pos_);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = Shape(text_.substr(pos_, newline - pos_));
     pos_ = newline + 1;
     return true;
   }
@@ -336,7 +338,12 @@ HexConversion ConvertHexToBinary(const std::string& path, uint32_t imageSize,
     failed.reason = path.empty() ? "no file chosen" : "cannot open " + path;
     return failed;
   }
-  FileLines lines(file.get());
+  return ConvertHexStream(file.get(), imageSize, onChecksumMismatch);
+}
+
+HexConversion ConvertHexStream(std::FILE* file, uint32_t imageSize,
+                               const ChecksumMismatchHandler& onChecksumMismatch) {
+  FileLines lines(file);
   return Converter(imageSize, onChecksumMismatch).Run(lines);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -44,6 +45,11 @@ using ChecksumMismatchHandler = std::function<bool(size_t line)>;
 // data bytes than the image holds fail the conversion.
 HexConversion ConvertHexToBinary(const std::string& path, uint32_t imageSize,
                                  const ChecksumMismatchHandler& onChecksumMismatch);
+
+// The same over an open file, read from where it stands (it is rewound for
+// the second pass).
+HexConversion ConvertHexStream(std::FILE* file, uint32_t imageSize,
+                               const ChecksumMismatchHandler& onChecksumMismatch);
 
 // The same rules over text held in memory (for the fuzzer and tests).
 HexConversion ConvertHexText(const std::string& text, uint32_t imageSize,
