@@ -195,20 +195,35 @@ class Converter {
     return true;
   }
 
-  // Checks that `digits` characters from 1 (Intel) or 2 (S-record) are hex
-  // and that the record's bytes sum to `expected`; asks once on a mismatch.
-  bool CheckRecord(std::string_view line, size_t from, size_t bytes, uint8_t expected) {
+  // Decodes `bytes` bytes from character `from` into bytes_ and checks that
+  // they sum to `expected`; asks once on a mismatch.
+  bool DecodeRecord(std::string_view line, size_t from, size_t bytes, uint8_t expected) {
     uint8_t sum = 0;
     for (size_t i = 0; i < bytes; ++i) {
-      uint8_t value = 0;
-      if (!Byte(line, from + 2 * i, value)) return false;
-      sum = uint8_t(sum + value);
+      const int high = kHex[uint8_t(line[from + 2 * i])];
+      const int low = kHex[uint8_t(line[from + 2 * i + 1])];
+      if ((high | low) < 0) return Fail(lineNumber_, "not a hexadecimal digit");
+      bytes_[i] = uint8_t(high << 4 | low);
+      sum = uint8_t(sum + bytes_[i]);
     }
     if (sum == expected) return true;
     if (result_.badChecksumLine != 0) return true;
     result_.badChecksumLine = lineNumber_;
     if (onMismatch_ && onMismatch_(lineNumber_)) return true;
     return Fail(lineNumber_, "record checksum error");
+  }
+
+  // Stores `count` data bytes from bytes_[first] at `address` on.
+  bool StoreAll(uint64_t address, size_t first, size_t count) {
+    if (address + count <= imageSize_ && stored_ + count <= imageSize_) {
+      std::memcpy(result_.image.data() + address, bytes_.data() + first, count);
+      stored_ += count;
+      return true;
+    }
+    // Somewhere in this record a rule breaks: find the byte that does.
+    for (size_t i = 0; i < count; ++i)
+      if (!Store(address + i, bytes_[first + i])) return false;
+    return true;
   }
 
   bool Store(uint64_t address, uint8_t value) {
@@ -225,28 +240,21 @@ class Converter {
 
   void IntelRecord(std::string_view line) {
     // ":" count(2) address(4) type(2) data(2 * count) checksum(2)
-    if (line.size() < 11) {
-      Fail(lineNumber_, "the record is shorter than its byte count says");
+    uint8_t count = 0;
+    if (line.size() < 11 || !Byte(line, 1, count)) {
+      if (!failed_) Fail(lineNumber_, "the record is shorter than its byte count says");
       return;
     }
-    uint8_t count = 0;
-    if (!Byte(line, 1, count)) return;
     if (line.size() < 11 + 2 * size_t(count)) {
       Fail(lineNumber_, "the record is shorter than its byte count says");
       return;
     }
-    if (!CheckRecord(line, 1, 5 + size_t(count), 0)) return;
-    uint8_t a1 = 0, a2 = 0;
-    Byte(line, 3, a1);
-    Byte(line, 5, a2);
-    const uint32_t offset = uint32_t(a1) << 8 | a2;
+    // bytes_: count, address high, address low, type, data..., checksum
+    if (!DecodeRecord(line, 1, 5 + size_t(count), 0)) return;
+    const uint32_t offset = uint32_t(bytes_[1]) << 8 | bytes_[2];
     switch (line[8]) {
       case '0':
-        for (size_t i = 0; i < count; ++i) {
-          uint8_t value = 0;
-          Byte(line, 9 + 2 * i, value);
-          if (!Store(uint64_t(base_) + offset + i, value)) return;
-        }
+        StoreAll(uint64_t(base_) + offset, 4, count);
         break;
       case '2':
       case '4': {
@@ -254,10 +262,7 @@ class Converter {
           Fail(lineNumber_, "an address record must hold two bytes");
           return;
         }
-        uint8_t b1 = 0, b2 = 0;
-        Byte(line, 9, b1);
-        Byte(line, 11, b2);
-        const uint32_t value = uint32_t(b1) << 8 | b2;
+        const uint32_t value = uint32_t(bytes_[4]) << 8 | bytes_[5];
         base_ = line[8] == '2' ? value * 16 : value << 16;
         break;
       }
@@ -269,27 +274,21 @@ class Converter {
   void SRecord(std::string_view line) {
     if (line.size() < 2 || (line[1] != '2' && line[1] != '3')) return;
     // Each record carries its own address width.
-    const size_t digits = line[1] == '2' ? 6 : 8;
-    if (line.size() < 4) {
-      Fail(lineNumber_, "the record is shorter than its byte count says");
-      return;
-    }
+    const size_t addressBytes = line[1] == '2' ? 3 : 4;
     uint8_t count = 0;
-    if (!Byte(line, 2, count)) return;
-    if (count < digits / 2 + 1 || line.size() < 4 + 2 * size_t(count)) {
+    if (line.size() < 4 || !Byte(line, 2, count)) {
+      if (!failed_) Fail(lineNumber_, "the record is shorter than its byte count says");
+      return;
+    }
+    if (count < addressBytes + 1 || line.size() < 4 + 2 * size_t(count)) {
       Fail(lineNumber_, "the record is shorter than its byte count says");
       return;
     }
-    if (!CheckRecord(line, 2, size_t(count) + 1, 0xFF)) return;
+    // bytes_: count, address..., data..., checksum
+    if (!DecodeRecord(line, 2, size_t(count) + 1, 0xFF)) return;
     uint64_t address = 0;
-    for (size_t i = 0; i < digits; ++i)
-      address = address << 4 | uint64_t(kHex[uint8_t(line[4 + i])]);
-    const size_t dataBytes = count - digits / 2 - 1;
-    for (size_t i = 0; i < dataBytes; ++i) {
-      uint8_t value = 0;
-      Byte(line, 4 + digits + 2 * i, value);
-      if (!Store(address + i, value)) return;
-    }
+    for (size_t i = 1; i <= addressBytes; ++i) address = address << 8 | bytes_[i];
+    StoreAll(address, 1 + addressBytes, count - addressBytes - 1);
   }
 
   bool Fail(size_t line, std::string reason, bool unreadable = false) {
@@ -318,6 +317,7 @@ class Converter {
   size_t lineNumber_ = 0;
   uint32_t base_ = 0;
   uint64_t stored_ = 0;
+  std::array<uint8_t, 260> bytes_{};
   bool failed_ = false;
 };
 
