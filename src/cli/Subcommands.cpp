@@ -10,6 +10,12 @@ std::span<const Subcommand> Subcommands() {
       {"hex2bin", "hex2bin FILE [-o OUT] [--accept-bad-checksums]",
        "converts an Intel HEX or S-record firmware file into the 256 KiB image the printer takes",
        RunHex2Bin},
+      {"download",
+       "download firmware|font|softfont|pcx|file FILE [--width W --height H] [--name NAME] "
+       "[--start ADDRESS] [--accept-bad-checksums] [CONNECTION]",
+       "sends a firmware file, factory font, soft font, PCX image or any file as the "
+       "downloader windows do",
+       RunDownload},
   };
   return commands;
 }

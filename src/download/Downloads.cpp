@@ -16,13 +16,10 @@ namespace {
 // stays open after a download that went through, as the main window's
 // connection left it, so the window's other commands still reach the
 // printer; after a failed write it is closed, since the printer is gone.
-// Nor is a serial or parallel port that the connection holds open opened
-// again at the start: re-opening purges the line, which would throw away the
-// tail of an earlier download still on its way to the printer.
 class DownloadBracket {
  public:
   DownloadBracket(PrinterPort& port, bool longTimeouts) : port_(port), long_(longTimeouts) {
-    if (port_.GetInterfaceType() == Usb || !port_.IsOpen()) port_.Open();
+    port_.Open();
     port_.SetKeepOpen(true);
     if (long_) port_.SetTimeouts(kDownloadTimeouts);
   }
