@@ -13,6 +13,7 @@ namespace qm::sim {
 struct CommandLine {
   FrontEndOptions frontEnd;
   StatusFlags status;
+  RfidEncoder rfid;
   ReplyFaults faults;
   std::string storeDir;  // --store: where received downloads are written
   bool help = false;

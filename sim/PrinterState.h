@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/DownloadState.h"
+#include "sim/RfidState.h"
 
 namespace qm::sim {
 
@@ -48,6 +49,7 @@ struct PrinterState {
   StatusFlags status;
   TrafficRecord traffic;
   DownloadState downloads;
+  RfidEncoder rfid;
 };
 
 }  // namespace qm::sim

@@ -13,6 +13,9 @@
 #include "download/SoftFontDownloader.h"
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
+#include "rfid/RfidBuilders.h"
+#include "rfid/RfidConfigurationWindow.h"
+#include "rfid/RfidWriteWindow.h"
 #include "tester/CommandTesterWindow.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
@@ -61,6 +64,15 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   // Each tool button opens its window; a button without one stays disabled.
   OpenOnClick(ui.buttonTester, [this] {
     CommandTesterWindow window(context_, this);
+    RegisterRfidBuilders(window);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonRfidConfiguration, [this] {
+    RfidConfigurationWindow window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonRfidWriteRead, [this] {
+    RfidWriteWindow window(context_, this);
     RunModal(window);
   });
   connect(ui.buttonFirmwareDownloader, &QPushButton::clicked, this, [this] {

@@ -16,6 +16,8 @@ std::span<const Subcommand> Subcommands() {
        "sends a firmware file, factory font, soft font, PCX image or any file as the "
        "downloader windows do",
        RunDownload},
+      {"rfid", "rfid get | read START COUNT | write START DATA [--ascii] [--user] [CONNECTION]",
+       "reads the RFID settings, reads tag data, or writes tag data and prints the label", RunRfid},
   };
   return commands;
 }
