@@ -75,23 +75,23 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
     RfidWriteWindow window(context_, this);
     RunModal(window);
   });
-  connect(ui.buttonFirmwareDownloader, &QPushButton::clicked, this, [this] {
+  OpenOnClick(ui.buttonFirmwareDownloader, [this] {
     FirmwareDownloader window(context_, this);
     RunModal(window);
   });
-  connect(ui.buttonFactoryFont, &QPushButton::clicked, this, [this] {
+  OpenOnClick(ui.buttonFactoryFont, [this] {
     FactoryFontDownloader window(context_, this);
     RunModal(window);
   });
-  connect(ui.buttonSoftFont, &QPushButton::clicked, this, [this] {
+  OpenOnClick(ui.buttonSoftFont, [this] {
     SoftFontDownloader window(context_, this);
     RunModal(window);
   });
-  connect(ui.buttonPcx, &QPushButton::clicked, this, [this] {
+  OpenOnClick(ui.buttonPcx, [this] {
     PcxDownloader window(context_, this);
     RunModal(window);
   });
-  connect(ui.buttonFileTransfer, &QPushButton::clicked, this, [this] {
+  OpenOnClick(ui.buttonFileTransfer, [this] {
     FileTransferWindow window(context_, this);
     RunModal(window);
   });

@@ -22,12 +22,12 @@ using test::RecordingClock;
 using test::RecordingPrompter;
 using test::ScriptedFactory;
 
-const char* const kToolButtons[] = {"buttonTester", "buttonRfidConfiguration",
-                                    "buttonRfidWriteRead"};
+const char* const kToolButtons[] = {"buttonTester",        "buttonRfidConfiguration",
+                                    "buttonRfidWriteRead", "buttonFirmwareDownloader",
+                                    "buttonFactoryFont",   "buttonSoftFont",
+                                    "buttonPcx",           "buttonFileTransfer"};
 // Tool buttons whose windows this build does not have: never enabled.
-const char* const kUnavailableButtons[] = {
-    "buttonFirmwareDownloader", "buttonFactoryFont", "buttonSoftFont",   "buttonPcx",
-    "buttonFileTransfer",       "buttonUserSetting", "buttonCalibration"};
+const char* const kUnavailableButtons[] = {"buttonUserSetting", "buttonCalibration"};
 const char* const kSerialBoxes[] = {"comboComPort", "comboBaudRate", "comboDataBits", "comboParity",
                                     "comboStopBits"};
 
@@ -211,6 +211,15 @@ TEST_F(MainWindowTest, ToolButtonsOpenTheirWindows) {
   EXPECT_EQ(modal.opened, (std::vector<std::string>{"RfidConfigurationWindow", "RfidWriteWindow",
                                                     "CommandTesterWindow"}));
   EXPECT_TRUE(rfidInsertsAvailable);
+
+  test::ModalScript downloaders;
+  for (int i = 0; i < 5; ++i) downloaders.Then(close);
+  for (const char* b : {"buttonFirmwareDownloader", "buttonFactoryFont", "buttonSoftFont",
+                        "buttonPcx", "buttonFileTransfer"})
+    Click(b);
+  EXPECT_EQ(downloaders.opened, (std::vector<std::string>{
+                                    "FirmwareDownloader", "FactoryFontDownloader",
+                                    "SoftFontDownloader", "PcxDownloader", "FileTransferWindow"}));
 }
 
 TEST_F(MainWindowTest, ParallelConnectPassesNoSerialSettings) {
