@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <random>
+#include <thread>
 
 #include "Recorders.h"
 #include "TempFiles.h"
@@ -180,6 +181,9 @@ TEST_F(DownloadsAgainstVirtualPrinter, APrinterHangingUpMidDownloadStopsIt) {
   EXPECT_EQ(port.Timeouts(), kDefaultTimeouts);
   EXPECT_FALSE(port.KeepOpen());
   EXPECT_FALSE(port.IsOpen());
+  // The printer marks itself hung up just after closing its end.
+  for (int i = 0; i < 200 && !printer->HungUp(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_TRUE(printer->HungUp());
 }
 
