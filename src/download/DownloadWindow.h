@@ -51,6 +51,7 @@ BrowseResult BrowseForFile(Prompter& prompter, const std::string& filter, Chosen
 class DownloadRun {
  public:
   explicit DownloadRun(QProgressBar* progress);
+  ~DownloadRun();
 
   // Steps the progress bar; repaints at most every few tens of milliseconds
   // so a fast link is not slowed by painting.
@@ -60,10 +61,12 @@ class DownloadRun {
 
  private:
   void Repaint();
+  void ShowSteps();
 
   BusyScope busy_;
   QProgressBar* progress_;
   qint64 lastPaint_ = 0;
+  int unshownSteps_ = 0;
 };
 
 }  // namespace qm
