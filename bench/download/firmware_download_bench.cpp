@@ -122,14 +122,20 @@ struct Setup {
   }
   // Runs `send` and returns, in ms, the time from its start until the
   // printer has `total` more bytes, and the time from the first write to
-  // the port (after the window's conversion) until then.
+  // the port (after the window's conversion) until then. A thread of its
+  // own notes when the last byte arrives, so what the window does after its
+  // last write (closing, its message) is not counted.
   std::pair<double, double> Timed(const std::function<void()>& send, uint64_t total) {
     const uint64_t before = Received();
     devices.first.reset();
+    Clock::time_point end{};
+    std::thread watcher([&] {
+      printer.WaitForReceived(before + total, std::chrono::minutes(2));
+      end = Clock::now();
+    });
     const auto start = Clock::now();
     send();
-    printer.WaitForReceived(before + total, std::chrono::minutes(2));
-    const auto end = Clock::now();
+    watcher.join();
     const auto first = devices.first.value_or(start);
     return {Ms(end - start).count(), Ms(end - first).count()};
   }
@@ -137,6 +143,9 @@ struct Setup {
   std::pair<double, double> Window() {
     qm::FirmwareDownloader window({port, prompter, clock});
     window.findChild<QPushButton*>("buttonBrowse")->click();
+    // On screen and painted, as the operator sees it before pressing.
+    window.show();
+    QApplication::processEvents();
     return Timed([&] { window.findChild<QPushButton*>("buttonDownload")->click(); },
                  8 + qm::kFirmwareImageSize);
   }

@@ -86,7 +86,6 @@ DownloadEvents DownloadRun::Events(QLabel* status, std::string* statusText) {
   events.stage = [this, status, statusText](const std::string& text) {
     if (statusText) *statusText = text;
     if (status) status->setText(QString::fromStdString(text));
-    lastPaint_ = 0;
     Repaint();
   };
   return events;
