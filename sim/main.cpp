@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
   qm::sim::PtyFrontEnd frontEnd(commandLine.frontEnd);
   frontEnd.WithPrinter([&](qm::sim::VirtualPrinter& printer) {
     printer.State().status = commandLine.status;
+    printer.State().memory = commandLine.memory;
     printer.State().rfid = commandLine.rfid;
     printer.Faults() = commandLine.faults;
     printer.State().downloads.storeDir = commandLine.storeDir;

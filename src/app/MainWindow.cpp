@@ -16,6 +16,7 @@
 #include "rfid/RfidBuilders.h"
 #include "rfid/RfidConfigurationWindow.h"
 #include "rfid/RfidWriteWindow.h"
+#include "settings/UserSettingManager.h"
 #include "tester/CommandTesterWindow.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
@@ -93,6 +94,10 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   });
   OpenOnClick(ui.buttonFileTransfer, [this] {
     FileTransferWindow window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonUserSetting, [this] {
+    UserSettingManager window(context_, this);
     RunModal(window);
   });
 

@@ -22,12 +22,17 @@ using test::RecordingClock;
 using test::RecordingPrompter;
 using test::ScriptedFactory;
 
-const char* const kToolButtons[] = {"buttonTester",        "buttonRfidConfiguration",
-                                    "buttonRfidWriteRead", "buttonFirmwareDownloader",
-                                    "buttonFactoryFont",   "buttonSoftFont",
-                                    "buttonPcx",           "buttonFileTransfer"};
+const char* const kToolButtons[] = {"buttonTester",
+                                    "buttonUserSetting",
+                                    "buttonRfidConfiguration",
+                                    "buttonRfidWriteRead",
+                                    "buttonFirmwareDownloader",
+                                    "buttonFactoryFont",
+                                    "buttonSoftFont",
+                                    "buttonPcx",
+                                    "buttonFileTransfer"};
 // Tool buttons whose windows this build does not have: never enabled.
-const char* const kUnavailableButtons[] = {"buttonUserSetting", "buttonCalibration"};
+const char* const kUnavailableButtons[] = {"buttonCalibration"};
 const char* const kSerialBoxes[] = {"comboComPort", "comboBaudRate", "comboDataBits", "comboParity",
                                     "comboStopBits"};
 
