@@ -2,6 +2,7 @@
 
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
+#include "ui/BusyScope.h"
 #include "ui/Prompter.h"
 
 namespace qm {
@@ -38,9 +39,14 @@ void FirmwareDownloader::OnDownload() {
   ShowFields();
   image.clear();
   image.shrink_to_fit();
-  HexConversion conversion = ConvertHexToBinary(file.filePath, imageSize, [&](size_t line) {
-    return prompter.AskYesNo(ChecksumQuestion(line), "Warning", MessageIcon::Warning);
-  });
+  HexConversion conversion;
+  {
+    // A large file takes a moment: clicks meanwhile are dropped, not replayed.
+    BusyScope busy;
+    conversion = ConvertHexToBinary(file.filePath, imageSize, [&](size_t line) {
+      return prompter.AskYesNo(ChecksumQuestion(line), "Warning", MessageIcon::Warning);
+    });
+  }
   if (!conversion.ok) {
     if (conversion.unreadable) prompter.Refusal(kFileReadFailed);
     statusText = conversion.Describe();
