@@ -26,6 +26,9 @@ struct Match {
   std::vector<uint8_t> reply;
   // Short name for the traffic record, e.g. "^cp".
   std::string command;
+  // How long the printer is busy before the reply goes out (a sensor scan
+  // feeds media first).
+  int64_t delayMs = 0;
 
   static Match No() { return {}; }
   static Match More() { return {Kind::NeedMore, 0, {}, {}}; }

@@ -17,6 +17,7 @@ struct CommandLine {
   RfidEncoder rfid;
   ReplyFaults faults;
   std::string storeDir;  // --store: where received downloads are written
+  CalibrationState calibration;
   bool help = false;
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/DownloadState.h"
+#include "sim/MediaRoll.h"
 #include "sim/MemoryBankState.h"
 #include "sim/RfidState.h"
 
@@ -52,6 +53,7 @@ struct PrinterState {
   TrafficRecord traffic;
   DownloadState downloads;
   RfidEncoder rfid;
+  CalibrationState calibration;
 };
 
 }  // namespace qm::sim

@@ -1,4 +1,5 @@
 #include "sim/DownloadFamily.h"
+#include "sim/CalibrationFamily.h"
 #include "sim/MemoryBankFamily.h"
 #include "sim/RfidFamily.h"
 #include "sim/StatusFamily.h"
@@ -11,6 +12,7 @@ void AddStandardFamilies(VirtualPrinter& printer) {
   printer.AddFamily(std::make_unique<DownloadFamily>());
   printer.AddFamily(std::make_unique<MemoryBankFamily>());
   printer.AddFamily(std::make_unique<RfidFamily>());
+  printer.AddFamily(std::make_unique<CalibrationFamily>());
 }
 
 }  // namespace qm::sim

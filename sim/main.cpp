@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     printer.State().rfid = commandLine.rfid;
     printer.Faults() = commandLine.faults;
     printer.State().downloads.storeDir = commandLine.storeDir;
+    printer.State().calibration = commandLine.calibration;
   });
   if (!frontEnd.Open(error)) {
     std::cerr << program << ": " << error << "\n";

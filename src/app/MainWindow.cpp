@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/Artwork.h"
+#include "calibration/ManualCalibrationWindow.h"
 
 #include "download/FactoryFontDownloader.h"
 #include "download/FileTransferWindow.h"
@@ -98,6 +99,10 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   });
   OpenOnClick(ui.buttonUserSetting, [this] {
     UserSettingManager window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonCalibration, [this] {
+    ManualCalibrationWindow window(context_, this);
     RunModal(window);
   });
 

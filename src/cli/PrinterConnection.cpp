@@ -113,7 +113,11 @@ PrinterConnection::PrinterConnection(std::ostream& err)
 }
 
 PrinterConnection::~PrinterConnection() {
-  if (port_->IsOpen()) port_->Close();
+  if (!port_->IsOpen()) return;
+  // Closing purges the line's output queue: let the last command go out first.
+  if (!port_->WaitUntilSent(kSendLimitMs))
+    err_ << "quillmark-cli: the printer did not take the last bytes in time\n";
+  port_->Close();
 }
 
 bool PrinterConnection::Open(const ConnectionOptions& options) {

@@ -25,6 +25,11 @@ std::span<const Subcommand> Subcommands() {
        RunSettings},
       {"rfid", "rfid get | read START COUNT | write START DATA [--ascii] [--user] [CONNECTION]",
        "reads the RFID settings, reads tag data, or writes tag data and prints the label", RunRfid},
+      {"calibrate",
+       "calibrate [CONNECTION] [--mark] [--length MM] [--gap-count N] [--save [--value N]]",
+       "samples the media sensor over one label, prints the histogram and the proposed "
+       "threshold; --save stores it (or N)",
+       RunCalibrate},
   };
   return commands;
 }

@@ -210,6 +210,16 @@ bool SerialDevice::IsPseudoTerminal() const {
          major(st.st_rdev) <= 143;
 }
 
+bool SerialDevice::WaitUntilSent(int timeoutMs) {
+  const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    int queued = 0;
+    if (ioctl(fd(), TIOCOUTQ, &queued) != 0 || queued == 0) return true;
+    if (MillisecondsLeft(deadline) == 0) return false;
+    BackOff();
+  }
+}
+
 void SerialDevice::Close() {
   // The exclusive mark stays on a terminal as long as anybody has it open (a
   // printer front end holding its end of a pseudo-terminal): lift it, or the

@@ -72,6 +72,11 @@ class PortDevice {
   // transfer. The hook must not use the device.
   virtual void SetWaitHook(std::function<void()> hook) { (void)hook; }
 
+  // Waits until the bytes written have left the device (a serial line's
+  // output queue is empty), for at most timeoutMs; false when they have not.
+  // Devices without a queue of their own have nothing to wait for.
+  virtual bool WaitUntilSent(int timeoutMs) { return (void)timeoutMs, true; }
+
   // Why the last Open or Configure failed, in words for the operator
   // ("Permission denied: add your user to the dialout group"); empty when
   // the device cannot tell.

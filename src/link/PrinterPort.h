@@ -65,6 +65,10 @@ class PrinterPort {
 
   int Open();
   void Close();
+  // Waits, for at most timeoutMs, until what was written has left the port:
+  // Close drops what a serial line has not sent yet, which a program that
+  // writes and then exits must not lose. True when nothing is left queued.
+  bool WaitUntilSent(int timeoutMs) { return !handle || handle->WaitUntilSent(timeoutMs); }
   // Why the last Open failed, in words for the operator; empty when it
   // succeeded or nothing more is known (a print queue's refusal has been
   // shown already).
