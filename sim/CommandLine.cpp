@@ -111,6 +111,13 @@ const std::map<std::string, Option, std::less<>>& Options() {
           return true;
         },
         "a positive byte count"}},
+      {"--store",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          c.storeDir = v;
+          return !v.empty();
+        },
+        "a folder"}},
       {"--silent",
        {false, [](CommandLine& c, std::string_view) { return c.faults.silent = true; }, ""}},
       {"--short",
@@ -296,6 +303,9 @@ Connection:
   --link PATH          also make PATH a symbolic link to the device
   --log FILE           log every chunk received and every reply, in hex
   --baud N             receive no faster than a serial line at N bit/s (8N1)
+  --store DIR          write each firmware image, font and image received to
+                       DIR (firmware.bin, factory-font.bin, font-N.bin,
+                       image-NAME.pcx)
 
 Faults:
   --silent             take every command in, never answer

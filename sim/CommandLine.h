@@ -16,6 +16,7 @@ struct CommandLine {
   MemoryBankState memory;
   RfidEncoder rfid;
   ReplyFaults faults;
+  std::string storeDir;  // --store: where received downloads are written
   CalibrationState calibration;
   bool help = false;
 };

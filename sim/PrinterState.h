@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/DownloadState.h"
 #include "sim/MediaRoll.h"
 #include "sim/MemoryBankState.h"
 #include "sim/RfidState.h"
@@ -50,6 +51,7 @@ struct PrinterState {
   StatusFlags status;
   MemoryBankState memory;
   TrafficRecord traffic;
+  DownloadState downloads;
   RfidEncoder rfid;
   CalibrationState calibration;
 };

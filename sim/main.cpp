@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     printer.State().memory = commandLine.memory;
     printer.State().rfid = commandLine.rfid;
     printer.Faults() = commandLine.faults;
+    printer.State().downloads.storeDir = commandLine.storeDir;
     printer.State().calibration = commandLine.calibration;
   });
   if (!frontEnd.Open(error)) {

@@ -7,6 +7,11 @@
 #include "app/Artwork.h"
 #include "calibration/ManualCalibrationWindow.h"
 
+#include "download/FactoryFontDownloader.h"
+#include "download/FileTransferWindow.h"
+#include "download/FirmwareDownloader.h"
+#include "download/PcxDownloader.h"
+#include "download/SoftFontDownloader.h"
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidBuilders.h"
@@ -70,6 +75,26 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   });
   OpenOnClick(ui.buttonRfidWriteRead, [this] {
     RfidWriteWindow window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonFirmwareDownloader, [this] {
+    FirmwareDownloader window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonFactoryFont, [this] {
+    FactoryFontDownloader window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonSoftFont, [this] {
+    SoftFontDownloader window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonPcx, [this] {
+    PcxDownloader window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonFileTransfer, [this] {
+    FileTransferWindow window(context_, this);
     RunModal(window);
   });
   OpenOnClick(ui.buttonUserSetting, [this] {

@@ -62,7 +62,9 @@ class PortDevice {
 
   virtual IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) = 0;
   virtual IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) = 0;
-  // Drops everything queued in both directions.
+  // Drops what was received and not yet read. Bytes still queued for output
+  // are let out first (they are the printer's); only output that cannot
+  // leave within a few seconds is dropped too.
   virtual bool Purge() = 0;
 
   // Called every few tens of milliseconds while Read or Write waits for the
