@@ -16,6 +16,8 @@ struct CommandLine {
   MemoryBankState memory;
   RfidEncoder rfid;
   ReplyFaults faults;
+  std::string storeDir;  // --store: where received downloads are written
+  CalibrationState calibration;
   std::string printDir;  // where printed labels go as PNG files; empty: nowhere
   bool help = false;
 };

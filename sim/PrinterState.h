@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/DownloadState.h"
+#include "sim/MediaRoll.h"
 #include "sim/MemoryBankState.h"
 #include "sim/RfidState.h"
 #include "sim/LabelState.h"
@@ -50,7 +52,9 @@ struct PrinterState {
   StatusFlags status;
   MemoryBankState memory;
   TrafficRecord traffic;
+  DownloadState downloads;
   RfidEncoder rfid;
+  CalibrationState calibration;
   LabelState label;
 };
 

@@ -48,6 +48,8 @@ int main(int argc, char** argv) {
     printer.State().memory = commandLine.memory;
     printer.State().rfid = commandLine.rfid;
     printer.Faults() = commandLine.faults;
+    printer.State().downloads.storeDir = commandLine.storeDir;
+    printer.State().calibration = commandLine.calibration;
     if (paper) {
       printer.State().label.onPrinted = [&](const qm::sim::PrintedLabel& label) {
         const std::string file = paper->Print(label);

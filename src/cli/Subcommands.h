@@ -8,6 +8,9 @@
 
 namespace qm::cli {
 
+int RunDownload(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+int RunHex2Bin(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+int RunCalibrate(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunPreview(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunStatus(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunSettings(std::span<const std::string> args, std::ostream& out, std::ostream& err);
