@@ -5,6 +5,8 @@
 #include <iostream>
 #include <optional>
 
+#include "sim/LabelFamily.h"
+
 namespace qm::sim {
 namespace {
 
@@ -250,6 +252,7 @@ Match DownloadFamily::Try(std::span<const uint8_t> input, PrinterState& state) {
     const Header h = ParseNamed(Text(input), "IR", 2, true);
     if (h.kind == Match::Kind::Consumed) {
       downloads.recalls.push_back(h.fields[0] + "," + h.fields[1] + ",'" + h.name + "'");
+      AddToLabel(state.label, std::string(Text(input).substr(0, h.length)));
       return Match::Took(h.length, "IR");
     }
     if (h.kind == Match::Kind::NeedMore) more = true;

@@ -26,6 +26,11 @@ void KeepSetting(LabelState& label, std::string_view name, const std::string& te
 
 }  // namespace
 
+void AddToLabel(LabelState& label, std::string command) {
+  if (label.building.empty()) label.startSettings = label.settings;
+  label.building.push_back(std::move(command));
+}
+
 Match LabelFamily::Try(std::span<const uint8_t> input, PrinterState& state) {
   if (CompareLiteral(input, "IS") != Prefix::Differs) return Match::No();
   const preview::CommandExtent extent = preview::FindCommand(input, false);
@@ -49,9 +54,9 @@ Match LabelFamily::Try(std::span<const uint8_t> input, PrinterState& state) {
     return Match::Took(extent.length, {});
   }
   const preview::Command& command = *outcome.command;
-  if (label.building.empty()) label.startSettings = label.settings;
   if (const auto* print = std::get_if<preview::PrintCommand>(&command)) {
     ++state.traffic.printCommands;
+    if (label.building.empty()) label.startSettings = label.settings;
     PrintedLabel printed{label.startSettings, print->sets, print->copies};
     printed.commands.insert(printed.commands.end(), label.building.begin(), label.building.end());
     printed.commands.push_back(text);
@@ -59,7 +64,7 @@ Match LabelFamily::Try(std::span<const uint8_t> input, PrinterState& state) {
     label.printed.push_back(std::move(printed));
     if (label.onPrinted) label.onPrinted(label.printed.back());
   } else {
-    label.building.push_back(text);
+    AddToLabel(label, text);
     // A character set switch within a label stays where it stands, and also
     // holds for the labels after it.
     if (IsSetting(command)) KeepSetting(label, preview::CommandName(command), text);

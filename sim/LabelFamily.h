@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "sim/CommandFamily.h"
 
 namespace qm::sim {
@@ -14,5 +16,9 @@ class LabelFamily : public CommandFamily {
  public:
   Match Try(std::span<const uint8_t> input, PrinterState& state) override;
 };
+
+// Adds a command another family took (the image recall "IR") to the label
+// being built, so the printed label shows it.
+void AddToLabel(LabelState& label, std::string command);
 
 }  // namespace qm::sim

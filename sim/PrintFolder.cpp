@@ -16,12 +16,14 @@ PrintFolder::PrintFolder(std::string folder)
 
 PrintFolder::~PrintFolder() = default;
 
-void PrintFolder::StoreImage(const std::string& name, const std::vector<uint8_t>& pcx) {
-  std::string why;
-  if (!renderer_->AddImage(name, pcx, &why)) std::cerr << "image " << name << ": " << why << "\n";
-}
-
-std::string PrintFolder::Print(const PrintedLabel& label) {
+std::string PrintFolder::Print(const PrintedLabel& label,
+                               const std::map<std::string, std::vector<uint8_t>>& images) {
+  // The printer's image memory as it stands now: deleted images are gone.
+  renderer_->ForgetImages();
+  for (const auto& [name, pcx] : images) {
+    std::string why;
+    if (!renderer_->AddImage(name, pcx, &why)) std::cerr << "image " << name << ": " << why << "\n";
+  }
   std::string script;
   for (const std::string& command : label.commands) script += command + "\r";
   const preview::RenderResult result = renderer_->Render(script);

@@ -23,13 +23,13 @@ class PrintFolder {
   explicit PrintFolder(std::string folder);
   ~PrintFolder();
 
-  // Stored images the labels may recall ("IR"), by name: PCX files.
-  void StoreImage(const std::string& name, const std::vector<uint8_t>& pcx);
-
   // Renders and writes one label. Returns the file written; empty for a
   // label printed in no copies, or (with the reason on stderr) when it could
   // not be written.
-  std::string Print(const PrintedLabel& label);
+  // `images` are the PCX files the printer holds, by name, which the label
+  // may recall.
+  std::string Print(const PrintedLabel& label,
+                    const std::map<std::string, std::vector<uint8_t>>& images = {});
 
   int Printed() const { return count_; }
 

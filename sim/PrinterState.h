@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "sim/DownloadState.h"
+#include "sim/LabelState.h"
 #include "sim/MediaRoll.h"
 #include "sim/MemoryBankState.h"
 #include "sim/RfidState.h"
-#include "sim/LabelState.h"
 
 namespace qm::sim {
 

@@ -1,8 +1,8 @@
-#include "sim/DownloadFamily.h"
 #include "sim/CalibrationFamily.h"
+#include "sim/DownloadFamily.h"
+#include "sim/LabelFamily.h"
 #include "sim/MemoryBankFamily.h"
 #include "sim/RfidFamily.h"
-#include "sim/LabelFamily.h"
 #include "sim/StatusFamily.h"
 #include "sim/VirtualPrinter.h"
 

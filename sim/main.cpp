@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     printer.State().calibration = commandLine.calibration;
     if (paper) {
       printer.State().label.onPrinted = [&](const qm::sim::PrintedLabel& label) {
-        const std::string file = paper->Print(label);
+        const std::string file = paper->Print(label, printer.State().downloads.images);
         if (!file.empty()) std::cerr << "printed " << file << "\n";
       };
     }

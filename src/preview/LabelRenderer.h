@@ -62,6 +62,8 @@ class LabelRenderer {
   // PCX image the printer prints.
   bool AddImage(const std::string& name, std::span<const uint8_t> pcx,
                 std::string* error = nullptr);
+  // Forgets every stored image, as the printer's "ID*" does.
+  void ForgetImages() { images_.clear(); }
 
   RenderResult Render(std::span<const uint8_t> script);
   RenderResult Render(std::string_view script);

@@ -45,7 +45,13 @@ TEST(PrintFolder, TheVirtualPrinterPrintsWhatThePreviewShows) {
   char c;
   while (::read(pipe[0], &c, 1) == 1 && c != '\n') device += c;
 
-  const std::string script = std::string(qm::testing_support::kEveryBuilderLabel) +
+  // A PCX image of 8 x 1 dots, stored, then recalled on the first label.
+  std::string pcx(128, '\0');
+  pcx[0] = 0x0A, pcx[2] = 1, pcx[3] = 1, pcx[8] = 7, pcx[65] = 1, pcx[66] = 1;
+  pcx += '\x0F';
+  const std::string script = "IS" + std::to_string(pcx.size()) + ",'logo'" + pcx +
+                             "\r\nIR600,900,'logo'\r\n" +
+                             std::string(qm::testing_support::kEveryBuilderLabel) +
                              "BD5,5,9,9,O\r\nP0,4\r\nBD0,0,10,10,O\r\nP3,2\r\n";
   {
     testing_support::ToolSide tool(device);
@@ -62,6 +68,7 @@ TEST(PrintFolder, TheVirtualPrinterPrintsWhatThePreviewShows) {
 
   preview::LabelRenderer renderer;
   const preview::RenderResult expected = renderer.Render(script);
+  EXPECT_TRUE(expected.errors.empty());
   // The label of no copies leaves no paper and takes no number.
   ASSERT_EQ(expected.labels.size(), 3u);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
