@@ -14,6 +14,7 @@ build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
 
 TARGETS=(
   hex_conversion_fuzz
+  label_script_fuzz
 )
 
 # Small Intel HEX and S-record files of each kind the converter knows.
@@ -30,6 +31,21 @@ seeds_hex_conversion_fuzz() {
     objcopy -I binary -O ihex "$dir/random.bin" "$dir/objcopy.hex"
     objcopy -I binary -O srec "$dir/random.bin" "$dir/objcopy.srec"
   fi
+}
+
+# Label scripts as the builders and charts compose them, and a stored image.
+seeds_label_script_fuzz() {
+  local dir="$1"
+  printf "SW812\r\nSL1219,15,G\r\nSM40,40\r\nSOB\r\nSD12\r\nT20,20,3,2,2,4,1,R,B,'It\\\\'s'\r\nP3,2\r\n" >"$dir/text.txt"
+  printf "V20,20,U,35,35,-5,B,R,I,3,C,1,'vector'\r\nBD10,10,200,40,B,3\r\nBD10,50,90,300,S,8\r\nBD0,0,50,50,D\r\nP\r\n" >"$dir/vector.txt"
+  printf "B1100,100,0,2,7,100,0,1,'123456789'\r\nB1100,300,9,2,7,80,1,1,12,'0112345678901231'\r\nP1\r\n" >"$dir/barcode1d.txt"
+  printf "B2100,100,Q,2,H,4,1,'AB\r\nCD'\r\nB2300,300,P,30,5,2,0,1,1,3,10,0,'PDF'\r\nB2100,500,M,2,'999,840,06810,7317,MSG'\r\nP1\r\n" >"$dir/barcode2d.txt"
+  printf "CS2,6\r\nT20,20,3,1,1,10,0,N,N,'#\$@[]\xC4'\r\nT20,60,n,1,1,0,0,N,N,'\xA4\\\xA4\x40'\r\nP1\r\n" >"$dir/charsets.txt"
+  # A 1-bit PCX image of 8 x 2 dots: its 128-byte header, then 3 bytes.
+  { printf "IS131,'logo'";
+    printf '\x0a\x05\x01\x01\x00\x00\x00\x00\x07\x00\x01\x00'; head -c 53 /dev/zero;
+    printf '\x01\x01\x00'; head -c 60 /dev/zero; printf '\x0f\xc1\xff';
+    printf "\r\nIR10,10,'logo'\r\nP1\r\n"; } >"$dir/image.txt"
 }
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
