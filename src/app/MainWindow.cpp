@@ -9,6 +9,7 @@
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
 #include "tester/CommandTesterWindow.h"
+#include "tester/LabelBuilders.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
 #include "ui/Prompter.h"
@@ -56,6 +57,7 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   // The tool buttons open their windows as each window is built.
   connect(ui.buttonTester, &QPushButton::clicked, this, [this] {
     CommandTesterWindow window(context_, this);
+    RegisterLabelBuilders(window);
     RunModal(window);
   });
 

@@ -7,6 +7,7 @@
 
 #include "link/PrinterPort.h"
 #include "status/StatusWindow.h"
+#include "tester/ChartDialogs.h"
 #include "tester/ConvertUnitDialog.h"
 #include "tester/ScriptFile.h"
 #include "tester/ScriptText.h"
@@ -67,8 +68,15 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
   };
   for (auto [button, which] : builderButtons)
     connect(button, &QPushButton::clicked, this, [this, which = which] { OnBuilder(which); });
-  // "Character Set" and "Print Codes" open the chart windows, which print
-  // directly and append nothing; they are wired when those windows exist.
+  // The chart windows print directly and append nothing.
+  connect(ui.buttonCharacterSet, &QPushButton::clicked, this, [this] {
+    CharacterSetDialog dialog(context_, this);
+    RunModal(dialog);
+  });
+  connect(ui.buttonPrintCodes, &QPushButton::clicked, this, [this] {
+    TwoByteCodepageDialog dialog(context_, this);
+    RunModal(dialog);
+  });
 
   ShowValues();
 }
