@@ -45,6 +45,8 @@ PrintingSettingDialog::PrintingSettingDialog(AppContext context, QWidget* parent
   ui.sliderDensity->setRange(0, 20);
   ui.sliderDensity->setSingleStep(1);
   ui.sliderDensity->setTickPosition(QSlider::NoTicks);
+  // Density 20, the darkest, is at the top.
+  ui.sliderDensity->setInvertedAppearance(true);
   connect(ui.sliderDensity, &QSlider::valueChanged, this, &PrintingSettingDialog::OnDensityMoved);
   connect(ui.buttonTestPrint, &QPushButton::clicked, this, &PrintingSettingDialog::OnTestPrint);
   connect(ui.buttonInsert, &QPushButton::clicked, this, &BuilderDialog::InsertToLabel);
