@@ -130,8 +130,8 @@ TEST(CharacterCharts, SingleByteCharts) {
   CharacterSetChart chart;
   std::string under = Range(0x20, 0x26) + "\\'" + Range(0x28, 0x5B) + "\\\\" + Range(0x5D, 0x7F);
   EXPECT_EQ(UnderChartJob(chart),
-            (std::vector<std::string>{
-                "SW780\rCS0,0\rT20,20,3,1,1,10,0,N,N,'" + under + "'\rP1\r", "SW830\r"}));
+            (std::vector<std::string>{"SW780\rCS0,0\rT20,20,3,1,1,10,0,N,N,'" + under + "'\rP1\r",
+                                      "SW830\r"}));
   chart.internationalSet = 13;
   chart.codeTable = 22;
   chart.x = 5.9f;
@@ -153,7 +153,7 @@ TEST(CharacterCharts, SingleByteCharts) {
 
 TEST(CharacterCharts, TwoByteCharts) {
   const std::pair<const char*, std::optional<int>> blocks[] = {
-      {"A1", 0xA1}, {"a1", 0xA1}, {"fE", 0xFE}, {"A", std::nullopt},
+      {"A1", 0xA1},         {"a1", 0xA1},          {"fE", 0xFE},      {"A", std::nullopt},
       {"G1", std::nullopt}, {"A1 ", std::nullopt}, {"", std::nullopt}};
   for (auto [text, value] : blocks) EXPECT_EQ(ParseBlock(text), value) << text;
 
