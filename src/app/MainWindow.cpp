@@ -158,7 +158,9 @@ void MainWindow::OnConnect() {
     if (interfaceChoice == 2) port.Close();
     ApplyEnabling(true);
   } else {
-    context_.prompter.Refusal("Cannot open port!\n\nPlease check printer and cable.");
+    std::string text = "Cannot open port!\n\nPlease check printer and cable.";
+    if (!port.LastOpenFailure().empty()) text += "\n\n" + port.LastOpenFailure() + ".";
+    context_.prompter.Refusal(text);
   }
 }
 

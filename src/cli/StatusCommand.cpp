@@ -25,9 +25,8 @@ int RunStatus(std::span<const std::string> args, std::ostream& out, std::ostream
        {StatusCommand::Cp, StatusCommand::Cu, StatusCommand::Cps, StatusCommand::ErrorCode}) {
     const StatusQuery& query = QueryFor(command);
     if (query.serialOnly && connection.Port().GetInterfaceType() != Serial) continue;
-    auto result = ExchangeStatus(connection.Port(), connection.GetClock(), command, [&] {
-      err << query.command << ": short reply, reading again\n";
-    });
+    auto result = ExchangeStatus(connection.Port(), connection.GetClock(), command,
+                                 [&] { err << query.command << ": short reply, reading again\n"; });
     if (!result.sent) return 1;
     out << query.command << ":";
     if (!result.complete) {

@@ -1,5 +1,5 @@
-#include "cli/Subcommand.h"
 #include "cli/Subcommands.h"
+#include "cli/Subcommand.h"
 
 namespace qm::cli {
 

@@ -5,12 +5,16 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 
 namespace qm {
 namespace {
@@ -29,19 +33,64 @@ void BackOff() {
   nanosleep(&pause, nullptr);
 }
 
+// How long a blocked read or write goes without calling the wait hook: short
+// enough that a window stays smoothly painted.
+constexpr int kHookIntervalMs = 40;
+
 }  // namespace
+
+int FdDevice::PollWithHook(pollfd& p, int timeoutMs) {
+  if (!waitHook_) return ::poll(&p, 1, timeoutMs);
+  const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    int left = MillisecondsLeft(deadline);
+    int ready = ::poll(&p, 1, std::min(left, kHookIntervalMs));
+    // Many short waits add up too: the interval counts from the last call.
+    if (SteadyClock::now() - lastHook_ >= std::chrono::milliseconds(kHookIntervalMs)) {
+      waitHook_();
+      lastHook_ = SteadyClock::now();
+    }
+    if (ready != 0 || left <= kHookIntervalMs) return ready;
+  }
+}
 
 FdDevice::~FdDevice() {
   Close();
 }
 
+void FdDevice::FailWithErrno(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      Fail(std::string("Permission denied: add your user to the ") + AccessGroup() + " group");
+      break;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+      Fail("No such device");
+      break;
+    case EBUSY:
+    case EWOULDBLOCK:
+      Fail("Device or resource busy: another program holds it");
+      break;
+    default:
+      Fail(std::strerror(error));
+      break;
+  }
+}
+
 bool FdDevice::Open(const std::string& path) {
   Close();
+  failure_.clear();
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    FailWithErrno(errno);
+    return false;
+  }
   // The printer belongs to one program at a time: a second Quillmark (or any
   // program that locks it) makes the open fail, as a port without sharing would.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    FailWithErrno(errno);
     ::close(fd);
     return false;
   }
@@ -57,6 +106,7 @@ void FdDevice::Close() {
 IoResult FdDevice::Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) {
   IoResult result;
   if (fd_ < 0) return {false, 0};
+  lastHook_ = SteadyClock::now();
   const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
   // Once a byte has arrived, a quiet gap ends the read early.
   auto end = deadline;
@@ -82,7 +132,7 @@ IoResult FdDevice::Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs)
       continue;
     }
     pollfd p{fd_, POLLIN, 0};
-    int ready = ::poll(&p, 1, left);
+    int ready = PollWithHook(p, left);
     if (ready < 0 && errno != EINTR) return {false, result.count};
     if (ready > 0 && (p.revents & (POLLERR | POLLNVAL))) return {false, result.count};
   }
@@ -92,6 +142,7 @@ IoResult FdDevice::Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs)
 IoResult FdDevice::Write(const uint8_t* buffer, size_t count, int timeoutMs) {
   IoResult result;
   if (fd_ < 0) return {false, 0};
+  lastHook_ = SteadyClock::now();
   auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
   bool reportedWritable = false;
   while (result.count < count) {
@@ -111,7 +162,7 @@ IoResult FdDevice::Write(const uint8_t* buffer, size_t count, int timeoutMs) {
     if (left == 0) break;
     if (reportedWritable) BackOff();
     pollfd p{fd_, POLLOUT, 0};
-    int ready = ::poll(&p, 1, left);
+    int ready = PollWithHook(p, left);
     if (ready < 0 && errno != EINTR) return {false, result.count};
     if (ready > 0 && (p.revents & (POLLERR | POLLNVAL | POLLHUP))) return {false, result.count};
     reportedWritable = ready > 0;
@@ -127,11 +178,27 @@ bool SerialDevice::Open(const std::string& path) {
   if (!FdDevice::Open(path)) return false;
   if (!isatty(fd())) {
     Close();
+    Fail("Not a serial device");
     return false;
   }
   // Refuse later opens of the same line by other programs.
   ioctl(fd(), TIOCEXCL);
   return true;
+}
+
+bool SerialDevice::IsPseudoTerminal() const {
+  // Unix98 pseudo-terminal slaves have majors 136 to 143.
+  struct stat st {};
+  return fstat(fd(), &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
+         major(st.st_rdev) <= 143;
+}
+
+void SerialDevice::Close() {
+  // The exclusive mark stays on a terminal as long as anybody has it open (a
+  // printer front end holding its end of a pseudo-terminal): lift it, or the
+  // next connect of a user who is not root would be refused as busy.
+  if (fd() >= 0) ioctl(fd(), TIOCNXCL);
+  FdDevice::Close();
 }
 
 std::optional<termios> SerialTermios(const termios& current, const SerialSettings& s) {
@@ -178,11 +245,31 @@ std::optional<termios> SerialTermios(const termios& current, const SerialSetting
 
 bool SerialDevice::Configure(const SerialSettings& s) {
   termios tio{};
-  if (tcgetattr(fd(), &tio) != 0) return false;
+  if (tcgetattr(fd(), &tio) != 0) {
+    FailWithErrno(errno);
+    return false;
+  }
   auto wanted = SerialTermios(tio, s);
-  if (!wanted) return false;
+  if (!wanted) {
+    Fail(s.stopBits == 1 ? "1.5 stop bits need 5 data bits"
+                         : "The line cannot take these settings");
+    return false;
+  }
   tio = *wanted;
-  if (tcsetattr(fd(), TCSANOW, &tio) != 0) return false;
+  if (tcsetattr(fd(), TCSANOW, &tio) != 0) {
+    // A pseudo-terminal has no parity bit on its line, drops PARENB from
+    // every setting, and the C library then reports the setting as refused
+    // (only from the second connect on, once the stored settings differ).
+    // Everything else was applied; parity has no meaning there.
+    termios applied{};
+    const bool onlyParityMissing =
+        errno == EINVAL && IsPseudoTerminal() && tcgetattr(fd(), &applied) == 0 &&
+        (applied.c_cflag | PARENB) == (tio.c_cflag | PARENB) && applied.c_iflag == tio.c_iflag;
+    if (!onlyParityMissing) {
+      FailWithErrno(errno);
+      return false;
+    }
+  }
 
   // DTR and RTS on. Pseudo-terminals have no modem lines and refuse this.
   int lines = TIOCM_DTR | TIOCM_RTS;

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <poll.h>
 #include <termios.h>
 
+#include <chrono>
+#include <functional>
+
 #include <optional>
+#include <string>
 
 #include "link/PortDevice.h"
 
@@ -21,19 +26,40 @@ class FdDevice : public PortDevice {
   IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) override;
   IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) override;
   bool Purge() override;
+  void SetWaitHook(std::function<void()> hook) override { waitHook_ = std::move(hook); }
+  std::string FailureReason() const override { return failure_; }
 
  protected:
   int fd() const { return fd_; }
+  // Records why an open or a setting failed, from errno where it says more.
+  void Fail(std::string reason) { failure_ = std::move(reason); }
+  void FailWithErrno(int error);
+  // The group that grants access to this kind of node.
+  virtual const char* AccessGroup() const { return "lp"; }
 
  private:
+  // poll() for `events` for at most `timeoutMs`, calling the wait hook at
+  // least every kHookIntervalMs meanwhile. Returns what poll returned last.
+  int PollWithHook(pollfd& p, int timeoutMs);
+
   int fd_ = -1;
+  std::string failure_;
+  std::function<void()> waitHook_;
+  std::chrono::steady_clock::time_point lastHook_;
 };
 
 class SerialDevice : public FdDevice {
  public:
   bool Open(const std::string& path) override;
+  void Close() override;
   bool Configure(const SerialSettings& settings) override;
   bool ReadModemLines(ModemLines& lines) override;
+
+ protected:
+  const char* AccessGroup() const override { return "dialout"; }
+
+ private:
+  bool IsPseudoTerminal() const;
 };
 
 class ParallelDevice : public FdDevice {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,16 @@ class PortDevice {
   virtual IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) = 0;
   // Drops everything queued in both directions.
   virtual bool Purge() = 0;
+
+  // Called every few tens of milliseconds while Read or Write waits for the
+  // device, so the program can keep its windows painted during a long
+  // transfer. The hook must not use the device.
+  virtual void SetWaitHook(std::function<void()> hook) { (void)hook; }
+
+  // Why the last Open or Configure failed, in words for the operator
+  // ("Permission denied: add your user to the dialout group"); empty when
+  // the device cannot tell.
+  virtual std::string FailureReason() const { return {}; }
 };
 
 // Creates the device object for one kind of interface. PrinterPort asks for a

@@ -39,6 +39,15 @@ void PrinterPort::SetSerialParameters(uint32_t baud, uint32_t parityCode, uint32
 }
 
 int PrinterPort::Open() {
+  openFailure.clear();
+  const int opened = OpenByName();
+  // A failed open holds nothing: no descriptor, no lock, so the next Connect
+  // (or another program) finds the device free.
+  if (!opened) ReleaseHandle();
+  return opened;
+}
+
+int PrinterPort::OpenByName() {
   if (portName.starts_with("COM") || IsSerialDevicePath(portName)) {
     interfaceType = Serial;
     if (!services_.CheckDriverPorts(*this, Serial)) return 0;
@@ -57,14 +66,26 @@ int PrinterPort::Open() {
     if (opened) services_.RepairUsbPrintRegistry(usbModelIndex);
     return opened;
   }
+  openFailure = "Unknown port name";
   return 0;
+}
+
+void PrinterPort::ReleaseHandle() {
+  if (handle) handle->Close();
+  handle.reset();
 }
 
 bool PrinterPort::OpenHandle(InterfaceType kind, const std::string& path) {
   if (handle) handle->Close();
   handle.reset();
   auto device = devices_.Create(kind);
-  if (!device || !device->Open(path)) return false;
+  if (!device) return false;
+  if (!device->Open(path)) {
+    openFailure = device->FailureReason();
+    return false;
+  }
+  // Long transfers keep the windows painted while the device waits.
+  device->SetWaitHook([this] { clock_.KeepResponsive(); });
   handle = std::move(device);
   // Every fresh open starts from the standard time-outs; downloads raise them
   // again after their own open.
@@ -74,28 +95,35 @@ bool PrinterPort::OpenHandle(InterfaceType kind, const std::string& path) {
 
 int PrinterPort::OpenSerial() {
   auto node = DeviceNodeFor(portName);
+  if (!node) openFailure = "Unknown port name";
   if (!node || !OpenHandle(Serial, *node)) return 0;
 
   // A printer that is switched off or not cabled drops CTS or DSR. A device
   // that cannot report its modem lines at all (a pseudo-terminal, some
   // USB-serial bridges) is taken as having them, or it could never be used.
   ModemLines lines;
-  if (handle->ReadModemLines(lines) && !(lines.cts && lines.dsr)) return 0;
+  if (handle->ReadModemLines(lines) && !(lines.cts && lines.dsr)) {
+    openFailure = "The printer does not answer on the line (CTS or DSR is off)";
+    return 0;
+  }
 
-  if (!handle->Configure(SerialParameters())) return 0;
+  if (!handle->Configure(SerialParameters())) {
+    openFailure = handle->FailureReason();
+    return 0;
+  }
   PurgeHandle();
   return 1;
 }
 
 int PrinterPort::OpenParallel() {
   auto node = DeviceNodeFor(portName);
+  if (!node) openFailure = "Unknown port name";
   if (!node || !OpenHandle(Parallel, *node)) return 0;
   if (!isWindows9x) {
     // Only "selected, and nothing else" means a printer ready to take data.
     uint8_t status = 0;
     if (!handle->QueryParallelStatus(status) || status != 0x80) {
-      handle->Close();
-      handle.reset();
+      openFailure = "The printer is not ready (off line, busy, out of paper or in fault)";
       return 0;
     }
   }
@@ -106,7 +134,10 @@ int PrinterPort::OpenParallel() {
 int PrinterPort::OpenUsb() {
   if (handle) handle->Close();
   handle.reset();
-  if (!services_.FindUsbPrinter(*this)) return 0;
+  if (!services_.FindUsbPrinter(*this)) {
+    openFailure = "No USB printer found";
+    return 0;
+  }
   // The usblp node is opened as it is; the kernel driver needs no pipe suffix.
   devicePath.back() = '\0';
   return OpenHandle(Usb, devicePath.data()) ? 1 : 0;

@@ -37,8 +37,10 @@ inline constexpr TimeoutSet kDownloadTimeouts{0, 1, 20000, 1, 20000};
 // behind one interface. Synchronous; used from the user-interface thread only.
 //
 // Error contract:
-//  - Open returns 0 on any failure and shows nothing itself (the driver
-//    conflict warning of the spooler guard is the only message it can cause).
+//  - Open returns 0 on any failure, releases the device at once (descriptor
+//    and lock), and shows nothing itself (the driver conflict warning of the
+//    spooler guard is the only message it can cause); LastOpenFailure says
+//    why in words for the operator.
 //  - Read returns the bytes read; a time-out returns what arrived. Only a
 //    failed serial read with no bytes shows the serial-settings message.
 //  - Write returns 1 when every byte went out, within the first call and at
@@ -63,6 +65,10 @@ class PrinterPort {
 
   int Open();
   void Close();
+  // Why the last Open failed, in words for the operator; empty when it
+  // succeeded or nothing more is known (a print queue's refusal has been
+  // shown already).
+  const std::string& LastOpenFailure() const { return openFailure; }
   uint32_t Read(void* buffer, uint32_t count);
   // A read of a reply whose length varies (identity strings, printer
   // information, RFID inquiries): asks for at most `count` bytes and returns
@@ -96,6 +102,8 @@ class PrinterPort {
       "StopBits)";
 
  private:
+  int OpenByName();
+  void ReleaseHandle();
   int OpenSerial();
   int OpenParallel();
   int OpenUsb();
@@ -122,6 +130,7 @@ class PrinterPort {
   int usbModelIndex = -1;
   bool keepOpen = false;
   TimeoutSet timeouts = kDefaultTimeouts;
+  std::string openFailure;
 };
 
 }  // namespace qm

@@ -9,6 +9,9 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual void Sleep(int milliseconds) = 0;
+  // Called now and then while the port blocks in a long read or write, so a
+  // clock that keeps windows painted can do so there too.
+  virtual void KeepResponsive() {}
 };
 
 // Plain blocking sleep, for code that runs without windows (command-line tools).

@@ -1,5 +1,6 @@
 #include "ui/Prompter.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <array>
@@ -9,9 +10,17 @@ namespace qm {
 
 std::string Prompter::ApplicationName() {
   static const std::string name = [] {
+    // The name the program was started by: the executable's own link would
+    // read "quillmark (deleted)" once the binary is rebuilt under a running
+    // instance.
     std::array<char, 4096> path{};
-    ssize_t n = readlink("/proc/self/exe", path.data(), path.size() - 1);
-    std::string_view full = n > 0 ? std::string_view(path.data(), size_t(n)) : "quillmark";
+    ssize_t n = 0;
+    if (int fd = open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC); fd >= 0) {
+      n = read(fd, path.data(), path.size() - 1);
+      close(fd);
+    }
+    std::string_view full = n > 0 ? std::string_view(path.data()) : "";
+    if (full.empty()) full = "quillmark";
     if (auto slash = full.rfind('/'); slash != std::string_view::npos)
       full.remove_prefix(slash + 1);
     if (auto dot = full.rfind('.'); dot != std::string_view::npos && dot > 0)

@@ -230,12 +230,16 @@ TEST_F(MainWindowTest, FailedConnectWarnsAndStaysDisconnected) {
   ExpectConnectedEnabling(false);
   for (const char* b : kSerialBoxes) EXPECT_TRUE(Enabled(b)) << b;
 
-  // One and a half stop bits with 8 data bits cannot be set: the usual message.
+  // One and a half stop bits with 8 data bits cannot be set: the usual
+  // message, and below it the reason the system gave.
   script.openSucceeds = true;
   script.configureSucceeds = false;
+  script.failureReason = "1.5 stop bits need 5 data bits";
   Choose("comboStopBits", "1.5");
   Click("buttonConnect");
-  EXPECT_EQ(prompter.Last()->text, "Cannot open port!\n\nPlease check printer and cable.");
+  EXPECT_EQ(prompter.Last()->text,
+            "Cannot open port!\n\nPlease check printer and cable.\n\n1.5 stop bits need 5 data "
+            "bits.");
   ExpectConnectedEnabling(false);
 }
 

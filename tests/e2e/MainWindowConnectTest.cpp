@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QComboBox>
 #include <QPushButton>
 
 #include "Recorders.h"
@@ -47,6 +48,40 @@ TEST(MainWindowAgainstVirtualPrinter, DefaultConnectOpensComOneAndCarriesStatus)
   window.findChild<QPushButton*>("buttonConnect")->click();
   EXPECT_TRUE(port.IsOpen());
   port.Close();
+  unsetenv("QUILLMARK_COM1");
+}
+
+// Reconnecting with parity works every time, and a refused connect holds
+// nothing: a second program (another port) can open the line at once.
+TEST(MainWindowAgainstVirtualPrinter, ReconnectsWithParityAndFailuresLeaveTheLineFree) {
+  sim::PtyFrontEnd printer;
+  std::string error;
+  ASSERT_TRUE(printer.Open(error)) << error;
+  printer.Start();
+  setenv("QUILLMARK_COM1", printer.SlavePath().c_str(), 1);
+
+  test::RecordingPrompter prompter;
+  SystemClock clock;
+  auto services = SystemLinkServices(prompter);
+  PrinterPort port(SystemDevices(), *services, prompter, clock);
+  MainWindow window({port, prompter, clock});
+  window.findChild<QComboBox*>("comboParity")->setCurrentIndex(1);  // Odd
+  for (int round = 0; round < 3; ++round) {
+    window.findChild<QPushButton*>("buttonConnect")->click();
+    ASSERT_TRUE(window.IsConnected()) << "round " << round << ": " << prompter.Last()->text;
+    window.findChild<QPushButton*>("buttonDisconnect")->click();
+  }
+
+  window.findChild<QComboBox*>("comboStopBits")->setCurrentIndex(1);  // 1.5
+  window.findChild<QPushButton*>("buttonConnect")->click();
+  EXPECT_FALSE(window.IsConnected());
+  EXPECT_NE(prompter.Last()->text.find("1.5 stop bits need 5 data bits."), std::string::npos);
+  EXPECT_FALSE(port.IsOpen());
+  PrinterPort other(SystemDevices(), *services, prompter, clock);
+  other.SetPortName("COM1:");
+  other.SetSerialParameters(115200, 0, 8, 0);
+  EXPECT_EQ(other.Open(), 1);
+  other.Close();
   unsetenv("QUILLMARK_COM1");
 }
 

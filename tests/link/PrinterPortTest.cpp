@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "Recorders.h"
@@ -101,18 +102,38 @@ TEST_F(PrinterPortTest, SerialRefusedWithoutCtsOrDsr) {
   EXPECT_EQ(OpenSerial(), 1);
 }
 
-TEST_F(PrinterPortTest, FailuresOfOpenAndSettings) {
-  script.openSucceeds = false;
-  EXPECT_EQ(OpenSerial(), 0);
-  EXPECT_FALSE(port.IsOpen());
-
-  script.openSucceeds = true;
-  script.configureSucceeds = false;
-  EXPECT_EQ(OpenSerial(), 0);
-  // The handle stays held after a late failure; the next Open or Close releases it.
-  EXPECT_TRUE(port.IsOpen());
-  port.Close();
-  EXPECT_FALSE(port.IsOpen());
+// Whatever step fails, the device is closed at once (its lock with it) and
+// the port can say why; nothing is shown.
+TEST_F(PrinterPortTest, FailedOpensReleaseTheDeviceAndSayWhy) {
+  struct Row {
+    const char* name;
+    std::function<void(test::DeviceScript&)> breakIt;
+    std::string reason;
+  } rows[] = {
+      {"COM1:", [](auto& s) { s.openSucceeds = false; }, "device says so"},
+      {"COM1:", [](auto& s) { s.configureSucceeds = false; }, "device says so"},
+      {"COM1:",
+       [](auto& s) {
+         s.modemLines = {false, true};
+       },
+       "The printer does not answer on the line (CTS or DSR is off)"},
+      {"LPT1:", [](auto& s) { s.parallelStatus = 0x88; },
+       "The printer is not ready (off line, busy, out of paper or in fault)"},
+      {"COM99:", [](auto&) {}, "Unknown port name"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.reason);
+    script = {};
+    script.failureReason = "device says so";
+    row.breakIt(script);
+    EXPECT_EQ(OpenSerial(row.name), 0);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(script.opens, script.closes);
+    EXPECT_EQ(port.LastOpenFailure(), row.reason);
+  }
+  script = {};
+  EXPECT_EQ(OpenSerial(), 1);
+  EXPECT_EQ(port.LastOpenFailure(), "");
   EXPECT_TRUE(prompter.shown.empty());
 }
 

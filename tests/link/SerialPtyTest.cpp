@@ -203,6 +203,17 @@ TEST(SerialPty, QuietGapEndsAReadOfUnknownLength) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(190));
 }
 
+// Every reconnect applies the line settings again, as the first one did.
+TEST(SerialPty, EveryOpenTakesTheLineSettings) {
+  Pty pty;
+  for (uint32_t parity : {1u, 1u, 2u, 0u, 1u}) {
+    SerialDevice device;
+    ASSERT_TRUE(device.Open(pty.path));
+    EXPECT_TRUE(device.Configure(Settings(115200, parity, 8, 0))) << "parity " << parity;
+    device.Close();
+  }
+}
+
 TEST(SerialPty, PurgeDropsWaitingInput) {
   Pty pty;
   SerialDevice device;

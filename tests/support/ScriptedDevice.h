@@ -35,6 +35,7 @@ struct DeviceScript {
   ModemLines modemLines{true, true};
   bool parallelStatusKnown = true;
   uint8_t parallelStatus = 0x80;
+  std::string failureReason;  // what a device says of a failed open or setting
   int opens = 0;
   int closes = 0;
 
@@ -58,6 +59,7 @@ class ScriptedDevice : public PortDevice {
   IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) override;
   IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) override;
   bool Purge() override;
+  std::string FailureReason() const override { return script_.failureReason; }
 
   SerialSettings lastSettings;
 
