@@ -1,18 +1,19 @@
 #include "tester/ChartDialogs.h"
 
-#include <QCoreApplication>
-
 #include "link/PrinterPort.h"
 #include "tester/JobSender.h"
+#include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
 #include "ui/Prompter.h"
 
 namespace qm {
 namespace {
 
-// Between the labels of a long chart the window repaints, taking no input.
-void KeepPainted() {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+// A chart is many labels: the windows stay painted while it goes out, and a
+// click meanwhile is dropped rather than printing the chart a second time.
+void SendChart(PrinterPort& port, const std::vector<std::string>& writes) {
+  BusyScope busy;
+  SendWrites(port, writes, &BusyScope::KeepResponsive);
 }
 
 }  // namespace
@@ -64,7 +65,7 @@ void CharacterSetDialog::OnFontType(bool vector) {
 
 void CharacterSetDialog::Print(std::vector<std::string> (*job)(const CharacterSetChart&)) {
   if (!Exchange(true)) return;
-  SendWrites(context_.port, job(chart), KeepPainted);
+  SendChart(context_.port, job(chart));
 }
 
 TwoByteCodepageDialog::TwoByteCodepageDialog(AppContext context, QWidget* parent)
@@ -162,7 +163,7 @@ void TwoByteCodepageDialog::OnPrintCharacters() {
     chart.firstRow = *first;
     chart.lastRow = *last;
   }
-  SendWrites(context_.port, TwoByteChartJob(chart), KeepPainted);
+  SendChart(context_.port, TwoByteChartJob(chart));
 }
 
 }  // namespace qm

