@@ -4,15 +4,30 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
-"$root/scripts/deps.sh"
-TARGETS="quillmark quillmark-vprinter" "$root/scripts/build.sh"
+# QUILLMARK_RUN_BUILT=1 runs what build/ holds without installing or building
+# (the test of this script does so).
+if [ -z "${QUILLMARK_RUN_BUILT:-}" ]; then
+  "$root/scripts/deps.sh"
+  TARGETS="quillmark quillmark-vprinter" "$root/scripts/build.sh"
+fi
 
 for arg in "$@"; do
   case "$arg" in -h|--help) exec "$build/sim/quillmark-vprinter" --help ;; esac
 done
 
-link="$(mktemp -u /tmp/quillmark-printer.XXXXXX)"
-"$build/sim/quillmark-vprinter" --link "$link" "$@" &
+# The printer's link: the one asked for with --link, or a fresh name.
+link=""
+args=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --link) [ $# -ge 2 ] || { echo "--link needs a path" >&2; exit 2; }
+            link="$2"; shift 2 ;;
+    --link=*) link="${1#--link=}"; shift ;;
+    *) args+=("$1"); shift ;;
+  esac
+done
+[ -n "$link" ] || link="$(mktemp -u /tmp/quillmark-printer.XXXXXX)"
+"$build/sim/quillmark-vprinter" --link "$link" ${args[@]+"${args[@]}"} &
 printer=$!
 trap 'kill $printer 2>/dev/null; rm -f "$link"' EXIT
 for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done

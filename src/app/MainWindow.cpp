@@ -54,8 +54,8 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   connect(ui.buttonConnect, &QPushButton::clicked, this, &MainWindow::OnConnect);
   connect(ui.buttonDisconnect, &QPushButton::clicked, this, &MainWindow::OnDisconnect);
   connect(ui.buttonExit, &QPushButton::clicked, this, &QDialog::accept);
-  // The tool buttons open their windows as each window is built.
-  connect(ui.buttonTester, &QPushButton::clicked, this, [this] {
+  // Each tool button opens its window; a button without one stays disabled.
+  OpenOnClick(ui.buttonTester, [this] {
     CommandTesterWindow window(context_, this);
     RegisterLabelBuilders(window);
     RunModal(window);
@@ -63,6 +63,11 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
 
   Exchange(false);
   ApplyEnabling(false);
+}
+
+void MainWindow::OpenOnClick(QPushButton* button, std::function<void()> open) {
+  connect(button, &QPushButton::clicked, this, std::move(open));
+  withWindow_.insert(button);
 }
 
 bool MainWindow::Exchange(bool take) {
@@ -182,11 +187,15 @@ void MainWindow::ApplyEnabling(bool isConnected) {
        {static_cast<QWidget*>(ui.buttonConnect), static_cast<QWidget*>(ui.radioSerial),
         static_cast<QWidget*>(ui.radioParallel), static_cast<QWidget*>(ui.radioUsb)})
     control->setEnabled(!connected);
-  for (QWidget* control :
-       {ui.buttonDisconnect, ui.buttonFirmwareDownloader, ui.buttonFactoryFont, ui.buttonSoftFont,
-        ui.buttonPcx, ui.buttonFileTransfer, ui.buttonUserSetting, ui.buttonCalibration,
-        ui.buttonTester, ui.buttonRfidConfiguration, ui.buttonRfidWriteRead})
-    control->setEnabled(connected);
+  ui.buttonDisconnect->setEnabled(connected);
+  for (QPushButton* tool :
+       {ui.buttonFirmwareDownloader, ui.buttonFactoryFont, ui.buttonSoftFont, ui.buttonPcx,
+        ui.buttonFileTransfer, ui.buttonUserSetting, ui.buttonCalibration, ui.buttonTester,
+        ui.buttonRfidConfiguration, ui.buttonRfidWriteRead}) {
+    const bool available = withWindow_.contains(tool);
+    tool->setEnabled(connected && available);
+    tool->setToolTip(available ? QString() : QStringLiteral("Not available yet"));
+  }
 }
 
 }  // namespace qm

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <unordered_set>
 
 #include "ui/AppContext.h"
 #include "ui_MainWindow.h"
@@ -30,6 +32,9 @@ class MainWindow : public QDialog {
   void OnParallel();
   void OnUsb();
   void OnConnect();
+  // Wires a tool button to the window it opens; only such buttons are
+  // enabled once connected.
+  void OpenOnClick(QPushButton* button, std::function<void()> open);
   void OnDisconnect();
 
   // Copies the fields to the controls, or takes them back (false on a refused value).
@@ -40,6 +45,7 @@ class MainWindow : public QDialog {
 
   AppContext context_;
   Ui::MainWindow ui;
+  std::unordered_set<QPushButton*> withWindow_;
 
   // Fields bound to the controls.
   int interfaceChoice = 0;  // 0 Serial, 1 Parallel, 2 USB

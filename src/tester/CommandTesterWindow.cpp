@@ -11,6 +11,7 @@
 #include "tester/ConvertUnitDialog.h"
 #include "tester/ScriptFile.h"
 #include "tester/ScriptText.h"
+#include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
 #include "ui/Prompter.h"
@@ -18,9 +19,12 @@
 namespace qm {
 namespace {
 
-// How often a long send lets the window repaint: often enough that the sent
-// counter visibly runs, seldom enough not to slow the sending.
-constexpr qint64 kRepaintIntervalMs = 40;
+// "198" → "198", 52428800 → "52,428,800".
+std::string WithThousands(size_t n) {
+  std::string digits = std::to_string(n);
+  for (int at = int(digits.size()) - 3; at > 0; at -= 3) digits.insert(size_t(at), ",");
+  return digits;
+}
 
 }  // namespace
 
@@ -66,8 +70,11 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
       {ui.buttonRfidSecurity, BuilderButton::RfidSecurity},
       {ui.buttonRfidKill, BuilderButton::RfidKill},
   };
-  for (auto [button, which] : builderButtons)
+  for (auto [button, which] : builderButtons) {
     connect(button, &QPushButton::clicked, this, [this, which = which] { OnBuilder(which); });
+    builderButtons_[size_t(which)] = button;
+    MarkUnavailable(button);
+  }
   // The chart windows print directly and append nothing.
   connect(ui.buttonCharacterSet, &QPushButton::clicked, this, [this] {
     CharacterSetDialog dialog(context_, this);
@@ -78,11 +85,26 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
     RunModal(dialog);
   });
 
+  // Enter in the repeat box (or anywhere) presses no button by itself: a
+  // builder would open, or a send start, that the operator did not ask for.
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
+
   ShowValues();
 }
 
 void CommandTesterWindow::SetBuilder(BuilderButton button, BuilderFactory factory) {
+  QPushButton* control = builderButtons_[size_t(button)];
+  control->setEnabled(bool(factory));
+  control->setToolTip(factory ? QString() : QString::fromLatin1(kNotAvailable));
   builders_[size_t(button)] = std::move(factory);
+}
+
+void CommandTesterWindow::MarkUnavailable(QPushButton* button) {
+  button->setEnabled(false);
+  button->setToolTip(QString::fromLatin1(kNotAvailable));
 }
 
 void CommandTesterWindow::Exchange(bool take) {
@@ -111,31 +133,42 @@ void CommandTesterWindow::reject() {
   QDialog::reject();
 }
 
-void CommandTesterWindow::KeepPainted() {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 void CommandTesterWindow::OnMultiSend() {
+  // While sending, the button reads "Stop": the send ends after the
+  // repetition under way, and the counter shows what went out.
+  if (sending_) {
+    stopRequested_ = true;
+    return;
+  }
   TakeValues();
   if (repeatCount < 1) return;
 
   sending_ = true;
-  QElapsedTimer sincePaint;
-  sincePaint.start();
-  for (int k = 1; k <= repeatCount; ++k) {
-    if (!context_.port.Write(script.data(), uint32_t(script.size()))) {
-      // The port has told the operator; a count would claim sends that failed.
-      sentCounter.clear();
-      ShowValues();
-      break;
-    }
-    sentCounter = std::to_string(k);
-    ui.editSent->setText(QString::fromStdString(sentCounter));
-    if (k < repeatCount && sincePaint.elapsed() >= kRepaintIntervalMs) {
-      KeepPainted();
-      sincePaint.restart();
+  stopRequested_ = false;
+  ui.buttonMultiSend->setText("Stop");
+  {
+    // Everything else the operator clicks or types meanwhile is dropped.
+    BusyScope busy(ui.buttonMultiSend);
+    for (int k = 1; k <= repeatCount; ++k) {
+      if (!context_.port.Write(script.data(), uint32_t(script.size()))) {
+        // The port has told the operator; a count would claim sends that
+        // failed, so it empties, and a note says how many did go out.
+        sentCounter.clear();
+        ShowValues();
+        if (k > 1)
+          context_.prompter.Refusal(std::to_string(k - 1) + " of " +
+                                    std::to_string(repeatCount) +
+                                    " repetitions were sent before the port failed.");
+        break;
+      }
+      sentCounter = std::to_string(k);
+      ui.editSent->setText(QString::fromStdString(sentCounter));
+      if (k == repeatCount) break;
+      BusyScope::KeepResponsive();
+      if (stopRequested_) break;
     }
   }
+  ui.buttonMultiSend->setText("Multi Send");
   sending_ = false;
 }
 
@@ -172,6 +205,10 @@ void CommandTesterWindow::OnLoad() {
   }
   script = ScriptFromFileContents(contents);
   ShowValues();
+  if (script.size() < contents.size())
+    context_.prompter.Information("Loaded " + WithThousands(script.size()) + " of " +
+                                  WithThousands(contents.size()) +
+                                  " bytes: the file holds a zero byte");
 }
 
 void CommandTesterWindow::OnClean() {

@@ -44,9 +44,11 @@ class CommandTesterWindow : public QDialog {
   static constexpr const char* kLoadFilter =
       "All files(*.*)|*.*|Text files(*.txt)|*.txt|Binary files(*.bin)|*.bin||";
 
+  static constexpr const char* kNotAvailable = "Not available yet";
+
   explicit CommandTesterWindow(AppContext context, QWidget* parent = nullptr);
 
-  // Sets what a builder button opens; a button without a factory does nothing.
+  // Sets what a builder button opens; a button without a factory is disabled.
   void SetBuilder(BuilderButton button, BuilderFactory factory);
 
   // The bound fields, for the operations and for tests.
@@ -71,14 +73,16 @@ class CommandTesterWindow : public QDialog {
   void Exchange(bool takeFromControls);
   void ShowValues();
   void TakeValues() { Exchange(true); }
-  // Lets the window repaint while a long send runs, without taking input.
-  void KeepPainted();
+  // A button whose window this build does not have yet.
+  static void MarkUnavailable(QPushButton* button);
 
   AppContext context_;
   Ui::CommandTesterWindow ui;
   std::array<BuilderFactory, kBuilderButtonCount> builders_;
+  std::array<QPushButton*, kBuilderButtonCount> builderButtons_{};
   bool showing_ = false;
   bool sending_ = false;
+  bool stopRequested_ = false;
 
   // Fields bound to the controls. The script is held as the bytes it sends.
   std::string script;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -125,7 +126,9 @@ TEST_F(CommandTesterTest, AFailedWriteEmptiesTheCounterAndStops) {
   Press("buttonMultiSend");
   EXPECT_EQ(rig.Writes().size(), 5u);
   EXPECT_EQ(Sent(), "");
-  EXPECT_EQ(rig.prompter.Messages(), std::vector<std::string>{PrinterPort::kWriteFailedMessage});
+  EXPECT_EQ(rig.prompter.Messages(),
+            (std::vector<std::string>{PrinterPort::kWriteFailedMessage,
+                                      "1 of 5 repetitions were sent before the port failed."}));
 }
 
 // Sees the window at every write of a long send.
@@ -152,10 +155,40 @@ class CountPaints : public QObject {
   }
 };
 
-TEST(CommandTesterLongSend, TheCounterAdvancesAndTheWindowRepaints) {
+// A shown tester on a device that takes 60 ms per write and lets a test act
+// at every write.
+class CommandTesterLongSend : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    factory.script = &script;
+    factory.onWrite = [this] {
+      seen.push_back(counter ? counter->text() : "?");
+      if (duringWrite) duringWrite(int(seen.size()));
+    };
+    port.SetPortName("COM1:");
+    ASSERT_TRUE(port.Open());
+    counter = Child<QLineEdit>(window, "editSent");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::processEvents();
+  }
+  // A click that arrives while the window is busy, as one queued by the display.
+  void QueueClick(const char* name) {
+    auto* button = Child<QPushButton>(window, name);
+    const QPointF at = button->rect().center();
+    for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+      QCoreApplication::postEvent(
+          button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                  Qt::NoModifier));
+  }
+  void Send(const char* script, int count) {
+    Child<QPlainTextEdit>(window, "editScript")->setPlainText(script);
+    Child<QSpinBox>(window, "spinRepeat")->setValue(count);
+    Child<QPushButton>(window, "buttonMultiSend")->click();
+  }
+
   DeviceScript script;
-  std::vector<QString> seen;
-  QLineEdit* counter = nullptr;
   struct Factory : DeviceFactory {
     DeviceScript* script;
     std::function<void()> onWrite;
@@ -163,31 +196,48 @@ TEST(CommandTesterLongSend, TheCounterAdvancesAndTheWindowRepaints) {
       return std::make_unique<SlowDevice>(*script, onWrite);
     }
   } factory;
-  factory.script = &script;
-  factory.onWrite = [&] { seen.push_back(counter ? counter->text() : "?"); };
+  std::vector<QString> seen;
+  std::function<void(int write)> duringWrite;
+  QLineEdit* counter = nullptr;
   FakeLinkServices services;
   RecordingPrompter prompter;
   RecordingClock clock;
-  PrinterPort port(factory, services, prompter, clock);
-  port.SetPortName("COM1:");
-  ASSERT_TRUE(port.Open());
+  PrinterPort port{factory, services, prompter, clock};
+  CommandTesterWindow window{{port, prompter, clock}};
+};
 
-  CommandTesterWindow window({port, prompter, clock});
-  counter = Child<QLineEdit>(window, "editSent");
+TEST_F(CommandTesterLongSend, TheCounterAdvancesAndTheWindowRepaints) {
   CountPaints paints;
   counter->installEventFilter(&paints);
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  QApplication::processEvents();
-  paints.paints = 0;
-
-  Child<QPlainTextEdit>(window, "editScript")->setPlainText("E");
-  Child<QSpinBox>(window, "spinRepeat")->setValue(4);
-  Child<QPushButton>(window, "buttonMultiSend")->click();
-
+  Send("E", 4);
   EXPECT_EQ(seen, (std::vector<QString>{"", "1", "2", "3"}));
   EXPECT_GE(paints.paints, 2) << "the counter was not repainted while sending";
   EXPECT_EQ(counter->text(), "4");
+}
+
+// Clicks that arrive during a send never run afterwards; the button reads
+// "Stop" and ends the send after the repetition under way, and the printer
+// has received exactly what the counter says.
+TEST_F(CommandTesterLongSend, ClicksDuringASendAreDroppedAndStopEndsIt) {
+  duringWrite = [this](int write) {
+    EXPECT_EQ(Child<QPushButton>(window, "buttonMultiSend")->text(), "Stop");
+    if (write == 1) QueueClick("buttonClean");
+    if (write == 3) QueueClick("buttonMultiSend");
+  };
+  Send("E\n", 10);
+  QApplication::processEvents();
+  EXPECT_EQ(seen.size(), 3u);
+  EXPECT_EQ(counter->text(), "3");
+  EXPECT_EQ(window.Script(), "E\r\n") << "a click during the send ran afterwards";
+  EXPECT_EQ(Child<QPushButton>(window, "buttonMultiSend")->text(), "Multi Send");
+
+  // Clicks queued on Multi Send itself stop; they do not start more sends.
+  seen.clear();
+  duringWrite = [this](int) { QueueClick("buttonMultiSend"); };
+  Send("E\n", 2);
+  QApplication::processEvents();
+  EXPECT_EQ(seen.size(), 1u);
+  EXPECT_EQ(counter->text(), "1");
 }
 
 TEST_F(CommandTesterTest, SaveAddsTheBarePrintCommandAndLeavesTheBoxAlone) {
@@ -252,12 +302,22 @@ TEST_F(CommandTesterTest, LoadReplacesTheScriptWithTheFilesBytes) {
   EXPECT_EQ(rig.Writes(), std::vector<std::string>{bytes});
 }
 
-TEST_F(CommandTesterTest, LoadKeepsOnlyTheTextBeforeAZeroByte) {
-  Put(File("mixed.bin"), std::string("^L\r\nE\r\n\0\x01\x02rest", 13));
-  rig.prompter.files = {File("mixed.bin")};
-  Press("buttonLoad");
-  EXPECT_EQ(window.Script(), "^L\r\nE\r\n");
-  EXPECT_EQ(Editor()->toPlainText(), "^L\nE\n");
+TEST_F(CommandTesterTest, LoadKeepsOnlyTheTextBeforeAZeroByteAndSaysSo) {
+  std::string big(1234567, 'x');
+  big[1000] = '\0';
+  const std::pair<std::string, std::string> rows[] = {
+      {std::string("^L\r\nE\r\n\0\x01\x02rest", 13),
+       "Loaded 7 of 13 bytes: the file holds a zero byte"},
+      {big, "Loaded 1,000 of 1,234,567 bytes: the file holds a zero byte"},
+  };
+  for (const auto& [contents, message] : rows) {
+    Put(File("mixed.bin"), contents);
+    rig.prompter.files = {File("mixed.bin")};
+    Press("buttonLoad");
+    EXPECT_EQ(window.Script(), contents.substr(0, contents.find('\0')));
+    EXPECT_EQ(rig.prompter.Last()->text, message);
+  }
+  EXPECT_EQ(Editor()->toPlainText(), QString(1000, 'x'));
 }
 
 TEST_F(CommandTesterTest, CancelledOrFailedLoadLeavesAnEmptyScript) {
@@ -308,15 +368,35 @@ TEST_F(CommandTesterTest, ToolButtonsOpenTheirWindowsAndAppendNothing) {
   EXPECT_TRUE(rig.Writes().empty());
 }
 
-TEST_F(CommandTesterTest, BuilderButtonsWithoutABuilderDoNothing) {
-  ModalScript modal;  // fails the test if anything is opened
+// A button whose window this build lacks is disabled and says so, until a
+// builder is set for it; Enter in the repeat box presses no button.
+TEST_F(CommandTesterTest, ButtonsWithoutAWindowAreDisabledAndEnterPressesNothing) {
   for (const char* name : {"buttonPrintingSetting", "buttonLabelSetting", "buttonBlockDraw",
                            "buttonBarcode1d", "buttonBarcode2d", "buttonCopies", "buttonBitmapText",
                            "buttonVectorText", "buttonRfidWrite", "buttonRfidRead",
-                           "buttonRfidPassword", "buttonRfidSecurity", "buttonRfidKill"})
-    Press(name);
+                           "buttonRfidPassword", "buttonRfidSecurity", "buttonRfidKill"}) {
+    auto* button = Child<QPushButton>(window, name);
+    EXPECT_FALSE(button->isEnabled()) << name;
+    EXPECT_EQ(button->toolTip(), "Not available yet") << name;
+  }
+  int made = 0;
+  window.SetBuilder(BuilderButton::PrintingSetting, [&made](AppContext, QWidget*) {
+    ++made;
+    return std::unique_ptr<BuilderDialog>();
+  });
+  EXPECT_TRUE(Child<QPushButton>(window, "buttonPrintingSetting")->isEnabled());
+  EXPECT_EQ(Child<QPushButton>(window, "buttonPrintingSetting")->toolTip(), "");
+
+  ModalScript modal;  // fails the test if anything is opened
+  window.show();
+  Type("E");
+  Repeat()->setFocus();
+  QTest::keyClick(Repeat(), Qt::Key_Return);
+  QTest::keyClick(Repeat(), Qt::Key_Enter);
   EXPECT_TRUE(modal.opened.empty());
-  EXPECT_EQ(window.Script(), "");
+  EXPECT_EQ(made, 0);
+  EXPECT_TRUE(rig.Writes().empty());
+  EXPECT_TRUE(window.isVisible());
 }
 
 // A builder that always composes the same command, as the kill window does.
