@@ -27,11 +27,12 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ -n "$link" ] || link="$(mktemp -u /tmp/quillmark-printer.XXXXXX)"
-"$build/sim/quillmark-vprinter" --link "$link" ${args[@]+"${args[@]}"} &
+labels="$(mktemp -d /tmp/quillmark-labels.XXXXXX)"
+"$build/sim/quillmark-vprinter" --link "$link" --print-dir "$labels" ${args[@]+"${args[@]}"} &
 printer=$!
 trap 'kill $printer 2>/dev/null; rm -f "$link"' EXIT
 for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
 [ -e "$link" ] || { echo "the virtual printer did not start" >&2; exit 1; }
 
-echo "Virtual printer on $link (COM1:)"
+echo "Virtual printer on $link (COM1:); printed labels go to $labels as PNG files"
 QUILLMARK_COM1="$link" "$build/src/app/quillmark"

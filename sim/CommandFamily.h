@@ -24,7 +24,8 @@ struct Match {
   Kind kind = Kind::NoMatch;
   size_t length = 0;
   std::vector<uint8_t> reply;
-  // Short name for the traffic record, e.g. "^cp".
+  // Short name for the traffic record, e.g. "^cp"; empty for label script,
+  // which its family keeps with the script lines instead.
   std::string command;
 
   static Match No() { return {}; }

@@ -50,6 +50,13 @@ const std::map<std::string, Option, std::less<>>& Options() {
           return !v.empty();
         },
         "a file name"}},
+      {"--print-dir",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          c.printDir = v;
+          return !v.empty();
+        },
+        "a folder"}},
       {"--baud",
        {true,
         [](CommandLine& c, std::string_view v) {
@@ -175,6 +182,10 @@ Printer state:
   --cu HH              the byte "^cu" answers (hex, default 00)
   --cps HH             the byte "CPS" answers (hex, default 00)
   --ee NN              the error code "^ee" answers (default 00)
+
+Printing:
+  --print-dir DIR      write every printed label to DIR as a PNG, numbered,
+                       with its copy count in the name
 
   --help               show this text
 )";

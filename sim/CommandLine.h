@@ -14,6 +14,7 @@ struct CommandLine {
   FrontEndOptions frontEnd;
   StatusFlags status;
   ReplyFaults faults;
+  std::string printDir;  // where printed labels go as PNG files; empty: nowhere
   bool help = false;
 };
 

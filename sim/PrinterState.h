@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/LabelState.h"
+
 namespace qm::sim {
 
 // What the status commands answer. Tests set these to make the printer report
@@ -45,6 +47,7 @@ struct TrafficRecord {
 struct PrinterState {
   StatusFlags status;
   TrafficRecord traffic;
+  LabelState label;
 };
 
 }  // namespace qm::sim

@@ -1,3 +1,4 @@
+#include "sim/LabelFamily.h"
 #include "sim/StatusFamily.h"
 #include "sim/VirtualPrinter.h"
 
@@ -5,6 +6,7 @@ namespace qm::sim {
 
 void AddStandardFamilies(VirtualPrinter& printer) {
   printer.AddFamily(std::make_unique<StatusFamily>());
+  printer.AddFamily(std::make_unique<LabelFamily>());
 }
 
 }  // namespace qm::sim

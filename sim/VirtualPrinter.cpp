@@ -70,7 +70,7 @@ std::optional<size_t> VirtualPrinter::Dispatch(std::span<const uint8_t> input,
       case Match::Kind::NeedMore:
         return std::nullopt;
       case Match::Kind::Consumed:
-        state_.traffic.commands.push_back(std::move(match.command));
+        if (!match.command.empty()) state_.traffic.commands.push_back(std::move(match.command));
         AddReply(std::move(match.reply), replies);
         // A family that claims nothing would stall the printer for good.
         return std::clamp<size_t>(match.length, 1, input.size());

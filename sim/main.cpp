@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "sim/CommandLine.h"
+#include "sim/PrintFolder.h"
 #include "sim/PtyFrontEnd.h"
 
 namespace {
@@ -36,9 +39,19 @@ int main(int argc, char** argv) {
   }
 
   qm::sim::PtyFrontEnd frontEnd(commandLine.frontEnd);
+  std::unique_ptr<qm::sim::PrintFolder> paper;
+  if (!commandLine.printDir.empty()) {
+    paper = std::make_unique<qm::sim::PrintFolder>(commandLine.printDir);
+  }
   frontEnd.WithPrinter([&](qm::sim::VirtualPrinter& printer) {
     printer.State().status = commandLine.status;
     printer.Faults() = commandLine.faults;
+    if (paper) {
+      printer.State().label.onPrinted = [&](const qm::sim::PrintedLabel& label) {
+        const std::string file = paper->Print(label);
+        if (!file.empty()) std::cerr << "printed " << file << "\n";
+      };
+    }
   });
   if (!frontEnd.Open(error)) {
     std::cerr << program << ": " << error << "\n";

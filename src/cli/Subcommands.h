@@ -8,6 +8,7 @@
 
 namespace qm::cli {
 
+int RunPreview(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunStatus(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
 }  // namespace qm::cli

@@ -2,6 +2,11 @@
 // against the virtual printer on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <QImage>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -64,6 +69,34 @@ TEST(Cli, StatusAsksTheVirtualPrinter) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("^cp: Cover Open\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Syntax Error"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace qm::cli
+
+namespace qm::cli {
+namespace {
+
+TEST(Cli, PreviewWritesOnePngPerPrintedLabelAndListsErrors) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("qm-cli-preview-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  const std::string script = (folder / "label.txt").string();
+  std::ofstream(script, std::ios::binary)
+      << "SW400\r\nSL200,0,C\r\nBD0,0,10,10,O\r\nP3,2\r\nT1,1,3,1,1,0,0,N,N,'open\r\nP\r\nBD0";
+  CliRun r = Cli({"preview", script, "-o", (folder / "out").string()});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("label-0001-6-copies.png: 400 x 200 dots, 3 x 2 copies"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.err.find(script + ":5: Syntax Error: unterminated quote"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find(script + ":7: Syntax Error: wrong number of fields"), std::string::npos);
+  const QImage first((folder / "out" / "label-0001-6-copies.png").c_str());
+  EXPECT_EQ(first.size(), QSize(400, 200));
+  EXPECT_TRUE(std::filesystem::exists(folder / "out" / "label-0002-1-copy.png"));
+  EXPECT_EQ(Cli({"preview", (folder / "none.txt").string()}).code, 1);
+  EXPECT_EQ(Cli({"preview"}).code, 2);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -1,0 +1,74 @@
+// The virtual printer program with a print folder: what the tool sends over
+// the pseudo-terminal comes out as the PNG the preview draws for the script.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <array>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "BuilderLabel.h"
+#include "ToolSide.h"
+#include "preview/LabelRenderer.h"
+
+extern char** environ;
+
+namespace qm::sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(PrintFolder, TheVirtualPrinterPrintsWhatThePreviewShows) {
+  const fs::path folder = fs::temp_directory_path() / ("qm-print-" + std::to_string(::getpid()));
+  fs::remove_all(folder);
+  std::vector<std::string> args{QM_VPRINTER_PATH, "--print-dir", folder.string()};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::array<int, 2> pipe{};
+  ASSERT_EQ(::pipe(pipe.data()), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipe[0]);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipe[1]);
+  std::string device;
+  char c;
+  while (::read(pipe[0], &c, 1) == 1 && c != '\n') device += c;
+
+  const std::string script =
+      std::string(qm::testing_support::kEveryBuilderLabel) + "BD0,0,10,10,O\r\nP3,2\r\n";
+  {
+    testing_support::ToolSide tool(device);
+    ASSERT_TRUE(tool.Write(script));
+    const fs::path second = folder / "label-0002-6-copies.png";
+    for (int i = 0; i < 500 && !fs::exists(second); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ::close(pipe[0]);
+
+  preview::LabelRenderer renderer;
+  const preview::RenderResult expected = renderer.Render(script);
+  ASSERT_EQ(expected.labels.size(), 2u);
+  const QImage first((folder / "label-0001-1-copy.png").c_str());
+  const QImage second((folder / "label-0002-6-copies.png").c_str());
+  EXPECT_EQ(first, expected.labels[0].image.convertToFormat(first.format()));
+  EXPECT_EQ(second, expected.labels[1].image.convertToFormat(second.format()));
+  fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace qm::sim
