@@ -14,6 +14,7 @@
 #include "Recorders.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
+#include "tester/CharacterCharts.h"
 #include "tester/ChartDialogs.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/LabelBuilders.h"
@@ -23,6 +24,12 @@ namespace qm::test {
 namespace {
 
 using namespace std::chrono_literals;
+
+std::string Joined(const std::vector<std::string>& writes) {
+  std::string joined;
+  for (const std::string& w : writes) joined += w;
+  return joined;
+}
 
 class BuildersAgainstVirtualPrinter : public ::testing::Test {
  protected:
@@ -45,6 +52,17 @@ class BuildersAgainstVirtualPrinter : public ::testing::Test {
     auto bytes =
         printer.WithPrinter([](sim::VirtualPrinter& p) { return p.State().traffic.received; });
     return {bytes.begin(), bytes.end()};
+  }
+  std::vector<sim::PrintedLabel> Printed() {
+    return printer.WithPrinter([](sim::VirtualPrinter& p) { return p.State().label.printed; });
+  }
+  // The printer's syntax errors, as "command: message".
+  std::vector<std::string> Errors() {
+    return printer.WithPrinter([](sim::VirtualPrinter& p) {
+      std::vector<std::string> errors;
+      for (const auto& e : p.State().label.errors) errors.push_back(e.command + ": " + e.message);
+      return errors;
+    });
   }
   uint64_t PrintCommands() {
     return printer.WithPrinter(
@@ -112,6 +130,13 @@ TEST_F(BuildersAgainstVirtualPrinter, TestPrintsAndChartsArriveByteForByte) {
        "BD150,500,495,750,B,15\rBD200,550,300,700,S,30\rBD430,550,330,700,S,30\r\rP1\r",
        1},
       {"buttonCharacterSet", {"buttonUnder80", "buttonClose"}, under, 1},
+      // The composers' own tests hold these byte for byte; here they must
+      // arrive whole and parse.
+      {"buttonCharacterSet", {"buttonOver80", "buttonClose"}, Joined(OverChartJob({})), 1},
+      {"buttonCharacterSet",
+       {"buttonInternational", "buttonClose"},
+       Joined(InternationalChartJob({})),
+       1},
   };
   std::string expected;
   uint64_t labels = 0;
@@ -122,6 +147,8 @@ TEST_F(BuildersAgainstVirtualPrinter, TestPrintsAndChartsArriveByteForByte) {
     EXPECT_EQ(Received(expected.size()), expected) << row.opener;
   }
   EXPECT_EQ(PrintCommands(), labels);
+  EXPECT_EQ(Printed().size(), labels);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
   EXPECT_TRUE(prompter.Messages().empty());
 }
 
@@ -140,6 +167,8 @@ TEST_F(BuildersAgainstVirtualPrinter, TheKoreanChartPrintsEveryRow) {
   }
   EXPECT_EQ(Received(expected.size()), expected);
   EXPECT_EQ(PrintCommands(), 87u);
+  EXPECT_EQ(Printed().size(), 87u);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
 }
 
 TEST_F(BuildersAgainstVirtualPrinter, AScriptInsertedFromEveryBuilderIsSentAsBuilt) {
@@ -159,6 +188,22 @@ TEST_F(BuildersAgainstVirtualPrinter, AScriptInsertedFromEveryBuilderIsSentAsBui
   tester.findChild<QPushButton*>("buttonMultiSend")->click();
   EXPECT_EQ(Received(script.size() * 2), script + script);
   EXPECT_EQ(PrintCommands(), 2u);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+
+  // Both labels hold every inserted command; the second starts from the
+  // settings the first left in force.
+  std::vector<std::string> lines;
+  for (size_t from = 0, end; (end = script.find("\r\n", from)) != std::string::npos; from = end + 2)
+    lines.push_back(script.substr(from, end - from));
+  const std::vector<std::string> settings(lines.begin(), lines.begin() + 6);
+  std::vector<std::string> second = settings;
+  second.insert(second.end(), lines.begin(), lines.end());
+  std::vector<sim::PrintedLabel> printed = Printed();
+  ASSERT_EQ(printed.size(), 2u);
+  EXPECT_EQ(printed[0].commands, lines);
+  EXPECT_EQ(printed[1].commands, second);
+  EXPECT_EQ(printed[1].sets, 1);
+  EXPECT_EQ(printed[1].copies, 1);
 }
 
 }  // namespace
