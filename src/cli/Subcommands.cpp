@@ -9,6 +9,13 @@ std::span<const Subcommand> Subcommands() {
        "asks the printer's status and error code and prints them decoded", RunStatus},
       {"preview", "preview SCRIPT [-o DIR] [--image NAME=FILE.pcx]",
        "renders a label script to one PNG per printed label and lists its errors", RunPreview},
+      {"chart",
+       "chart under|over|international|KS5601|GB2312|BIG5|JIS [--set N] [--table N] [--vector] "
+       "[--font F] [--size A,B] [--rows AA-BB] [CONNECTION]",
+       "prints a character chart of a single-byte or double-byte code table", RunChart},
+      {"find-font", "find-font WIDTH HEIGHT",
+       "names the bitmap font and multipliers nearest a character size in millimetres",
+       RunFindFont},
   };
   return commands;
 }

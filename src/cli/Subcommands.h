@@ -8,6 +8,8 @@
 
 namespace qm::cli {
 
+int RunChart(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+int RunFindFont(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunPreview(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunStatus(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
