@@ -17,6 +17,13 @@ std::string WithCrLf(const std::string& text) {
   return out;
 }
 
+std::string WithLf(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+  return out;
+}
+
 QStringList Items(std::initializer_list<const char*> items) {
   QStringList list;
   for (const char* item : items) list << QString::fromLatin1(item);
@@ -125,7 +132,7 @@ void Barcode2dDialog::LoadDefaults() {
 
 bool Barcode2dDialog::Exchange(bool take) {
   DataExchange dx(context_.prompter, take);
-  std::string data = barcode.data;
+  std::string data = WithLf(barcode.data);
   dx.ComboIndex(ui.comboSymbology, barcode.symbology)
       .Float(ui.editX, barcode.x)
       .Float(ui.editY, barcode.y)

@@ -11,12 +11,16 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <set>
 
 #include "WindowRig.h"
+#include "tester/BarcodeBuilders.h"
+#include "tester/BlockDrawDialog.h"
 #include "tester/ChartDialogs.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/FontFinderDialog.h"
 #include "tester/LabelBuilders.h"
+#include "tester/TextBuilders.h"
 
 namespace qm::test {
 namespace {
@@ -114,6 +118,7 @@ TEST_F(BuildersTest, FieldsReachTheCommandAsThePartsWriteThem) {
     const char* button;
     Edit edit;
     Lines lines;
+    const char* shown = nullptr;  // the text box on reopening, when it matters
   };
   const Row rows[] = {
       {"buttonPrintingSetting",
@@ -156,7 +161,8 @@ TEST_F(BuildersTest, FieldsReachTheCommandAsThePartsWriteThem) {
          Choose(d, "comboReverse", 1);
          Type(d, "editText", "it's \\ here");
        },
-       {"T12,20,f,1,1,0,3,R,N,'it\\'s \\\\ here'"}},
+       {"T12,20,f,1,1,0,3,R,N,'it\\'s \\\\ here'"},
+       "it's \\ here"},
       {"buttonVectorText",
        [](QDialog& d) {
          Spin(d, "spinFontSpace", -5);
@@ -183,7 +189,8 @@ TEST_F(BuildersTest, FieldsReachTheCommandAsThePartsWriteThem) {
          Choose(d, "comboMode", 1);
          Child<QPlainTextEdit>(d, "editData")->setPlainText("AB\nC'D");
        },
-       {"B2100,100,Q,2,H,4,0,'AB\r\nC\\'D'"}},
+       {"B2100,100,Q,2,H,4,0,'AB\r\nC\\'D'"},
+       "AB\nC'D"},
       {"buttonBlockDraw",
        [](QDialog& d) {
          Choose(d, "comboMode", 2);
@@ -194,7 +201,17 @@ TEST_F(BuildersTest, FieldsReachTheCommandAsThePartsWriteThem) {
   };
   for (const Row& row : rows) {
     Click(tester, "buttonClean");
-    EXPECT_EQ(Press(row.button, {Then(row.edit), Close()}), Script(row.lines)) << row.button;
+    // Back after the insert, the builder shows what was typed, unescaped.
+    QString shownText;
+    auto remember = [&shownText](QDialog& d) {
+      if (auto* data = d.findChild<QPlainTextEdit*>("editData")) shownText = data->toPlainText();
+      if (auto* text = d.findChild<QLineEdit*>("editText")) shownText = text->text();
+    };
+    EXPECT_EQ(Press(row.button, {Then(row.edit), Then(remember, "buttonClose")}), Script(row.lines))
+        << row.button;
+    if (row.shown) {
+      EXPECT_EQ(shownText, row.shown) << row.button;
+    }
   }
   EXPECT_TRUE(rig.prompter.Messages().empty());
 }
@@ -350,6 +367,38 @@ TEST_F(BuildersTest, TestPrintSendsOneJobAndConvertAndFindFontOpenTheirWindows) 
   Click(tester, "buttonBitmapText");
   EXPECT_EQ(modal.opened, (Lines{"BitmapTextDialog", "ConvertUnitDialog", "FontFinderDialog"}));
   EXPECT_EQ(tester.Script(), "");
+}
+
+// A screen reader (and a test from outside) finds every box by the label a
+// person reads beside it.
+TEST_F(BuildersTest, EveryInputCarriesItsLabel) {
+  AppContext c = rig.Context();
+  std::vector<std::unique_ptr<QDialog>> dialogs;
+  dialogs.push_back(std::make_unique<PrintingSettingDialog>(c));
+  dialogs.push_back(std::make_unique<LabelSettingDialog>(c));
+  dialogs.push_back(std::make_unique<PrintingCopiesDialog>(c));
+  dialogs.push_back(std::make_unique<BitmapTextDialog>(c));
+  dialogs.push_back(std::make_unique<VectorTextDialog>(c));
+  dialogs.push_back(std::make_unique<Barcode1dDialog>(c));
+  dialogs.push_back(std::make_unique<Barcode2dDialog>(c));
+  dialogs.push_back(std::make_unique<BlockDrawDialog>(c));
+  dialogs.push_back(std::make_unique<CharacterSetDialog>(c));
+  dialogs.push_back(std::make_unique<TwoByteCodepageDialog>(c));
+  dialogs.push_back(std::make_unique<FontFinderDialog>(c));
+  for (const auto& dialog : dialogs) {
+    std::set<QWidget*> labelled;
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+      if (label->buddy()) labelled.insert(label->buddy());
+    for (QWidget* input : dialog->findChildren<QWidget*>()) {
+      const bool needsLabel = qobject_cast<QLineEdit*>(input) || qobject_cast<QSpinBox*>(input) ||
+                              qobject_cast<QComboBox*>(input) ||
+                              qobject_cast<QPlainTextEdit*>(input) || qobject_cast<QSlider*>(input);
+      // A spin box's own line edit belongs to it.
+      if (!needsLabel || qobject_cast<QSpinBox*>(input->parentWidget())) continue;
+      EXPECT_TRUE(labelled.count(input) || !input->accessibleName().isEmpty())
+          << dialog->metaObject()->className() << " " << input->objectName().toStdString();
+    }
+  }
 }
 
 class ChartsTest : public BuildersTest {};
