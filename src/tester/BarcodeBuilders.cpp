@@ -229,10 +229,8 @@ void Barcode2dDialog::OnErrorCorrection() {
 }
 
 std::optional<std::string> Barcode2dDialog::Compose() {
-  if (Symbology2d(barcode.symbology) != Symbology2d::MaxiCode) {
+  if (Symbology2d(barcode.symbology) != Symbology2d::MaxiCode)
     rememberedRotation = barcode.rotation;
-    rememberedErrorText = ui.comboErrorCorrection->currentText().toStdString();
-  }
   return Barcode2dCommand(barcode);
 }
 

@@ -63,7 +63,6 @@ class Barcode2dDialog : public BuilderDialog {
   int rememberedMode = 0;
   int rememberedErrorCorrection = 0;
   int rememberedRotation = 0;
-  std::string rememberedErrorText;
 };
 
 }  // namespace qm

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <array>
 #include <set>
 
 #include "WindowRig.h"
@@ -340,15 +341,39 @@ TEST_F(BuildersTest, TestPrintSendsOneJobAndConvertAndFindFontOpenTheirWindows) 
   struct Row {
     const char* button;
     std::string job;
+    Edit edit = nullptr;
   };
   const Row rows[] = {
       {"buttonBitmapText", kDefaultBitmap + "\rP1\r"},
       {"buttonBlockDraw", "BD100,100,800,120,O\rP1\r"},
       {"buttonBarcode1d", "B1100,100,0,2,7,100,0,1,'123456789'\rP1\r"},
+      {"buttonBarcode2d",
+       "B2100,100,P,30,5,0,0,1,1,3,10,0,'TORVALE Label Printer LTR420, This is "
+       "Test Printing.'\rP1\r",
+       [](QDialog& d) { Choose(d, "comboSymbology", 1); }},
+      {"buttonBarcode2d", "B2100,100,Q,1,L,4,0,'ABCDEFGHIJKLMN1234567890'\rP1\r",
+       [](QDialog& d) { Choose(d, "comboSymbology", 2); }},
+      // Only the direction applied: the label keeps its frame and drawing.
+      {"buttonPrintingSetting",
+       "T100,100,3,1,1,0,0,N,N,'Printer Setting Test'\r"
+       "T100,150,3,1,1,0,0,N,N,'============================='\r"
+       "T100,300,3,1,1,0,0,N,N,'Printing Direction : SOB'\rSOB\r"
+       "T100,350,3,1,1,0,0,N,N,'============================='\r"
+       "BD150,500,495,750,B,15\rBD200,550,300,700,S,30\rBD430,550,330,700,S,30\r\rP1\r",
+       [](QDialog& d) {
+         Click(d, "checkSpeedApply");
+         Click(d, "checkDensityApply");
+         Click(d, "radioBottom");
+       }},
   };
   for (const Row& row : rows) {
     rig.device.calls.clear();
-    Press(row.button, {Then([](QDialog& d) { Click(d, "buttonTestPrint"); }, "buttonClose")});
+    Press(row.button, {Then(
+                          [&row](QDialog& d) {
+                            if (row.edit) row.edit(d);
+                            Click(d, "buttonTestPrint");
+                          },
+                          "buttonClose")});
     EXPECT_EQ(rig.Writes(), Lines{row.job}) << row.button;
   }
   // The converter and the font finder open over the builder and hand nothing back.
@@ -429,31 +454,42 @@ TEST_F(ChartsTest, CharacterSetChartsFollowTheFontType) {
 
 TEST_F(ChartsTest, TwoByteBlocksAreCheckedAndPrintedOneLabelPerRow) {
   struct Row {
-    const char* start;
+    int table;
+    const char* start;  // nullptr: "Print all"
     const char* end;
     size_t labels;
+    size_t characters;  // on each label
     const char* message;
   };
   const Row rows[] = {
-      {"a1", "A2", 2, nullptr},
-      {"A", "F7", 0, TwoByteCodepageDialog::kStartWrong},
-      {"G1", "F7", 0, TwoByteCodepageDialog::kStartWrong},
-      {"A1", "F", 0, TwoByteCodepageDialog::kEndWrong},
-      {"B0", "A1", 0, nullptr},
+      {0, "a1", "A2", 2, 94, nullptr},
+      {0, "A", "F7", 0, 0, TwoByteCodepageDialog::kStartWrong},
+      {0, "G1", "F7", 0, 0, TwoByteCodepageDialog::kStartWrong},
+      {0, "A1", "F", 0, 0, TwoByteCodepageDialog::kEndWrong},
+      {0, "B0", "A1", 0, 0, nullptr},
+      {2, nullptr, nullptr, 72, 191, nullptr},
+      {3, nullptr, nullptr, 124, 192, nullptr},
   };
   for (const Row& row : rows) {
     rig.device.calls.clear();
     rig.prompter.Clear();
-    Press("buttonPrintCodes", {
-                                  Then(
-                                      [&](QDialog& d) {
-                                        Type(d, "editStartBlock", row.start);
-                                        Type(d, "editEndBlock", row.end);
-                                      },
-                                      "buttonPrintCharacters"),
-                              });
-    EXPECT_EQ(rig.Writes().size(), row.labels) << row.start;
-    EXPECT_EQ(rig.prompter.Messages(), row.message ? Lines{row.message} : Lines{}) << row.start;
+    Press("buttonPrintCodes", {Then(
+                                  [&](QDialog& d) {
+                                    Choose(d, "comboCodeTable", row.table);
+                                    if (row.start) {
+                                      Type(d, "editStartBlock", row.start);
+                                      Type(d, "editEndBlock", row.end);
+                                    } else {
+                                      Click(d, "checkPrintAll");
+                                    }
+                                  },
+                                  "buttonPrintCharacters")});
+    Lines labels = rig.Writes();
+    EXPECT_EQ(labels.size(), row.labels) << row.table << " " << (row.start ? row.start : "all");
+    for (const std::string& label : labels)
+      EXPECT_EQ(label.size(),
+                std::string("T20,20,d,1,1,0,0,N,N,'").size() + 2 * row.characters + 5);
+    EXPECT_EQ(rig.prompter.Messages(), row.message ? Lines{row.message} : Lines{});
   }
 }
 
@@ -490,19 +526,23 @@ TEST_F(ChartsTest, FontFinderShowsBothSearchesAndPrintsWhatItShows) {
       s += Text(finder, (std::string("edit") + prefix + part).c_str()).toStdString();
     return s;
   };
-  Click(finder, "buttonFindMostSimilar");
-  Click(finder, "buttonFindSimilarRound");
-  EXPECT_EQ(shown("Most") + "/" + shown("Round"), "033/511");
-  Type(finder, "editWidth", "1");
-  Type(finder, "editHeight", "1.6");
-  Click(finder, "buttonFindSimilarRound");
-  EXPECT_EQ(shown("Round"), "---");
+  const std::array<const char*, 3> rows[] = {{"3", "5", "033/511"},
+                                             {"10", "10", "532/621"},
+                                             {"2", "3", "022/311"},
+                                             {"1", "1.6", "011/---"}};
+  for (const auto& [width, height, found] : rows) {
+    Type(finder, "editWidth", width);
+    Type(finder, "editHeight", height);
+    Click(finder, "buttonFindMostSimilar");
+    Click(finder, "buttonFindSimilarRound");
+    EXPECT_EQ(shown("Most") + "/" + shown("Round"), found) << width << " x " << height;
+  }
   // Typed but not searched for: the print takes the texts as they stand.
   Type(finder, "editWidth", "10");
   Click(finder, "buttonPrintComparison");
   EXPECT_EQ(
       rig.Writes(),
-      Lines{"SL600,0,C\rT50,50,0,3,3,0,0,N,N,'TEST148'\rT50,350,-,-,-,0,0,N,N,'TEST148'\rP1\r"});
+      Lines{"SL600,0,C\rT50,50,0,1,1,0,0,N,N,'TEST148'\rT50,350,-,-,-,0,0,N,N,'TEST148'\rP1\r"});
 }
 
 }  // namespace
