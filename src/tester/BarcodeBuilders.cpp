@@ -41,6 +41,7 @@ void Refill(QComboBox* combo, const QStringList& items) {
 Barcode1dDialog::Barcode1dDialog(AppContext context, QWidget* parent)
     : BuilderDialog(context, parent) {
   ui.setupUi(this);
+  PressNothingOnEnter(*this);
   connect(ui.checkQuietZone, &QCheckBox::clicked, this, &Barcode1dDialog::OnQuietZone);
   connect(ui.buttonConvert, &QPushButton::clicked, this,
           [this] { OpenUnitConverter(context_, this); });
@@ -92,6 +93,7 @@ void Barcode1dDialog::OnTestPrint() {
 Barcode2dDialog::Barcode2dDialog(AppContext context, QWidget* parent)
     : BuilderDialog(context, parent) {
   ui.setupUi(this);
+  PressNothingOnEnter(*this);
   connect(ui.comboSymbology, &QComboBox::activated, this, &Barcode2dDialog::OnSymbology);
   connect(ui.comboMode, &QComboBox::activated, this, &Barcode2dDialog::OnMode);
   connect(ui.comboErrorCorrection, &QComboBox::activated, this,

@@ -13,6 +13,7 @@ constexpr int kModeS = 3;
 BlockDrawDialog::BlockDrawDialog(AppContext context, QWidget* parent)
     : BuilderDialog(context, parent) {
   ui.setupUi(this);
+  PressNothingOnEnter(*this);
   connect(ui.comboMode, &QComboBox::activated, this, &BlockDrawDialog::OnMode);
   connect(ui.buttonTestPrint, &QPushButton::clicked, this, &BlockDrawDialog::OnTestPrint);
   connect(ui.buttonConvert, &QPushButton::clicked, this,

@@ -2,6 +2,7 @@
 
 #include "link/PrinterPort.h"
 #include "tester/JobSender.h"
+#include "tester/TextBuilders.h"
 #include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
 #include "ui/Prompter.h"
@@ -21,6 +22,7 @@ void SendChart(PrinterPort& port, const std::vector<std::string>& writes) {
 CharacterSetDialog::CharacterSetDialog(AppContext context, QWidget* parent)
     : QDialog(parent), context_(context) {
   ui.setupUi(this);
+  PressNothingOnEnter(*this);
   connect(ui.radioBitmap, &QRadioButton::clicked, this, [this] { OnFontType(false); });
   connect(ui.radioVector, &QRadioButton::clicked, this, [this] { OnFontType(true); });
   connect(ui.buttonUnder80, &QPushButton::clicked, this, [this] { Print(UnderChartJob); });
@@ -71,6 +73,7 @@ void CharacterSetDialog::Print(std::vector<std::string> (*job)(const CharacterSe
 TwoByteCodepageDialog::TwoByteCodepageDialog(AppContext context, QWidget* parent)
     : QDialog(parent), context_(context) {
   ui.setupUi(this);
+  PressNothingOnEnter(*this);
   connect(ui.comboCodeTable, &QComboBox::activated, this, &TwoByteCodepageDialog::OnCodeTable);
   connect(ui.checkPrintAll, &QCheckBox::clicked, this, &TwoByteCodepageDialog::OnPrintAll);
   connect(ui.radioBitmap, &QRadioButton::clicked, this, &TwoByteCodepageDialog::OnFontType);

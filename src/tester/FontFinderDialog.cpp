@@ -1,6 +1,7 @@
 #include "tester/FontFinderDialog.h"
 
 #include "link/PrinterPort.h"
+#include "tester/TextBuilders.h"
 #include "ui/DataExchange.h"
 
 namespace qm {
@@ -8,6 +9,7 @@ namespace qm {
 FontFinderDialog::FontFinderDialog(AppContext context, QWidget* parent)
     : QDialog(parent), context_(context) {
   ui.setupUi(this);
+  PressNothingOnEnter(*this);
   connect(ui.buttonFindMostSimilar, &QPushButton::clicked, this, [this] { OnFind(false); });
   connect(ui.buttonFindSimilarRound, &QPushButton::clicked, this, [this] { OnFind(true); });
   connect(ui.buttonPrintComparison, &QPushButton::clicked, this,

@@ -42,6 +42,7 @@ void RegisterLabelBuilders(CommandTesterWindow& tester) {
 PrintingSettingDialog::PrintingSettingDialog(AppContext context, QWidget* parent)
     : BuilderDialog(context, parent) {
   ui.setupUi(this);
+  PressNothingOnEnter(*this);
   ui.sliderDensity->setRange(0, 20);
   ui.sliderDensity->setSingleStep(1);
   ui.sliderDensity->setTickPosition(QSlider::NoTicks);
@@ -89,6 +90,7 @@ void PrintingSettingDialog::OnTestPrint() {
 LabelSettingDialog::LabelSettingDialog(AppContext context, QWidget* parent)
     : BuilderDialog(context, parent) {
   ui.setupUi(this);
+  PressNothingOnEnter(*this);
   for (QRadioButton* radio : {ui.radioInch, ui.radioMm, ui.radioDots})
     connect(radio, &QRadioButton::clicked, this, &LabelSettingDialog::OnUnit);
   connect(ui.buttonInsert, &QPushButton::clicked, this, &BuilderDialog::InsertToLabel);
@@ -146,6 +148,7 @@ std::optional<std::string> LabelSettingDialog::Compose() {
 PrintingCopiesDialog::PrintingCopiesDialog(AppContext context, QWidget* parent)
     : BuilderDialog(context, parent) {
   ui.setupUi(this);
+  PressNothingOnEnter(*this);
   connect(ui.buttonInsert, &QPushButton::clicked, this, &BuilderDialog::InsertToLabel);
   connect(ui.buttonClose, &QPushButton::clicked, this, &BuilderDialog::CloseBuilder);
 }

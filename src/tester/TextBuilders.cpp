@@ -19,6 +19,13 @@ void OpenUnitConverter(AppContext context, QWidget* parent) {
   RunModal(dialog);
 }
 
+void PressNothingOnEnter(QDialog& dialog) {
+  for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
+}
+
 void SendTestPrint(AppContext context, const std::string& command) {
   std::string job = TestPrintJob(command);
   context.port.Write(job.data(), uint32_t(job.size()));
@@ -27,6 +34,7 @@ void SendTestPrint(AppContext context, const std::string& command) {
 BitmapTextDialog::BitmapTextDialog(AppContext context, QWidget* parent)
     : BuilderDialog(context, parent) {
   ui.setupUi(this);
+  PressNothingOnEnter(*this);
   connect(ui.buttonFindFont, &QPushButton::clicked, this, [this] {
     FontFinderDialog finder(context_, this);
     RunModal(finder);
@@ -75,6 +83,7 @@ void BitmapTextDialog::OnTestPrint() {
 VectorTextDialog::VectorTextDialog(AppContext context, QWidget* parent)
     : BuilderDialog(context, parent) {
   ui.setupUi(this);
+  PressNothingOnEnter(*this);
   connect(ui.buttonConvert, &QPushButton::clicked, this,
           [this] { OpenUnitConverter(context_, this); });
   connect(ui.buttonTestPrint, &QPushButton::clicked, this, &VectorTextDialog::OnTestPrint);

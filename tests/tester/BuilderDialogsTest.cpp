@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTest>
 #include <array>
 #include <set>
 
@@ -394,10 +395,8 @@ TEST_F(BuildersTest, TestPrintSendsOneJobAndConvertAndFindFontOpenTheirWindows) 
   EXPECT_EQ(tester.Script(), "");
 }
 
-// A screen reader (and a test from outside) finds every box by the label a
-// person reads beside it.
-TEST_F(BuildersTest, EveryInputCarriesItsLabel) {
-  AppContext c = rig.Context();
+// Every window this file is about, freshly made.
+std::vector<std::unique_ptr<QDialog>> AllWindows(AppContext c) {
   std::vector<std::unique_ptr<QDialog>> dialogs;
   dialogs.push_back(std::make_unique<PrintingSettingDialog>(c));
   dialogs.push_back(std::make_unique<LabelSettingDialog>(c));
@@ -410,6 +409,13 @@ TEST_F(BuildersTest, EveryInputCarriesItsLabel) {
   dialogs.push_back(std::make_unique<CharacterSetDialog>(c));
   dialogs.push_back(std::make_unique<TwoByteCodepageDialog>(c));
   dialogs.push_back(std::make_unique<FontFinderDialog>(c));
+  return dialogs;
+}
+
+// A screen reader (and a test from outside) finds every box by the label a
+// person reads beside it.
+TEST_F(BuildersTest, EveryInputCarriesItsLabel) {
+  std::vector<std::unique_ptr<QDialog>> dialogs = AllWindows(rig.Context());
   for (const auto& dialog : dialogs) {
     std::set<QWidget*> labelled;
     for (QLabel* label : dialog->findChildren<QLabel*>())
@@ -424,6 +430,24 @@ TEST_F(BuildersTest, EveryInputCarriesItsLabel) {
           << dialog->metaObject()->className() << " " << input->objectName().toStdString();
     }
   }
+}
+
+// Enter while typing in a box neither prints nor closes nor opens anything.
+TEST_F(BuildersTest, EnterInABoxPressesNoButton) {
+  for (const auto& dialog : AllWindows(rig.Context())) {
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+      if (!edit->isEnabled() || edit->isReadOnly()) continue;
+      edit->setFocus();
+      QTest::keyClick(edit, Qt::Key_Return);
+    }
+    EXPECT_TRUE(dialog->isVisible()) << dialog->metaObject()->className();
+    dialog->hide();
+  }
+  EXPECT_TRUE(modal.opened.empty());
+  EXPECT_TRUE(rig.Writes().empty());
+  EXPECT_EQ(tester.Script(), "");
 }
 
 class ChartsTest : public BuildersTest {};
