@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <algorithm>
@@ -175,15 +176,37 @@ TEST_F(BuildersAgainstVirtualPrinter, AScriptInsertedFromEveryBuilderIsSentAsBui
   for (const char* opener :
        {"buttonPrintingSetting", "buttonLabelSetting", "buttonBitmapText", "buttonVectorText",
         "buttonBarcode1d", "buttonBarcode2d", "buttonBlockDraw", "buttonCopies"}) {
-    // Inserted once; the builder comes back and is closed.
+    // Inserted once (the QR Code with two lines of data); the builder comes
+    // back and is closed.
     modal.Then([](QDialog& dialog) {
+      if (auto* type = dialog.findChild<QComboBox*>("comboSymbology");
+          type && dialog.findChild<QPlainTextEdit*>("editData")) {
+        type->setCurrentIndex(2);
+        emit type->activated(2);
+        dialog.findChild<QPlainTextEdit*>("editData")->setPlainText("LINE1\nLINE2");
+      }
       dialog.findChild<QPushButton*>("buttonInsert")->click();
       return dialog.result();
     });
     Press(opener, {"buttonClose"});
   }
-  const std::string script = tester.Script();
-  EXPECT_EQ(std::count(script.begin(), script.end(), '\n'), 12);
+  const std::vector<std::string> commands = {
+      "SS3",
+      "SD20",
+      "SOT",
+      "SW812",
+      "SL1219,15,G",
+      "SM40,40",
+      "T20,20,3,1,1,0,0,N,N,'TORVALE Label Printer LTR-420 II Test'",
+      "V20,20,U,35,35,1,N,N,N,0,L,0,'TORVALE Label Printer LTR-420 II Test'",
+      "B1100,100,0,2,7,100,0,1,'123456789'",
+      "B2100,100,Q,1,L,4,0,'LINE1\r\nLINE2'",
+      "BD100,100,800,120,O",
+      "P1,1",
+  };
+  std::string script;
+  for (const std::string& command : commands) script += command + "\r\n";
+  ASSERT_EQ(tester.Script(), script);
   tester.findChild<QSpinBox*>("spinRepeat")->setValue(2);
   tester.findChild<QPushButton*>("buttonMultiSend")->click();
   EXPECT_EQ(Received(script.size() * 2), script + script);
@@ -192,15 +215,11 @@ TEST_F(BuildersAgainstVirtualPrinter, AScriptInsertedFromEveryBuilderIsSentAsBui
 
   // Both labels hold every inserted command; the second starts from the
   // settings the first left in force.
-  std::vector<std::string> lines;
-  for (size_t from = 0, end; (end = script.find("\r\n", from)) != std::string::npos; from = end + 2)
-    lines.push_back(script.substr(from, end - from));
-  const std::vector<std::string> settings(lines.begin(), lines.begin() + 6);
-  std::vector<std::string> second = settings;
-  second.insert(second.end(), lines.begin(), lines.end());
+  std::vector<std::string> second(commands.begin(), commands.begin() + 6);
+  second.insert(second.end(), commands.begin(), commands.end());
   std::vector<sim::PrintedLabel> printed = Printed();
   ASSERT_EQ(printed.size(), 2u);
-  EXPECT_EQ(printed[0].commands, lines);
+  EXPECT_EQ(printed[0].commands, commands);
   EXPECT_EQ(printed[1].commands, second);
   EXPECT_EQ(printed[1].sets, 1);
   EXPECT_EQ(printed[1].copies, 1);
