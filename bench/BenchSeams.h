@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "PairedRatio.h"
 #include "link/LinkServices.h"
 #include "ui/Prompter.h"
 

@@ -118,6 +118,25 @@ const std::map<std::string, Option, std::less<>>& Options() {
           return true;
         },
         "two characters such as 08"}},
+      {"--no-tag",
+       {false,
+        [](CommandLine& c, std::string_view) {
+          c.rfid.tag.present = false;
+          return true;
+        },
+        ""}},
+      {"--tag-epc",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          if (v.empty() || v.size() % 2 || v.size() / 2 > c.rfid.tag.epc.size()) return false;
+          for (size_t i = 0; i < v.size(); i += 2) {
+            const auto byte = ParseHexByte(v.substr(i, 2));
+            if (!byte) return false;
+            c.rfid.tag.epc[i / 2] = *byte;
+          }
+          return true;
+        },
+        "hex bytes such as 3000E2801160"}},
   };
   return options;
 }
@@ -182,6 +201,8 @@ Printer state:
   --cu HH              the byte "^cu" answers (hex, default 00)
   --cps HH             the byte "CPS" answers (hex, default 00)
   --ee NN              the error code "^ee" answers (default 00)
+  --no-tag             no RFID tag in the encoder's field
+  --tag-epc HEX        the first bytes of the tag's EPC memory (default zeros)
 
 Printing:
   --print-dir DIR      write every printed label to DIR as a PNG, numbered,

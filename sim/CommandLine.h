@@ -13,6 +13,7 @@ namespace qm::sim {
 struct CommandLine {
   FrontEndOptions frontEnd;
   StatusFlags status;
+  RfidEncoder rfid;
   ReplyFaults faults;
   std::string printDir;  // where printed labels go as PNG files; empty: nowhere
   bool help = false;

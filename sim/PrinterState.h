@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/LabelState.h"
+#include "sim/RfidState.h"
 
 namespace qm::sim {
 
@@ -48,6 +49,7 @@ struct PrinterState {
   StatusFlags status;
   TrafficRecord traffic;
   LabelState label;
+  RfidEncoder rfid;
 };
 
 }  // namespace qm::sim

@@ -1,4 +1,5 @@
 #include "sim/LabelFamily.h"
+#include "sim/RfidFamily.h"
 #include "sim/StatusFamily.h"
 #include "sim/VirtualPrinter.h"
 
@@ -6,6 +7,7 @@ namespace qm::sim {
 
 void AddStandardFamilies(VirtualPrinter& printer) {
   printer.AddFamily(std::make_unique<StatusFamily>());
+  printer.AddFamily(std::make_unique<RfidFamily>());
   printer.AddFamily(std::make_unique<LabelFamily>());
 }
 

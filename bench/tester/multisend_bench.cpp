@@ -4,7 +4,8 @@
 //
 //   multisend_bench [script KiB] [repeats] [rounds]     (defaults 64 100 11)
 //
-// Each round runs the tester, the port alone and the plain write() path;
+// Each round runs the tester, the port alone and the plain write() path (the
+// verdict is the median of the per-round ratios tester / plain);
 // every delivery is checked byte for byte, and the medians are compared. It measures and prints; it
 // never passes or fails on a time, but it exits non-zero when a delivery was not exact.
 #include <fcntl.h>
@@ -21,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "link/LinkServices.h"
 #include "BenchSeams.h"
+#include "link/LinkServices.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
 #include "tester/CommandTesterWindow.h"
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const size_t kib = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 64;
   const int repeats = argc > 2 ? std::atoi(argv[2]) : 100;
-  const int rounds = argc > 3 ? std::atoi(argv[3]) : 11;
+  const int rounds = argc > 3 ? std::atoi(argv[3]) : 15;
   const std::string script = Script(kib * 1024);
   const uint64_t total = uint64_t(script.size()) * uint64_t(repeats);
 
@@ -154,6 +155,7 @@ int main(int argc, char** argv) {
   plain();
   TakeReceived(printer);
   std::vector<double> testerMs, directMs, plainMs;
+  qm::bench::PairedRatio throughput;
   // The order of the paths turns round every round, so a machine that gets
   // busier or quieter during the run favours none of them.
   for (int round = 0; round < rounds; ++round) {
@@ -170,15 +172,24 @@ int main(int argc, char** argv) {
       plainMs.push_back(plain());
       exact &= Exact(TakeReceived(printer), script, repeats);
     };
-    if (round % 2 == 0) {
-      runTester();
-      runDirect();
-      runPlain();
-    } else {
-      runPlain();
-      runDirect();
-      runTester();
+    // The best of two interleaved tries of each path, the order turning
+    // round every round.
+    double bestTester = 1e300, bestDirect = 1e300, bestPlain = 1e300;
+    for (int t = 0; t < 2; ++t) {
+      if (round % 2 == 0) {
+        runTester();
+        runDirect();
+        runPlain();
+      } else {
+        runPlain();
+        runDirect();
+        runTester();
+      }
+      bestTester = std::min(bestTester, testerMs.back());
+      bestDirect = std::min(bestDirect, directMs.back());
+      bestPlain = std::min(bestPlain, plainMs.back());
     }
+    throughput.Add(bestPlain, bestTester);
   }
 
   const double t = Median(testerMs), d = Median(directMs), p = Median(plainMs);
@@ -188,7 +199,7 @@ int main(int argc, char** argv) {
   std::printf("  PrinterPort    %.1f ms, %.1f MB/s (the port alone, no window)\n", d,
               double(total) / d / 1000.0);
   std::printf("  plain write()  %.1f ms, %.1f MB/s\n", p, double(total) / p / 1000.0);
-  std::printf("  throughput ratio tester / plain: %.3f (bar: >= 0.95)\n", p / t);
+  throughput.Print("throughput ratio tester / plain", 0.95, true);
   std::printf("  every delivery byte-exact: %s\n", exact ? "yes" : "NO");
   port.Close();
   printer.Stop();

@@ -8,6 +8,9 @@
 
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
+#include "rfid/RfidBuilders.h"
+#include "rfid/RfidConfigurationWindow.h"
+#include "rfid/RfidWriteWindow.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/LabelBuilders.h"
 #include "ui/DataExchange.h"
@@ -58,6 +61,15 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   OpenOnClick(ui.buttonTester, [this] {
     CommandTesterWindow window(context_, this);
     RegisterLabelBuilders(window);
+    RegisterRfidBuilders(window);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonRfidConfiguration, [this] {
+    RfidConfigurationWindow window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonRfidWriteRead, [this] {
+    RfidWriteWindow window(context_, this);
     RunModal(window);
   });
 

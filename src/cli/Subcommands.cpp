@@ -16,6 +16,8 @@ std::span<const Subcommand> Subcommands() {
       {"find-font", "find-font WIDTH HEIGHT",
        "names the bitmap font and multipliers nearest a character size in millimetres",
        RunFindFont},
+      {"rfid", "rfid get | read START COUNT | write START DATA [--ascii] [--user] [CONNECTION]",
+       "reads the RFID settings, reads tag data, or writes tag data and prints the label", RunRfid},
   };
   return commands;
 }

@@ -154,13 +154,16 @@ void PrinterPort::Close() {
 }
 
 uint32_t PrinterPort::Read(void* buffer, uint32_t count) {
+  // A USB open for this one transfer puts the default time-outs back; the
+  // quiet gap a reply read asked for must still end this read.
+  const uint32_t interval = timeouts.readInterval;
   if (PerTransferOpen()) Open();
   IoResult result{false, 0};
   if (handle) {
     result =
         handle->Read(static_cast<uint8_t*>(buffer), count,
                      TotalTimeout(timeouts.readTotalConstant, timeouts.readTotalMultiplier, count),
-                     int(std::min<uint32_t>(timeouts.readInterval, 0x7fffffff)));
+                     int(std::min<uint32_t>(interval, 0x7fffffff)));
   }
   if (interfaceType == Serial && !result.ok && result.count == 0)
     prompter_.Show(kSerialReadFailedMessage, "Warning", MessageIcon::Warning);

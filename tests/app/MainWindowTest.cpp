@@ -22,12 +22,12 @@ using test::RecordingClock;
 using test::RecordingPrompter;
 using test::ScriptedFactory;
 
-const char* const kToolButtons[] = {"buttonTester"};
+const char* const kToolButtons[] = {"buttonTester", "buttonRfidConfiguration",
+                                    "buttonRfidWriteRead"};
 // Tool buttons whose windows this build does not have: never enabled.
 const char* const kUnavailableButtons[] = {
-    "buttonFirmwareDownloader", "buttonFactoryFont",       "buttonSoftFont",
-    "buttonPcx",                "buttonFileTransfer",      "buttonUserSetting",
-    "buttonCalibration",        "buttonRfidConfiguration", "buttonRfidWriteRead"};
+    "buttonFirmwareDownloader", "buttonFactoryFont", "buttonSoftFont",   "buttonPcx",
+    "buttonFileTransfer",       "buttonUserSetting", "buttonCalibration"};
 const char* const kSerialBoxes[] = {"comboComPort", "comboBaudRate", "comboDataBits", "comboParity",
                                     "comboStopBits"};
 
@@ -190,6 +190,27 @@ TEST_F(MainWindowTest, SerialConnectPassesTheMappedSettingsThenOpens) {
     EXPECT_FALSE(port.IsOpen());
     ExpectConnectedEnabling(false);
   }
+}
+
+TEST_F(MainWindowTest, ToolButtonsOpenTheirWindows) {
+  Click("buttonConnect");
+  test::ModalScript modal;
+  bool rfidInsertsAvailable = false;
+  auto close = [](QDialog& dialog) {
+    dialog.reject();
+    return dialog.result();
+  };
+  modal.Then(close).Then(close).Then([&](QDialog& tester) {
+    rfidInsertsAvailable = true;
+    for (const char* b : {"buttonRfidWrite", "buttonRfidRead", "buttonRfidPassword",
+                          "buttonRfidSecurity", "buttonRfidKill"})
+      rfidInsertsAvailable &= tester.findChild<QWidget*>(b)->isEnabled();
+    return close(tester);
+  });
+  for (const char* b : {"buttonRfidConfiguration", "buttonRfidWriteRead", "buttonTester"}) Click(b);
+  EXPECT_EQ(modal.opened, (std::vector<std::string>{"RfidConfigurationWindow", "RfidWriteWindow",
+                                                    "CommandTesterWindow"}));
+  EXPECT_TRUE(rfidInsertsAvailable);
 }
 
 TEST_F(MainWindowTest, ParallelConnectPassesNoSerialSettings) {

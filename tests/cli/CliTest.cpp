@@ -42,6 +42,11 @@ TEST(Cli, WordsAndTheirExitCodes) {
       {{"status", "--baud", "1200"}, 2, "", "--baud cannot be '1200'"},
       {{"status", "--parity"}, 2, "", "--parity needs a value"},
       {{"status", "--port", "/nonexistent/tty"}, 1, "", "Cannot open port /nonexistent/tty"},
+      {{"rfid"}, 2, "", "say get, read or write"},
+      {{"rfid", "read", "4"}, 2, "", "wrong number of words for 'read'"},
+      {{"rfid", "read", "17", "2"}, 2, "", "START must be a block number from 0 to 16"},
+      {{"rfid", "read", "16", "54"}, 2, "", "must not pass block 69"},
+      {{"rfid", "write", "4", "A0B"}, 2, "", "DATA must be hexadecimal digits"},
   };
   for (const Row& row : rows) {
     CliRun r = Cli(row.args);
@@ -69,6 +74,26 @@ TEST(Cli, StatusAsksTheVirtualPrinter) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("^cp: Cover Open\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Syntax Error"), std::string::npos) << r.out;
+}
+
+TEST(Cli, RfidWritesReadsAndAsksTheVirtualEncoder) {
+  sim::PtyFrontEnd printer;
+  std::string error;
+  ASSERT_TRUE(printer.Open(error)) << error;
+  printer.Start();
+  const std::string port = printer.SlavePath();
+  CliRun write = Cli({"rfid", "write", "4", "30e28011", "--port", port});
+  EXPECT_EQ(write.code, 0) << write.err;
+  // The read waits the encoder's 4 s, as the read window does.
+  CliRun read = Cli({"rfid", "read", "4", "4", "--port", port});
+  EXPECT_EQ(read.code, 0) << read.err;
+  EXPECT_EQ(read.out, "30E28011\n");
+  CliRun get = Cli({"rfid", "get", "--port", port});
+  EXPECT_EQ(get.code, 0) << get.err;
+  EXPECT_NE(get.out.find("tag type: GEN2\nwriting power: 0\ntransponder position: 600\n"),
+            std::string::npos)
+      << get.out;
+  EXPECT_NE(get.out.find("RFID valid: 1\n"), std::string::npos) << get.out;
 }
 
 }  // namespace

@@ -89,5 +89,35 @@ TEST_F(PortAgainstVirtualPrinter, ShortReplyComesBackShortAfterTheTimeout) {
   EXPECT_EQ(Exchange("^ee\r", 4), (std::vector<uint8_t>{'5', '0', 0x0D}));
 }
 
+// A write that waits a second and more for the line keeps the windows
+// painted all along: the port's clock is called every few tens of
+// milliseconds. (The first ~18 KiB go into the terminal's buffer at once.)
+TEST(PortAgainstPacedPrinter, ALongWriteLetsTheWindowsPaintThroughout) {
+  sim::FrontEndOptions options;
+  options.baud = 230400;
+  sim::PtyFrontEnd printer(options);
+  std::string error;
+  ASSERT_TRUE(printer.Open(error)) << error;
+  printer.Start();
+  test::FakeLinkServices services;
+  test::RecordingPrompter prompter;
+  test::RecordingClock clock;
+  PrinterPort port(SystemDevices(), services, prompter, clock);
+  port.SetPortName(printer.SlavePath());
+  port.SetSerialParameters(115200, 0, 8, 0);
+  ASSERT_EQ(port.Open(), 1);
+  port.SetTimeouts(kDownloadTimeouts);
+
+  const std::string script(40 * 1024, 'E');  // 1.8 s at 230400 baud
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(port.Write(script.data(), uint32_t(script.size())), 1);
+  const auto blocked = std::chrono::steady_clock::now() - start;
+  ASSERT_GE(blocked, std::chrono::milliseconds(500));
+  // At least one call per 100 ms of blocking (the hook aims at one per 40 ms).
+  EXPECT_GE(clock.responsiveCalls, int(blocked / std::chrono::milliseconds(100)));
+  ASSERT_TRUE(printer.WaitForReceived(script.size(), std::chrono::seconds(10)));
+  port.Close();
+}
+
 }  // namespace
 }  // namespace qm

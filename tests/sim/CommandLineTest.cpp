@@ -26,6 +26,10 @@ TEST(CommandLine, EveryOption) {
   EXPECT_EQ(c.status.cpsReply, 0x0F);
   EXPECT_EQ(c.status.errorCode, (std::array<char, 2>{'0', '8'}));
   EXPECT_TRUE(Parse({"--help"}).help);
+  const CommandLine rfid = Parse({"--no-tag", "--tag-epc", "3000e2"});
+  EXPECT_FALSE(rfid.rfid.tag.present);
+  EXPECT_EQ(rfid.rfid.tag.epc[0], 0x30);
+  EXPECT_EQ(rfid.rfid.tag.epc[2], 0xE2);
 }
 
 struct BadCase {
@@ -44,16 +48,17 @@ TEST_P(BadCommandLine, SaysWhatIsWrong) {
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, BadCommandLine,
-    testing::Values(BadCase{{"--fast"}, "unknown option --fast"},
-                    BadCase{{"--baud"}, "--baud needs a positive bit rate"},
-                    BadCase{{"--baud=96k"}, "--baud needs a positive bit rate, not '96k'"},
-                    BadCase{{"--hangup-after", "-1"},
-                            "--hangup-after needs a positive byte count, not '-1'"},
-                    BadCase{{"--silent=yes"}, "--silent takes no value"},
-                    BadCase{{"--cp", "84"}, "--cp needs two hex bytes HH,HH, not '84'"},
-                    BadCase{{"--cp", "184,00"}, "--cp needs two hex bytes HH,HH, not '184,00'"},
-                    BadCase{{"--ee", "8"}, "--ee needs two characters such as 08, not '8'"},
-                    BadCase{{"--link="}, "--link needs a path, not ''"}));
+    testing::Values(
+        BadCase{{"--fast"}, "unknown option --fast"},
+        BadCase{{"--baud"}, "--baud needs a positive bit rate"},
+        BadCase{{"--baud=96k"}, "--baud needs a positive bit rate, not '96k'"},
+        BadCase{{"--hangup-after", "-1"}, "--hangup-after needs a positive byte count, not '-1'"},
+        BadCase{{"--silent=yes"}, "--silent takes no value"},
+        BadCase{{"--cp", "84"}, "--cp needs two hex bytes HH,HH, not '84'"},
+        BadCase{{"--cp", "184,00"}, "--cp needs two hex bytes HH,HH, not '184,00'"},
+        BadCase{{"--ee", "8"}, "--ee needs two characters such as 08, not '8'"},
+        BadCase{{"--link="}, "--link needs a path, not ''"},
+        BadCase{{"--tag-epc", "3G"}, "--tag-epc needs hex bytes such as 3000E2801160, not '3G'"}));
 
 }  // namespace
 }  // namespace qm::sim

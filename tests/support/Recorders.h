@@ -47,8 +47,10 @@ class RecordingPrompter : public Prompter {
 class RecordingClock : public Clock {
  public:
   void Sleep(int milliseconds) override { waits.push_back(milliseconds); }
+  void KeepResponsive() override { ++responsiveCalls; }
   int Total() const;
   std::vector<int> waits;
+  int responsiveCalls = 0;  // how often a blocked transfer let the windows paint
 };
 
 // Link services with fixed answers, for port tests that are not about them.

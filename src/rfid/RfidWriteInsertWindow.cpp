@@ -1,0 +1,100 @@
+#include "rfid/RfidWriteInsertWindow.h"
+
+#include <QLineEdit>
+
+#include "rfid/RfidCommands.h"
+#include "ui/DataExchange.h"
+#include "ui/Prompter.h"
+
+namespace qm {
+
+RfidWriteInsertWindow::RfidWriteInsertWindow(AppContext context, QWidget* parent)
+    : BuilderDialog(context, parent) {
+  ui.setupUi(this);
+  ui.cellGrid->Build(kCells, kCells);
+  connect(ui.buttonSetData, &QPushButton::clicked, this, &RfidWriteInsertWindow::OnSetData);
+  connect(ui.buttonResetData, &QPushButton::clicked, this, &RfidWriteInsertWindow::OnResetData);
+  connect(ui.cellGrid, &DataCellGrid::CellEdited, this, &RfidWriteInsertWindow::OnCellEdited);
+  connect(ui.buttonInsert, &QPushButton::clicked, this, &BuilderDialog::InsertToLabel);
+  connect(ui.buttonClose, &QPushButton::clicked, this, &BuilderDialog::CloseBuilder);
+}
+
+void RfidWriteInsertWindow::LoadDefaults() {
+  dataType = 0;
+  startIndex = 0;
+  countIndex = 11;
+  cells.assign(kCells, {});
+  CloseLayout();
+}
+
+void RfidWriteInsertWindow::Prepare() {
+  BuilderDialog::Prepare();
+  // After an insert the layout of that insert comes back, open for input.
+  if (filledFlag) {
+    OpenLayout();
+    Exchange(false);
+  }
+}
+
+bool RfidWriteInsertWindow::Exchange(bool take) {
+  DataExchange dx(context_.prompter, take);
+  dx.ComboIndex(ui.comboDataType, dataType)
+      .ComboIndex(ui.comboStartBlock, startIndex)
+      .ComboIndex(ui.comboByteCount, countIndex);
+  ui.cellGrid->Exchange(cells, take);
+  return !dx.Failed();
+}
+
+std::optional<std::string> RfidWriteInsertWindow::Compose() {
+  std::string data;
+  for (const std::string& cell : cells) data += cell;
+  return WriteDataCommand(dataType == 1 ? TagDataFormat::Ascii : TagDataFormat::Hex, startIndex + 4,
+                          countIndex + 1, data, LineEnd::None);
+}
+
+void RfidWriteInsertWindow::OpenLayout() {
+  charsPerCell = dataType == 1 ? 1 : 2;
+  ui.cellGrid->SetTextLimit(charsPerCell);
+  ui.cellGrid->OpenRange(startIndex, countIndex + 1);
+  ui.buttonResetData->setEnabled(true);
+  for (QWidget* control :
+       {static_cast<QWidget*>(ui.buttonSetData), static_cast<QWidget*>(ui.comboDataType),
+        static_cast<QWidget*>(ui.comboStartBlock), static_cast<QWidget*>(ui.comboByteCount)})
+    control->setEnabled(false);
+}
+
+void RfidWriteInsertWindow::CloseLayout() {
+  ui.cellGrid->DisableAll();
+  ui.buttonResetData->setEnabled(false);
+  for (QWidget* control :
+       {static_cast<QWidget*>(ui.buttonSetData), static_cast<QWidget*>(ui.comboDataType),
+        static_cast<QWidget*>(ui.comboStartBlock), static_cast<QWidget*>(ui.comboByteCount)})
+    control->setEnabled(true);
+}
+
+void RfidWriteInsertWindow::OnSetData() {
+  Exchange(true);
+  // The bytes must fit into the row from the start block's cell on.
+  if (startIndex + countIndex + 1 > kCells) {
+    context_.prompter.Refusal(kDataRangeMessage);
+    return;
+  }
+  cells.assign(kCells, {});
+  OpenLayout();
+  Exchange(false);
+}
+
+void RfidWriteInsertWindow::OnResetData() {
+  Exchange(true);
+  LoadDefaults();
+  Exchange(false);
+}
+
+void RfidWriteInsertWindow::OnCellEdited(int index) {
+  Exchange(true);
+  // After the last cell the focus stays where it is.
+  if (int(ui.cellGrid->Cell(index)->text().size()) >= charsPerCell)
+    ui.cellGrid->AdvanceFrom(index, nullptr);
+}
+
+}  // namespace qm
