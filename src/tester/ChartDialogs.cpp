@@ -147,8 +147,17 @@ void TwoByteCodepageDialog::OnPrintCharacters() {
   chart.vector = vector;
   // The Chinese and Japanese tables have one bitmap font each.
   chart.bitmapFont = table == 0 ? bitmapFont : t.fonts.front();
-  chart.vectorWidth = vectorWidth;
-  chart.vectorHeight = vectorHeight;
+  if (vector) {
+    // The scalable font's sizes go into every label's header: a size that is
+    // not a number would make 87 labels of syntax errors, so it is refused
+    // here, in the range the character set chart's size boxes offer.
+    int width = 0, height = 0;
+    DataExchange dx(context_.prompter, true);
+    dx.Int(ui.editVectorWidth, width, 1, 100).Int(ui.editVectorHeight, height, 1, 100);
+    if (dx.Failed()) return;
+    chart.vectorWidth = std::to_string(width);
+    chart.vectorHeight = std::to_string(height);
+  }
   if (printAll) {
     chart.firstRow = t.firstRow;
     chart.lastRow = t.lastRow;

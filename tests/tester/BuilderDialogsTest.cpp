@@ -517,6 +517,24 @@ TEST_F(ChartsTest, TwoByteBlocksAreCheckedAndPrintedOneLabelPerRow) {
   }
 }
 
+TEST_F(ChartsTest, ScalableSizesMustBeNumbers) {
+  Press("buttonPrintCodes", {Then(
+                                [](QDialog& d) {
+                                  Click(d, "radioVector");
+                                  Type(d, "editVectorHeight", "3x");
+                                  Click(d, "buttonPrintCharacters");
+                                  EXPECT_EQ(d.focusWidget(),
+                                            Child<QLineEdit>(d, "editVectorHeight"));
+                                  // Unused by the bitmap font, so not checked for it.
+                                  Click(d, "radioBitmap");
+                                  Type(d, "editStartBlock", "F7");
+                                },
+                                "buttonPrintCharacters")});
+  EXPECT_EQ(rig.prompter.Messages(), Lines{"Please enter an integer."});
+  ASSERT_EQ(rig.Writes().size(), 1u);
+  EXPECT_EQ(rig.Writes()[0].substr(0, 22), "T20,20,d,1,1,0,0,N,N,'");
+}
+
 TEST_F(ChartsTest, CodeTablesSetTheirBlocksFontsAndFontType) {
   Press("buttonPrintCodes", {Then(
                                 [](QDialog& d) {
