@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
   bool ok = true;
 
   qm::CommandTesterWindow tester(rig.Context());
+  qm::RegisterLabelBuilders(tester);
   Find<QPlainTextEdit>(tester, "editScript")
       ->setPlainText(
           "^Q50,3\n^W80\n^H10\n^P1\n^S4\n^AD\n^C1\n^R0\n~Q+0\n^O0\n^D0\n^E12\n~R200\n^L\n"
