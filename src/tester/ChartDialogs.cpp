@@ -1,5 +1,7 @@
 #include "tester/ChartDialogs.h"
 
+#include <algorithm>
+
 #include "link/PrinterPort.h"
 #include "tester/JobSender.h"
 #include "tester/TextBuilders.h"
@@ -175,7 +177,18 @@ void TwoByteCodepageDialog::OnPrintCharacters() {
     chart.firstRow = *first;
     chart.lastRow = *last;
   }
-  SendChart(context_.port, TwoByteChartJob(chart));
+  // One label per row: the bar counts them out, so a long chart on a slow
+  // line shows how far it has gone.
+  std::vector<std::string> labels = TwoByteChartJob(chart);
+  ui.progressLabels->setRange(0, std::max<int>(1, int(labels.size())));
+  ui.progressLabels->setValue(0);
+  BusyScope busy;
+  int sent = 0;
+  sent = int(SendWrites(context_.port, labels, [this, &sent] {
+    ui.progressLabels->setValue(++sent);
+    BusyScope::KeepResponsive();
+  }));
+  ui.progressLabels->setValue(labels.empty() ? 0 : sent);
 }
 
 }  // namespace qm

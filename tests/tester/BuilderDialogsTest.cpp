@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -515,6 +516,21 @@ TEST_F(ChartsTest, TwoByteBlocksAreCheckedAndPrintedOneLabelPerRow) {
                 std::string("T20,20,d,1,1,0,0,N,N,'").size() + 2 * row.characters + 5);
     EXPECT_EQ(rig.prompter.Messages(), row.message ? Lines{row.message} : Lines{});
   }
+}
+
+TEST_F(ChartsTest, TheTwoByteChartCountsItsLabelsOut) {
+  TwoByteCodepageDialog dialog(rig.Context());
+  auto* progress = Child<QProgressBar>(dialog, "progressLabels");
+  Click(dialog, "checkPrintAll");
+  Click(dialog, "buttonPrintCharacters");
+  EXPECT_EQ(rig.Writes().size(), 87u);
+  EXPECT_EQ(progress->maximum(), 87);
+  EXPECT_EQ(progress->value(), 87);
+  Click(dialog, "checkPrintAll");
+  Type(dialog, "editStartBlock", "A2");
+  Type(dialog, "editEndBlock", "A1");
+  Click(dialog, "buttonPrintCharacters");
+  EXPECT_EQ(progress->value(), 0);
 }
 
 TEST_F(ChartsTest, ScalableSizesMustBeNumbers) {
