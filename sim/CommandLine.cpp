@@ -33,6 +33,30 @@ struct Option {
   const char* valueHint;  // for error messages
 };
 
+// An identity string: it becomes the stored text and what a reset brings back.
+Option IdentityOption(size_t item) {
+  return {true,
+          [item](CommandLine& c, std::string_view v) {
+            if (v.size() > size_t(kIdentityItems[item].longest)) return false;
+            c.memory.identity[item] = c.memory.factoryIdentity[item] = std::string(v);
+            return true;
+          },
+          item == 0   ? "at most 4 characters"
+          : item == 1 ? "at most 17 characters"
+                      : "at most 7 characters"};
+}
+
+// Printer information: any text that fits its 32-byte answer with CR LF.
+Option TextOption(std::string MemoryBankState::*field) {
+  return {true,
+          [field](CommandLine& c, std::string_view v) {
+            if (v.size() > 30) return false;
+            c.memory.*field = std::string(v);
+            return true;
+          },
+          "a text of at most 30 characters"};
+}
+
 const std::map<std::string, Option, std::less<>>& Options() {
   static const std::map<std::string, Option, std::less<>> options{
       {"--help", {false, [](CommandLine& c, std::string_view) { return c.help = true; }, ""}},
@@ -118,6 +142,39 @@ const std::map<std::string, Option, std::less<>>& Options() {
           return true;
         },
         "two characters such as 08"}},
+      {"--bank",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          const size_t eq = v.find('=');
+          if (eq == std::string_view::npos) return false;
+          const auto bank = ParseInt<int>(v.substr(0, eq));
+          const auto byte = ParseHexByte(v.substr(eq + 1));
+          if (!bank || *bank < 1 || *bank > kBankCount || !byte) return false;
+          c.memory.banks[size_t(*bank - 1)] = *byte;
+          return true;
+        },
+        "a bank and a hex byte N=HH"}},
+      {"--hw-version", IdentityOption(0)},
+      {"--serial-number", IdentityOption(1)},
+      {"--printer-id", IdentityOption(2)},
+      {"--model-name", TextOption(&MemoryBankState::modelName)},
+      {"--model-type", TextOption(&MemoryBankState::modelType)},
+      {"--firmware", TextOption(&MemoryBankState::firmwareVersion)},
+      {"--head-temp", TextOption(&MemoryBankState::headTemperature)},
+      {"--interface",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          const std::pair<std::string_view, InterfaceType> kinds[] = {
+              {"serial", Serial}, {"parallel", Parallel}, {"usb", Usb}};
+          for (const auto& [name, kind] : kinds) {
+            if (v == name) {
+              c.memory.answersOn = kind;
+              return true;
+            }
+          }
+          return false;
+        },
+        "serial, parallel or usb"}},
       {"--no-tag",
        {false,
         [](CommandLine& c, std::string_view) {
@@ -201,6 +258,16 @@ Printer state:
   --cu HH              the byte "^cu" answers (hex, default 00)
   --cps HH             the byte "CPS" answers (hex, default 00)
   --ee NN              the error code "^ee" answers (default 00)
+  --bank N=HH          the value of memory bank N, 1 to 4 (hex, default 00)
+  --hw-version TEXT    the hardware version (default 1.00), also its reset value
+  --serial-number TEXT the serial number (default QL41200001), also its reset value
+  --printer-id TEXT    the user-defined printer ID (default QLP-01), also its reset value
+  --model-name TEXT    what "^PI0" answers (default QL-412)
+  --model-type TEXT    what "^PI1" answers (default QL-412 TT)
+  --firmware TEXT      what "^PI2" answers (default V1.33)
+  --head-temp TEXT     the head temperature "^PI4,0" answers (default 35)
+  --interface KIND     serial, parallel or usb: the interface a memory-bank read
+                       must name for the printer to answer (default serial)
   --no-tag             no RFID tag in the encoder's field
   --tag-epc HEX        the first bytes of the tag's EPC memory (default zeros)
 

@@ -13,6 +13,7 @@ namespace qm::sim {
 struct CommandLine {
   FrontEndOptions frontEnd;
   StatusFlags status;
+  MemoryBankState memory;
   RfidEncoder rfid;
   ReplyFaults faults;
   std::string printDir;  // where printed labels go as PNG files; empty: nowhere

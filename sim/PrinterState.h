@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/LabelState.h"
+#include "sim/MemoryBankState.h"
 #include "sim/RfidState.h"
 
 namespace qm::sim {
@@ -47,6 +48,7 @@ struct TrafficRecord {
 // stored fonts and images, received firmware) add theirs beside these.
 struct PrinterState {
   StatusFlags status;
+  MemoryBankState memory;
   TrafficRecord traffic;
   LabelState label;
   RfidEncoder rfid;

@@ -28,7 +28,7 @@ void CloseFd(int& fd) {
 }  // namespace
 
 PtyFrontEnd::PtyFrontEnd(FrontEndOptions options)
-    : options_(std::move(options)), lineRate_(options_.baud) {}
+    : options_(std::move(options)), lineRate_(options_.baud), replyRate_(options_.baud) {}
 
 PtyFrontEnd::~PtyFrontEnd() {
   Stop();
@@ -181,8 +181,12 @@ void PtyFrontEnd::ReceiveChunk(std::vector<uint8_t>& outbox) {
     receivedChanged_.notify_all();
   }
   log_.Sent(replies);
-  outbox.insert(outbox.end(), replies.begin(), replies.end());
-  Flush(outbox);
+  if (replyRate_.Paced()) {
+    SendPaced(replies, outbox);
+  } else {
+    outbox.insert(outbox.end(), replies.begin(), replies.end());
+    Flush(outbox);
+  }
 
   if (options_.hangupAfter && received_ >= *options_.hangupAfter) HangUp();
 }
@@ -206,6 +210,14 @@ void PtyFrontEnd::Flush(std::vector<uint8_t>& outbox) {
     const ssize_t n = ::write(master_, outbox.data(), outbox.size());
     if (n <= 0) return;  // the tool is not reading: try again when POLLOUT says so
     outbox.erase(outbox.begin(), outbox.begin() + n);
+  }
+}
+
+void PtyFrontEnd::SendPaced(const std::vector<uint8_t>& reply, std::vector<uint8_t>& outbox) {
+  for (uint8_t byte : reply) {
+    if (!WaitUntil(replyRate_.Take(1, LineRate::Clock::now()))) return;
+    outbox.push_back(byte);
+    Flush(outbox);
   }
 }
 

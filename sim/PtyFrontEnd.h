@@ -22,8 +22,9 @@ struct FrontEndOptions {
   std::string linkPath;
   // When set, every chunk received and every reply is logged here.
   std::string logPath;
-  // Receive no faster than a serial line at this rate; 0 = as fast as the
-  // tool writes. Replies are a few bytes and go out at once.
+  // Receive and answer no faster than a serial line at this rate; 0 = as
+  // fast as the tool writes. Replies then go out byte by byte, so the tool
+  // sees them arrive in pieces as it would from a real line.
   uint32_t baud = 0;
   // Close the pty after this many bytes have been received, as a printer
   // that is switched off or unplugged mid-transfer. Replies not yet read by
@@ -81,6 +82,8 @@ class PtyFrontEnd {
   // Waits until `when` unless a stop is requested first; false on stop.
   bool WaitUntil(LineRate::Clock::time_point when) const;
   void Flush(std::vector<uint8_t>& outbox);
+  // Sends a reply at the line rate, one byte as each would finish arriving.
+  void SendPaced(const std::vector<uint8_t>& reply, std::vector<uint8_t>& outbox);
   void HangUp();
   void ClosePty();
 
@@ -88,6 +91,7 @@ class PtyFrontEnd {
   VirtualPrinter printer_;
   TrafficLog log_;
   LineRate lineRate_;
+  LineRate replyRate_;
   std::string slavePath_;
   bool linkCreated_ = false;
   int master_ = -1;

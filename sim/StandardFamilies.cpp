@@ -1,4 +1,5 @@
 #include "sim/LabelFamily.h"
+#include "sim/MemoryBankFamily.h"
 #include "sim/RfidFamily.h"
 #include "sim/StatusFamily.h"
 #include "sim/VirtualPrinter.h"
@@ -7,6 +8,7 @@ namespace qm::sim {
 
 void AddStandardFamilies(VirtualPrinter& printer) {
   printer.AddFamily(std::make_unique<StatusFamily>());
+  printer.AddFamily(std::make_unique<MemoryBankFamily>());
   printer.AddFamily(std::make_unique<RfidFamily>());
   printer.AddFamily(std::make_unique<LabelFamily>());
 }

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
   }
   frontEnd.WithPrinter([&](qm::sim::VirtualPrinter& printer) {
     printer.State().status = commandLine.status;
+    printer.State().memory = commandLine.memory;
     printer.State().rfid = commandLine.rfid;
     printer.Faults() = commandLine.faults;
     if (paper) {

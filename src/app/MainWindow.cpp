@@ -11,6 +11,7 @@
 #include "rfid/RfidBuilders.h"
 #include "rfid/RfidConfigurationWindow.h"
 #include "rfid/RfidWriteWindow.h"
+#include "settings/UserSettingManager.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/LabelBuilders.h"
 #include "ui/DataExchange.h"
@@ -70,6 +71,10 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   });
   OpenOnClick(ui.buttonRfidWriteRead, [this] {
     RfidWriteWindow window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonUserSetting, [this] {
+    UserSettingManager window(context_, this);
     RunModal(window);
   });
 

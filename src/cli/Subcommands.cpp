@@ -16,6 +16,13 @@ std::span<const Subcommand> Subcommands() {
       {"find-font", "find-font WIDTH HEIGHT",
        "names the bitmap font and multipliers nearest a character size in millimetres",
        RunFindFont},
+      {"settings",
+       "settings [CONNECTION] read-bank N | identity | info | set-item ITEM VALUE | reset-item "
+       "ITEM|all",
+       "reads a memory bank, the identity strings or the printer information; sets or resets a "
+       "user item (paper-width, print-density, paper-length, paper-horizontal-margin, "
+       "paper-vertical-margin, gap-length)",
+       RunSettings},
       {"rfid", "rfid get | read START COUNT | write START DATA [--ascii] [--user] [CONNECTION]",
        "reads the RFID settings, reads tag data, or writes tag data and prints the label", RunRfid},
   };

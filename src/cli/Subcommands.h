@@ -12,6 +12,7 @@ int RunChart(std::span<const std::string> args, std::ostream& out, std::ostream&
 int RunFindFont(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunPreview(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunStatus(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+int RunSettings(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunRfid(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
 }  // namespace qm::cli

@@ -172,8 +172,12 @@ uint32_t PrinterPort::Read(void* buffer, uint32_t count) {
 }
 
 uint32_t PrinterPort::ReadReply(void* buffer, uint32_t count) {
+  return ReadReply(buffer, count, kReplyGapMs);
+}
+
+uint32_t PrinterPort::ReadReply(void* buffer, uint32_t count, uint32_t gapMs) {
   const TimeoutSet saved = timeouts;
-  if (timeouts.readInterval == 0) timeouts.readInterval = kReplyGapMs;
+  if (timeouts.readInterval == 0) timeouts.readInterval = gapMs;
   // Only the in-memory set changes: devices take the interval per read.
   const uint32_t got = Read(buffer, count);
   timeouts = saved;

@@ -78,6 +78,9 @@ class PrinterPort {
   // through SetTimeouts takes precedence over kReplyGapMs.
   uint32_t ReadReply(void* buffer, uint32_t count);
   static constexpr uint32_t kReplyGapMs = 50;
+  // The same with the quiet gap of a reply family that is known to come in
+  // one piece.
+  uint32_t ReadReply(void* buffer, uint32_t count, uint32_t gapMs);
   int Write(const void* buffer, uint32_t count);
 
   InterfaceType GetInterfaceType() const { return interfaceType; }

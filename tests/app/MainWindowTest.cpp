@@ -22,12 +22,12 @@ using test::RecordingClock;
 using test::RecordingPrompter;
 using test::ScriptedFactory;
 
-const char* const kToolButtons[] = {"buttonTester", "buttonRfidConfiguration",
+const char* const kToolButtons[] = {"buttonTester", "buttonUserSetting", "buttonRfidConfiguration",
                                     "buttonRfidWriteRead"};
 // Tool buttons whose windows this build does not have: never enabled.
-const char* const kUnavailableButtons[] = {
-    "buttonFirmwareDownloader", "buttonFactoryFont", "buttonSoftFont",   "buttonPcx",
-    "buttonFileTransfer",       "buttonUserSetting", "buttonCalibration"};
+const char* const kUnavailableButtons[] = {"buttonFirmwareDownloader", "buttonFactoryFont",
+                                           "buttonSoftFont",           "buttonPcx",
+                                           "buttonFileTransfer",       "buttonCalibration"};
 const char* const kSerialBoxes[] = {"comboComPort", "comboBaudRate", "comboDataBits", "comboParity",
                                     "comboStopBits"};
 

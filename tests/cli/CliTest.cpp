@@ -42,6 +42,10 @@ TEST(Cli, WordsAndTheirExitCodes) {
       {{"status", "--baud", "1200"}, 2, "", "--baud cannot be '1200'"},
       {{"status", "--parity"}, 2, "", "--parity needs a value"},
       {{"status", "--port", "/nonexistent/tty"}, 1, "", "Cannot open port /nonexistent/tty"},
+      {{"settings"}, 2, "", "an action is needed"},
+      {{"settings", "read-bank", "5"}, 2, "", "a bank is 1 to 4"},
+      {{"settings", "set-item", "paper-width", "833"}, 2, "", "paper width must be 0 to 832"},
+      {{"settings", "set-item", "9", "1"}, 2, "", "unknown item '9'"},
       {{"rfid"}, 2, "", "say get, read or write"},
       {{"rfid", "read", "4"}, 2, "", "wrong number of words for 'read'"},
       {{"rfid", "read", "17", "2"}, 2, "", "START must be a block number from 0 to 16"},
@@ -74,6 +78,46 @@ TEST(Cli, StatusAsksTheVirtualPrinter) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("^cp: Cover Open\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Syntax Error"), std::string::npos) << r.out;
+}
+
+TEST(Cli, SettingsReadsAndChangesTheVirtualPrintersSettings) {
+  sim::PtyFrontEnd printer;
+  std::string error;
+  ASSERT_TRUE(printer.Open(error)) << error;
+  printer.WithPrinter([](sim::VirtualPrinter& p) { p.State().memory.banks[2] = 0x25; });
+  printer.Start();
+  const std::string port = printer.SlavePath();
+  struct Row {
+    std::vector<std::string> words;
+    int code;
+    std::string out;
+  };
+  const Row rows[] = {
+      {{"read-bank", "3"}, 0, "bank 3: 0x25\n"},
+      {{"identity"}, 0, "hardware version: 1.00\nserial number: QL41200001\nprinter ID: QLP-01\n"},
+      {{"info"},
+       0,
+       "model name: QL-412\nmodel type: QL-412 TT\nfirmware version: V1.33\n"
+       "head temperature: 35 Celsius\n"},
+      {{"set-item", "gap-length", "24"}, 0, ""},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> args{"settings", "--port", port};
+    args.insert(args.end(), row.words.begin(), row.words.end());
+    CliRun r = Cli(args);
+    EXPECT_EQ(r.code, row.code) << r.err;
+    EXPECT_EQ(r.out, row.out);
+  }
+  // The last command reaches the printer after quillmark-cli has closed the
+  // port: wait for every byte sent so far (7 + 3 x 6 + 18 + 9).
+  auto gapLength = [&](uint64_t sent) {
+    EXPECT_TRUE(printer.WaitForReceived(sent, std::chrono::seconds(2)));
+    return printer.WithPrinter(
+        [](sim::VirtualPrinter& p) { return p.State().memory.userItems[5]; });
+  };
+  EXPECT_EQ(gapLength(52), 24);
+  EXPECT_EQ(Cli({"settings", "--port", port, "reset-item", "all"}).code, 0);
+  EXPECT_EQ(gapLength(52 + 9), 0);
 }
 
 TEST(Cli, RfidWritesReadsAndAsksTheVirtualEncoder) {
