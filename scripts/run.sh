@@ -15,19 +15,24 @@ for arg in "$@"; do
   case "$arg" in -h|--help) exec "$build/sim/quillmark-vprinter" --help ;; esac
 done
 
-# The printer's link: the one asked for with --link, or a fresh name.
+# The printer's link: the one asked for with --link, or a fresh name; its
+# paper: the folder asked for with --print-dir, or a fresh one under /tmp.
 link=""
+labels=""
 args=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --link) [ $# -ge 2 ] || { echo "--link needs a path" >&2; exit 2; }
             link="$2"; shift 2 ;;
     --link=*) link="${1#--link=}"; shift ;;
+    --print-dir) [ $# -ge 2 ] || { echo "--print-dir needs a folder" >&2; exit 2; }
+                 labels="$2"; shift 2 ;;
+    --print-dir=*) labels="${1#--print-dir=}"; shift ;;
     *) args+=("$1"); shift ;;
   esac
 done
 [ -n "$link" ] || link="$(mktemp -u /tmp/quillmark-printer.XXXXXX)"
-labels="$(mktemp -d /tmp/quillmark-labels.XXXXXX)"
+[ -n "$labels" ] || labels="$(mktemp -d /tmp/quillmark-labels.XXXXXX)"
 "$build/sim/quillmark-vprinter" --link "$link" --print-dir "$labels" ${args[@]+"${args[@]}"} &
 printer=$!
 trap 'kill $printer 2>/dev/null; rm -f "$link"' EXIT

@@ -28,6 +28,8 @@ std::string PrintFolder::Print(const PrintedLabel& label) {
   for (const preview::ScriptError& error : result.errors) std::cerr << error.message << "\n";
   if (result.labels.empty()) return {};
   const preview::RenderedLabel& rendered = result.labels.back();
+  // "P0" and "P1,0" print no paper.
+  if (rendered.sets == 0 || rendered.copies == 0) return {};
   const std::string path =
       (std::filesystem::path(folder_) / preview::LabelFileName(++count_, rendered)).string();
   if (!preview::WriteLabelPng(rendered, path)) {

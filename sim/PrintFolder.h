@@ -26,8 +26,9 @@ class PrintFolder {
   // Stored images the labels may recall ("IR"), by name: PCX files.
   void StoreImage(const std::string& name, const std::vector<uint8_t>& pcx);
 
-  // Renders and writes one label. Returns the file written, or empty with
-  // the reason on stderr when it could not be written.
+  // Renders and writes one label. Returns the file written; empty for a
+  // label printed in no copies, or (with the reason on stderr) when it could
+  // not be written.
   std::string Print(const PrintedLabel& label);
 
   int Printed() const { return count_; }

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "sim/LabelState.h"
 #include "sim/MemoryBankState.h"
 #include "sim/RfidState.h"
+#include "sim/LabelState.h"
 
 namespace qm::sim {
 
@@ -50,8 +50,8 @@ struct PrinterState {
   StatusFlags status;
   MemoryBankState memory;
   TrafficRecord traffic;
-  LabelState label;
   RfidEncoder rfid;
+  LabelState label;
 };
 
 }  // namespace qm::sim

@@ -1,6 +1,6 @@
-#include "sim/LabelFamily.h"
 #include "sim/MemoryBankFamily.h"
 #include "sim/RfidFamily.h"
+#include "sim/LabelFamily.h"
 #include "sim/StatusFamily.h"
 #include "sim/VirtualPrinter.h"
 

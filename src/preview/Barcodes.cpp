@@ -115,10 +115,26 @@ EncodedBarcode EncodeBarcode2d(const Barcode2dCommand& command) {
     return Encode(*symbol, command.data);
   }
   if (command.type == 'P') {
+    // The columns are as asked; the rows follow from the data, up to the
+    // maximum. (The compaction mode is left to the encoder, which picks the
+    // tightest for the data anyway.)
     Symbol symbol = NewSymbol(BARCODE_PDF417);
     symbol->option_1 = command.ecl;
     symbol->option_2 = command.columns;
-    return Encode(*symbol, command.data);
+    EncodedBarcode out = Encode(*symbol, command.data);
+    if (out.ok && out.rows > command.rows) {
+      return {false,
+              "PDF417 data needs " + std::to_string(out.rows) + " rows of " +
+                  std::to_string(command.columns) + " columns, more than the maximum of " +
+                  std::to_string(command.rows),
+              0,
+              0,
+              {},
+              {},
+              {},
+              false};
+    }
+    return out;
   }
   Symbol symbol = NewSymbol(BARCODE_MAXICODE);
   std::string data = command.data;

@@ -17,14 +17,14 @@ namespace {
 
 // The fonts are looked up by name through fontconfig, so a system with
 // DejaVu in another folder still finds them.
-std::string FindFontFile(const char* family, const char* style) {
+std::string FindFontFile(FcConfig* config, const char* family, const char* style) {
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
   FcPatternAddString(pattern, FC_STYLE, reinterpret_cast<const FcChar8*>(style));
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = FcFontMatch(config, pattern, &result);
   std::string path;
   FcChar8* file = nullptr;
   FcChar8* found = nullptr;
@@ -108,14 +108,22 @@ struct Glyphs::Faces {
   // Sans in the four styles: regular, bold, oblique, bold oblique.
   std::array<FT_Face, 4> sans{};
   std::string problem;
+  // Faces of other installed fonts, for characters DejaVu lacks (the
+  // two-byte tables' Hangul, Hanzi and Kana), found through fontconfig.
+  FcConfig* config = nullptr;
+  std::map<std::string, FT_Face> others;
+  std::map<char32_t, FT_Face> fallbackOf;
 
   Faces() {
     if (FT_Init_FreeType(&library) != 0) {
       problem = "FreeType did not start";
       return;
     }
+    // A configuration of our own, released with the renderer, so nothing of
+    // fontconfig outlives it.
+    config = FcInitLoadConfigAndFonts();
     auto open = [&](const char* family, const char* style) -> FT_Face {
-      const std::string file = FindFontFile(family, style);
+      const std::string file = config ? FindFontFile(config, family, style) : std::string();
       FT_Face face = nullptr;
       if (file.empty() || FT_New_Face(library, file.c_str(), 0, &face) != 0) {
         problem =
@@ -128,7 +136,42 @@ struct Glyphs::Faces {
     sans = {open("DejaVu Sans", "Book"), open("DejaVu Sans", "Bold"),
             open("DejaVu Sans", "Oblique"), open("DejaVu Sans", "Bold Oblique")};
   }
+
+  // An installed font that has `c`, or none.
+  FT_Face Fallback(char32_t c) {
+    if (auto it = fallbackOf.find(c); it != fallbackOf.end()) return it->second;
+    FT_Face face = nullptr;
+    if (config && c != kNoCharacter) {
+      FcPattern* pattern = FcPatternCreate();
+      FcCharSet* wanted = FcCharSetCreate();
+      FcCharSetAddChar(wanted, c);
+      FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+      FcConfigSubstitute(config, pattern, FcMatchPattern);
+      FcDefaultSubstitute(pattern);
+      FcResult result;
+      FcPattern* match = FcFontMatch(config, pattern, &result);
+      FcChar8* file = nullptr;
+      FcCharSet* has = nullptr;
+      if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
+          FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch &&
+          FcCharSetHasChar(has, c)) {
+        const std::string path = reinterpret_cast<char*>(file);
+        auto [it, added] = others.try_emplace(path, nullptr);
+        if (added && FT_New_Face(library, path.c_str(), 0, &it->second) != 0) it->second = nullptr;
+        face = it->second;
+      }
+      if (match) FcPatternDestroy(match);
+      FcCharSetDestroy(wanted);
+      FcPatternDestroy(pattern);
+    }
+    return fallbackOf[c] = face;
+  }
+
   ~Faces() {
+    for (auto& [path, face] : others) {
+      if (face) FT_Done_Face(face);
+    }
+    if (config) FcConfigDestroy(config);
     for (FT_Face face : sans) {
       if (face) FT_Done_Face(face);
     }
@@ -145,12 +188,21 @@ bool Glyphs::Ready(std::string* why) const {
   return faces_->problem.empty();
 }
 
+void Glyphs::Trim() {
+  constexpr size_t kKept = 4096;
+  if (cells_.size() + vectors_.size() > kKept) {
+    cells_.clear();
+    vectors_.clear();
+  }
+}
+
 const Bitmap& Glyphs::Cell(char32_t c, int width, int height) {
   const auto key = std::tuple(c, width, height);
   if (auto it = cells_.find(key); it != cells_.end()) return it->second;
   Bitmap cell{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height, 0)};
   FT_Face face = faces_->mono;
-  const FT_UInt index = face && c != kNoCharacter ? FT_Get_Char_Index(face, c) : 0;
+  FT_UInt index = face && c != kNoCharacter ? FT_Get_Char_Index(face, c) : 0;
+  if (index == 0 && c != U' ' && (face = faces_->Fallback(c))) index = FT_Get_Char_Index(face, c);
   if (c == U' ') {
     // nothing to draw
   } else if (index == 0) {
@@ -178,7 +230,8 @@ const Glyphs::Vector& Glyphs::Scalable(char32_t c, int width, int height, bool b
   if (auto it = vectors_.find(key); it != vectors_.end()) return it->second;
   Vector glyph;
   FT_Face face = faces_->sans[static_cast<size_t>(style)];
-  const FT_UInt index = face && c != kNoCharacter ? FT_Get_Char_Index(face, c) : 0;
+  FT_UInt index = face && c != kNoCharacter ? FT_Get_Char_Index(face, c) : 0;
+  if (index == 0 && c != U' ' && (face = faces_->Fallback(c))) index = FT_Get_Char_Index(face, c);
   if (face) {
     FT_Set_Pixel_Sizes(face, static_cast<FT_UInt>(width), static_cast<FT_UInt>(height));
   }

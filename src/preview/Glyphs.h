@@ -45,6 +45,11 @@ class Glyphs {
   };
   const Vector& Scalable(char32_t c, int width, int height, bool bold, bool italic);
 
+  // Forgets the glyphs drawn so far once there are many of them, so a long
+  // session of changing sizes does not keep every size ever seen. Glyphs
+  // handed out before are invalid afterwards.
+  void Trim();
+
  private:
   struct Faces;
   std::unique_ptr<Faces> faces_;

@@ -52,6 +52,18 @@ std::string_view AsText(std::span<const uint8_t> bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
+// Whether the text of a "T" command is in a two-byte font, whose lead bytes
+// (80h and up) carry any byte as their trail: the font is the third field.
+bool TwoByteText(std::string_view name, std::string_view body) {
+  if (name != "T") return false;
+  const size_t first = body.find(',');
+  const size_t second = first == std::string_view::npos ? first : body.find(',', first + 1);
+  if (second == std::string_view::npos || second + 2 >= body.size() || body[second + 2] != ',') {
+    return false;
+  }
+  return std::string_view("abcdefjmn").find(body[second + 1]) != std::string_view::npos;
+}
+
 // "IS" n,'name' and its payload.
 CommandExtent FindImageStore(std::span<const uint8_t> input, bool atEnd) {
   size_t pos = 2;
@@ -101,7 +113,7 @@ struct Fields {
   std::string error;
 };
 
-Fields SplitFields(std::string_view body) {
+Fields SplitFields(std::string_view body, bool twoByte = false) {
   Fields fields;
   size_t start = 0;
   size_t pos = 0;
@@ -109,7 +121,7 @@ Fields SplitFields(std::string_view body) {
     if (pos < body.size() && body[pos] == '\'') {
       ++pos;
       while (pos < body.size() && body[pos] != '\'') {
-        if (body[pos] == '\\') ++pos;
+        if (body[pos] == '\\' || (twoByte && static_cast<unsigned char>(body[pos]) >= 0x80)) ++pos;
         ++pos;
       }
       if (pos >= body.size()) {
@@ -179,7 +191,10 @@ class FieldReader {
     return field[0];
   }
 
-  std::string Quoted(size_t index) const {
+  // The text between the quotes, escapes removed. In the text of a
+  // two-byte font a lead byte (80h and up) takes the next byte as its trail
+  // whatever it is, so a trail byte of 5Ch stays part of its character.
+  std::string Quoted(size_t index, bool twoByte = false) const {
     std::string_view field = items_.at(index);
     if (field.size() < 2 || field.front() != '\'' || field.back() != '\'') {
       throw Failure{"field " + std::to_string(index + 1) + " must be quoted"};
@@ -187,7 +202,11 @@ class FieldReader {
     std::string text;
     text.reserve(field.size() - 2);
     for (size_t i = 1; i + 1 < field.size(); ++i) {
-      if (field[i] == '\\' && i + 2 < field.size()) ++i;
+      if (twoByte && static_cast<unsigned char>(field[i]) >= 0x80 && i + 2 < field.size()) {
+        text.push_back(field[i++]);
+      } else if (field[i] == '\\' && i + 2 < field.size()) {
+        ++i;
+      }
       text.push_back(field[i]);
     }
     return text;
@@ -216,7 +235,8 @@ Command ParseText(const FieldReader& f) {
   t.rotation = f.Number(6, 0, 3);
   t.reverse = f.Letter(7, "NR") == 'R';
   t.bold = f.Letter(8, "NB") == 'B';
-  t.text = f.Quoted(9);
+  // The fonts of the two-byte code tables: KS5601, GB2312, BIG5, JIS.
+  t.text = f.Quoted(9, std::string_view("abcdefjmn").find(t.font) != std::string_view::npos);
   return t;
 }
 
@@ -319,7 +339,7 @@ Command ParseFields(std::string_view name, std::string_view body) {
     if (body != "T" && body != "B") throw Failure{"direction must be T or B"};
     return DirectionCommand{body == "B"};
   }
-  Fields fields = SplitFields(body);
+  Fields fields = SplitFields(body, TwoByteText(name, body));
   if (!fields.error.empty()) throw Failure{fields.error};
   const FieldReader f(std::move(fields.items));
   if (name == "SS") {
@@ -399,11 +419,15 @@ CommandExtent FindCommand(std::span<const uint8_t> input, bool atEnd) {
   // Only 2D data may hold line ends; anywhere else a line end ends the
   // command, quote or not.
   const bool multiLine = match.name == "B2";
+  const bool twoByte = TwoByteText(match.name, AsText(input.subspan(match.name.size())));
   bool quoted = false;
   size_t quoteStart = 0;
   for (size_t pos = match.name.size(); pos < input.size(); ++pos) {
     const uint8_t byte = input[pos];
-    if (quoted && byte == kEscape) {
+    // An escape or a lead byte takes the next byte along, but never a line
+    // end: that still ends the command.
+    if (quoted && (byte == kEscape || (twoByte && byte >= 0x80)) && pos + 1 < input.size() &&
+        !IsLineEnd(input[pos + 1])) {
       ++pos;
       continue;
     }
@@ -495,14 +519,14 @@ ParsedScript ParseScript(std::span<const uint8_t> script) {
                                text.find_first_not_of(" \t") == text.npos;
       if (!otherFamily) {
         std::string shown(text.substr(0, 40));
-        parsed.errors.push_back({line, "Syntax Error: unknown command '" + shown + "'"});
+        parsed.errors.push_back({line, "Syntax Error: unknown command '" + shown + "'", pos});
       }
     } else {
       ParseOutcome outcome = ParseCommand(rest.first(length));
       if (outcome.command) {
-        parsed.commands.push_back({std::move(*outcome.command), line});
+        parsed.commands.push_back({std::move(*outcome.command), line, pos});
       } else {
-        parsed.errors.push_back({line, "Syntax Error: " + outcome.error});
+        parsed.errors.push_back({line, "Syntax Error: " + outcome.error, pos});
       }
     }
     // An image's bytes are not lines of the script.

@@ -147,10 +147,12 @@ ParseOutcome ParseCommand(std::span<const uint8_t> text);
 struct ParsedCommand {
   Command command;
   int line = 0;
+  size_t offset = 0;  // of its first byte in the script
 };
 struct ScriptError {
   int line = 0;
   std::string message;  // "Syntax Error: ..." as the preview lists it
+  size_t offset = 0;    // of the first byte of the command at fault
 };
 struct ParsedScript {
   std::vector<ParsedCommand> commands;

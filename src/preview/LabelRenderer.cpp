@@ -1,6 +1,7 @@
 #include "preview/LabelRenderer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "preview/Barcodes.h"
@@ -42,6 +43,10 @@ class Canvas {
     }
   }
 
+  bool Touches(int x0, int y0, int x1, int y1) const {
+    return x1 > 0 && y1 > 0 && x0 < width_ && y0 < height_ && x1 > x0 && y1 > y0;
+  }
+
   QImage ToImage(bool turned, QRgb ink) const {
     QImage image(width_, height_, QImage::Format_Indexed8);
     image.setColorTable({qRgb(255, 255, 255), ink});
@@ -72,25 +77,30 @@ struct Placement {
   int y;
   int rotation;
 
-  void Fill(int u, int v, int w, int h, Ink ink) const {
+  // The label rectangle [x0, x1) x [y0, y1) of the local one at (u, v).
+  std::array<int, 4> OnLabel(int u, int v, int w, int h) const {
     switch (rotation & 3) {
       case 0:
-        canvas.Fill(x + u, y + v, x + u + w, y + v + h, ink);
-        break;
+        return {x + u, y + v, x + u + w, y + v + h};
       case 1:
-        canvas.Fill(x - v - h, y + u, x - v, y + u + w, ink);
-        break;
+        return {x - v - h, y + u, x - v, y + u + w};
       case 2:
-        canvas.Fill(x - u - w, y - v - h, x - u, y - v, ink);
-        break;
+        return {x - u - w, y - v - h, x - u, y - v};
       default:
-        canvas.Fill(x + v, y - u - w, x + v + h, y - u, ink);
-        break;
+        return {x + v, y - u - w, x + v + h, y - u};
     }
+  }
+
+  void Fill(int u, int v, int w, int h, Ink ink) const {
+    const auto [x0, y0, x1, y1] = OnLabel(u, v, w, h);
+    canvas.Fill(x0, y0, x1, y1, ink);
   }
 
   // Each dot of `bitmap` as an sx x sy block at (u, v).
   void Stamp(const Bitmap& bitmap, int u, int v, int sx, int sy, Ink ink) const {
+    // A glyph off the label costs nothing, however long the text runs.
+    const auto [x0, y0, x1, y1] = OnLabel(u, v, bitmap.width * sx, bitmap.height * sy);
+    if (!canvas.Touches(x0, y0, x1, y1)) return;
     for (int j = 0; j < bitmap.height; ++j) {
       for (int i = 0; i < bitmap.width; ++i) {
         // Runs of dots in a row become one block.
@@ -143,6 +153,7 @@ class LabelPainter {
 
   void Draw(const ParsedCommand& parsed) {
     line_ = parsed.line;
+    offset_ = parsed.offset;
     std::visit([this](const auto& command) { Draw(command); }, parsed.command);
   }
 
@@ -150,7 +161,7 @@ class LabelPainter {
   Placement At(int x, int y, int rotation) const {
     return {canvas_, x + settings_.marginX, y + settings_.marginY, rotation};
   }
-  void Error(std::string message) { errors_.push_back({line_, std::move(message)}); }
+  void Error(std::string message) { errors_.push_back({line_, std::move(message), offset_}); }
 
   void Draw(const CharacterSetCommand& c) {
     international_ = c.international;
@@ -225,6 +236,8 @@ class LabelPainter {
       return;
     }
     const Placement place = At(b.x, b.y, b.rotation);
+    // The quiet zone, in narrow bars, is blank paper kept before the bars
+    // within the symbol, so the bars start that far from the position.
     const int start = b.quietZone.value_or(0) * b.narrow;
     int u = start;
     for (int c = 0; c < code.columns;) {
@@ -276,6 +289,8 @@ class LabelPainter {
     }
   }
 
+  // The two corners name a half-open rectangle, in either order:
+  // "BD10,20,30,25,O" inks x 10 to 29 and y 20 to 24, 20 x 5 dots.
   void Draw(const BlockDrawCommand& b) {
     const int x0 = std::min(b.x1, b.x2) + settings_.marginX;
     const int x1 = std::max(b.x1, b.x2) + settings_.marginX;
@@ -341,6 +356,7 @@ class LabelPainter {
   const std::map<std::string, Bitmap>& images_;
   std::vector<ScriptError>& errors_;
   int line_ = 0;
+  size_t offset_ = 0;
   int international_ = 0;
   int codeTable_ = 0;
 
@@ -360,15 +376,17 @@ QRgb InkOf(const LabelSettings& settings) {
 }  // namespace
 
 RenderResult LabelRenderer::Render(const ParsedScript& script) {
+  state_->glyphs.Trim();
   RenderResult result;
   result.errors = script.errors;
   LabelSettings settings;
   std::pair<int, int> characterSet{0, 0};
   std::vector<const ParsedCommand*> body;
   int lastLine = 0;
+  size_t lastOffset = 0;
 
   size_t dropped = 0;
-  auto finish = [&](int sets, int copies, bool printed, int line) {
+  auto finish = [&](int sets, int copies, bool printed, int line, size_t offset) {
     if (result.labels.size() == kMaxLabels) {
       ++dropped;
       body.clear();
@@ -376,10 +394,11 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
     }
     LabelSettings used = settings;
     if (used.width > kMaxWidth || used.length > kMaxLength) {
-      result.errors.push_back({line, "Preview: label of " + std::to_string(used.width) + " x " +
-                                         std::to_string(used.length) + " dots cut to " +
-                                         std::to_string(kMaxWidth) + " x " +
-                                         std::to_string(kMaxLength)});
+      result.errors.push_back({line,
+                               "Preview: label of " + std::to_string(used.width) + " x " +
+                                   std::to_string(used.length) + " dots cut to " +
+                                   std::to_string(kMaxWidth) + " x " + std::to_string(kMaxLength),
+                               offset});
       used.width = std::min(used.width, kMaxWidth);
       used.length = std::min(used.length, kMaxLength);
     }
@@ -396,6 +415,7 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
   for (const ParsedCommand& parsed : script.commands) {
     const Command& command = parsed.command;
     lastLine = parsed.line;
+    lastOffset = parsed.offset;
     if (const auto* c = std::get_if<WidthCommand>(&command)) {
       settings.width = c->dots;
     } else if (const auto* c = std::get_if<LengthCommand>(&command)) {
@@ -413,17 +433,19 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
       settings.density = c->density;
     } else if (const auto* c = std::get_if<ImageStoreCommand>(&command)) {
       std::string error;
-      if (!AddImage(c->name, c->data, &error)) result.errors.push_back({parsed.line, error});
+      if (!AddImage(c->name, c->data, &error)) {
+        result.errors.push_back({parsed.line, error, parsed.offset});
+      }
     } else if (const auto* c = std::get_if<PrintCommand>(&command)) {
-      finish(c->sets, c->copies, true, parsed.line);
+      finish(c->sets, c->copies, true, parsed.line, parsed.offset);
     } else {
       body.push_back(&parsed);
     }
   }
-  if (!body.empty()) finish(0, 0, false, lastLine);
+  if (!body.empty()) finish(0, 0, false, lastLine, lastOffset);
   if (dropped > 0) {
     result.errors.push_back(
-        {lastLine, "Preview: " + std::to_string(dropped) + " more labels not drawn"});
+        {lastLine, "Preview: " + std::to_string(dropped) + " more labels not drawn", lastOffset});
   }
   std::stable_sort(result.errors.begin(), result.errors.end(),
                    [](const ScriptError& a, const ScriptError& b) { return a.line < b.line; });
@@ -431,7 +453,8 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
     const size_t more = result.errors.size() - kMaxErrors;
     result.errors.resize(kMaxErrors);
     result.errors.push_back({result.errors.back().line,
-                             "Preview: " + std::to_string(more) + " more errors not listed"});
+                             "Preview: " + std::to_string(more) + " more errors not listed",
+                             result.errors.back().offset});
   }
   return result;
 }

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 
 #include "link/PrinterPort.h"
+#include "preview/PreviewPane.h"
 #include "status/StatusWindow.h"
 #include "tester/ChartDialogs.h"
 #include "tester/ConvertUnitDialog.h"
@@ -59,6 +60,7 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
           &CommandTesterWindow::OnCheckPrinterStatus);
   connect(ui.buttonConvert, &QPushButton::clicked, this, &CommandTesterWindow::OnConvert);
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ui.buttonPreview, &QPushButton::toggled, this, &CommandTesterWindow::OnPreview);
 
   const std::pair<QPushButton*, BuilderButton> builderButtons[] = {
       {ui.buttonPrintingSetting, BuilderButton::PrintingSetting},
@@ -120,6 +122,26 @@ void CommandTesterWindow::Exchange(bool take) {
   }
   DataExchange dx(context_.prompter, take);
   dx.Spin(ui.spinRepeat, repeatCount).Text(ui.editSent, sentCounter);
+  if (preview_ && preview_->isVisible()) preview_->SetScript(script);
+}
+
+void CommandTesterWindow::OnPreview(bool shown) {
+  if (!preview_) {
+    // Made on first use, so the window opens laid out as it always was.
+    preview_ = new PreviewPane(context_.prompter, this);
+    preview_->setObjectName("previewPane");
+    ui.upperRow->insertWidget(1, preview_, 1);
+    connect(preview_, &PreviewPane::ErrorChosen, this, [this](qsizetype offset) {
+      // The editor shows some bytes as placeholders: count its characters.
+      const std::string before = script.substr(0, size_t(offset));
+      QTextCursor cursor(ui.editScript->document());
+      cursor.setPosition(int(QString::fromStdString(ScriptTextFromBytes(before)).size()));
+      ui.editScript->setTextCursor(cursor);
+      ui.editScript->setFocus();
+    });
+  }
+  preview_->setVisible(shown);
+  if (shown) preview_->SetScript(script);
 }
 
 void CommandTesterWindow::ShowValues() {

@@ -12,6 +12,8 @@
 
 namespace qm {
 
+class PreviewPane;
+
 // The tester's buttons that open a builder under the insert contract.
 enum class BuilderButton : int {
   PrintingSetting,
@@ -68,6 +70,7 @@ class CommandTesterWindow : public QDialog {
   void OnConvert();
   void OnBuilder(BuilderButton button);
   void AppendCommand(const std::string& command);
+  void OnPreview(bool shown);
 
   // Copies the fields to the controls, or the controls to the fields.
   void Exchange(bool takeFromControls);
@@ -83,6 +86,9 @@ class CommandTesterWindow : public QDialog {
   bool showing_ = false;
   bool sending_ = false;
   bool stopRequested_ = false;
+
+  // Beside the script once "Preview" is pressed; follows every change.
+  PreviewPane* preview_ = nullptr;
 
   // Fields bound to the controls. The script is held as the bytes it sends.
   std::string script;

@@ -62,6 +62,9 @@ TEST(LabelCommands, BuilderOutputParses) {
   EXPECT_EQ(Only<CharacterSetCommand>("CS15,22").codeTable, 22);
   EXPECT_EQ(Only<DensityCommand>("SD0").density, 0);
   EXPECT_EQ(Only<ImageRecallCommand>("IR10,20,'logo'").name, "logo");
+  // Two-byte fonts keep a trail byte of 5Ch (BIG5, JIS) as it is.
+  EXPECT_EQ(Only<TextCommand>("T1,1,n,1,1,0,0,N,N,'\xA4\\\xA4@'").text, "\xA4\\\xA4@");
+  EXPECT_EQ(Only<TextCommand>("T1,1,3,1,1,0,0,N,N,'\xA4\\\\'").text, "\xA4\\");
 
   for (auto [text, sets, copies] :
        {std::tuple("P", 1, 1), std::tuple("P,", 1, 1), std::tuple("P3", 3, 1),
@@ -153,6 +156,10 @@ TEST(LabelCommands, FindCommandWaitsForTheEndOfWhatItStarted) {
       {"IS3,'n'\r\r\r", K::Complete, 10},
       {"IS3,'n'\r\r", K::NeedMore, 0},
       {"IS3x\r", K::Complete, 4},
+      // An escape before a line end does not carry the command over it.
+      {"T1,1,0,1,1,0,0,N,N,'a\\\rP1\r", K::Complete, 22},
+      // In a two-byte font a trail byte of 5Ch is no escape.
+      {"T1,1,n,1,1,0,0,N,N,'\xA4\\'\r", K::Complete, 23},
   };
   for (const Row& row : rows) {
     const CommandExtent extent = find(row.input);

@@ -13,9 +13,11 @@
 #include <QTest>
 #include <cstdio>
 
+#include "BuilderLabel.h"
 #include "Recorders.h"
 #include "ScriptedDevice.h"
 #include "WindowRig.h"
+#include "preview/PreviewPane.h"
 #include "status/StatusPages.h"
 #include "status/StatusTabs.h"
 #include "status/StatusWindow.h"
@@ -73,6 +75,18 @@ int main(int argc, char** argv) {
   Find<QSpinBox>(tester, "spinRepeat")->setValue(3);
   Find<QPushButton>(tester, "buttonMultiSend")->click();
   ok &= Save(tester, folder, "tester");
+
+  // The preview pane on the label every builder inserts with its defaults.
+  qm::CommandTesterWindow previewing(rig.Context());
+  Find<QPlainTextEdit>(previewing, "editScript")
+      ->setPlainText(QString::fromLatin1(qm::testing_support::kEveryBuilderLabel.data(),
+                                         int(qm::testing_support::kEveryBuilderLabel.size())));
+  previewing.show();
+  Find<QPushButton>(previewing, "buttonPreview")->click();
+  previewing.resize(1500, 760);
+  auto* pane = previewing.findChild<qm::PreviewPane*>("previewPane");
+  for (int i = 0; i < 400 && pane->Pending(); ++i) QTest::qWait(5);
+  ok &= Save(previewing, folder, "tester-preview");
 
   qm::ConvertUnitDialog converter(rig.Context());
   Find<QRadioButton>(converter, "radioInchToDots")->click();

@@ -1,0 +1,196 @@
+#include "preview/PreviewPane.h"
+
+#include <QPainter>
+#include <cmath>
+
+#include "preview/LabelFiles.h"
+#include "ui/Prompter.h"
+
+namespace qm {
+
+namespace {
+
+constexpr double kZoomStep = 1.25;
+constexpr double kMinZoom = 0.05;
+constexpr double kMaxZoom = 8.0;
+// Room around the label for its outline.
+constexpr int kBorder = 6;
+
+}  // namespace
+
+void LabelView::SetLabel(const QImage& image) {
+  image_ = image;
+  SetZoom(zoom_);
+}
+
+void LabelView::SetZoom(double zoom) {
+  zoom_ = zoom;
+  const QSize size = image_.isNull() ? QSize(0, 0) : image_.size() * zoom_;
+  resize(size + QSize(2 * kBorder, 2 * kBorder));
+  update();
+}
+
+void LabelView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().color(QPalette::Mid));
+  if (image_.isNull()) return;
+  const QRect label(QPoint(kBorder, kBorder), image_.size() * zoom_);
+  // The dots are the point: no smoothing, at any zoom.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, zoom_ < 1.0);
+  painter.drawImage(label, image_);
+  painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+  painter.drawRect(label.adjusted(-1, -1, 0, 0));
+}
+
+PreviewPane::PreviewPane(Prompter& prompter, QWidget* parent)
+    : QWidget(parent),
+      prompter_(prompter),
+      view_(new LabelView),
+      worker_(new QObject),
+      renderer_(std::make_unique<preview::LabelRenderer>()),
+      result_(std::make_shared<preview::RenderResult>()) {
+  ui.setupUi(this);
+  ui.scrollLabel->setWidget(view_);
+  ui.buttonFit->setAccessibleName("Fit");
+  worker_->moveToThread(&thread_);
+  connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+  thread_.start();
+
+  timer_.setSingleShot(true);
+  timer_.setInterval(kSettleMs);
+  connect(&timer_, &QTimer::timeout, this, &PreviewPane::StartRender);
+  connect(ui.buttonFit, &QPushButton::toggled, this, [this](bool on) {
+    if (on) ApplyFit();
+  });
+  connect(ui.buttonActualSize, &QPushButton::clicked, this, [this] { SetZoom(1.0); });
+  connect(ui.buttonZoomIn, &QPushButton::clicked, this,
+          [this] { SetZoom(view_->Zoom() * kZoomStep); });
+  connect(ui.buttonZoomOut, &QPushButton::clicked, this,
+          [this] { SetZoom(view_->Zoom() / kZoomStep); });
+  connect(ui.spinLabel, &QSpinBox::valueChanged, this, &PreviewPane::ShowLabel);
+  connect(ui.buttonExport, &QPushButton::clicked, this, &PreviewPane::OnExport);
+  connect(ui.listErrors, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    emit ErrorChosen(item->data(Qt::UserRole).toLongLong());
+  });
+  ShowLabel();
+}
+
+PreviewPane::~PreviewPane() {
+  // A rendering in flight finishes before the renderer goes.
+  thread_.quit();
+  thread_.wait();
+}
+
+void PreviewPane::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // Fit keeps fitting as the window is resized.
+  if (ui.buttonFit->isChecked()) ApplyFit();
+}
+
+void PreviewPane::SetScript(const std::string& script) {
+  script_ = script;
+  timer_.start();
+}
+
+void PreviewPane::StartRender() {
+  if (busy_) {
+    // One rendering at a time; the newest script is drawn when it ends.
+    again_ = true;
+    return;
+  }
+  busy_ = true;
+  QMetaObject::invokeMethod(
+      worker_,
+      [this, script = script_, renderer = renderer_.get()] {
+        auto result = std::make_shared<preview::RenderResult>(renderer->Render(script));
+        QMetaObject::invokeMethod(
+            this, [this, result] { OnRendered(result); }, Qt::QueuedConnection);
+      },
+      Qt::QueuedConnection);
+}
+
+void PreviewPane::OnRendered(std::shared_ptr<preview::RenderResult> result) {
+  busy_ = false;
+  if (again_) {
+    again_ = false;
+    StartRender();
+    return;
+  }
+  result_ = std::move(result);
+  ui.listErrors->clear();
+  for (const preview::ScriptError& error : result_->errors) {
+    auto* item = new QListWidgetItem(
+        QString("Line %1: %2").arg(error.line).arg(QString::fromStdString(error.message)));
+    item->setData(Qt::UserRole, qlonglong(error.offset));
+    ui.listErrors->addItem(item);
+  }
+  const int count = static_cast<int>(result_->labels.size());
+  const QSignalBlocker block(ui.spinLabel);
+  ui.spinLabel->setMaximum(std::max(count, 1));
+  ShowLabel();
+  if (ui.buttonFit->isChecked()) ApplyFit();
+  emit Rendered();
+}
+
+void PreviewPane::ShowLabel() {
+  const auto& labels = result_->labels;
+  const int index = ShownLabel();
+  if (labels.empty()) {
+    view_->SetLabel({});
+    ui.labelCount->setText("no label");
+    return;
+  }
+  const preview::RenderedLabel& label = labels[static_cast<size_t>(index)];
+  view_->SetLabel(label.image);
+  QString text = QString("of %1: %2 x %3 dots")
+                     .arg(labels.size())
+                     .arg(label.image.width())
+                     .arg(label.image.height());
+  if (!label.printed) {
+    text += ", not printed (no P)";
+  } else {
+    const long long copies = static_cast<long long>(label.sets) * label.copies;
+    text += QString(", %1 cop%2").arg(copies).arg(copies == 1 ? "y" : "ies");
+  }
+  ui.labelCount->setText(text);
+}
+
+void PreviewPane::ApplyFit() {
+  const QImage& image = view_->Image();
+  if (image.isNull()) return;
+  const QSize room = ui.scrollLabel->viewport()->size() - QSize(2 * kBorder, 2 * kBorder);
+  const double zoom =
+      std::min(double(room.width()) / image.width(), double(room.height()) / image.height());
+  view_->SetZoom(std::clamp(zoom, kMinZoom, kMaxZoom));
+}
+
+void PreviewPane::SetZoom(double zoom) {
+  const QSignalBlocker block(ui.buttonFit);
+  ui.buttonFit->setChecked(false);
+  view_->SetZoom(std::clamp(zoom, kMinZoom, kMaxZoom));
+}
+
+void PreviewPane::OnExport() {
+  if (result_->labels.empty()) {
+    prompter_.Refusal("There is no label to export.");
+    return;
+  }
+  const std::optional<std::string> file =
+      prompter_.SaveFileName({"label.png", "png", "PNG images(*.png)|*.png||", {}});
+  if (!file) return;
+  // One label goes to the chosen name; several get their numbers and copy
+  // counts after it, as the virtual printer names them.
+  std::string base = *file;
+  if (base.size() > 4 && base.ends_with(".png")) base.resize(base.size() - 4);
+  const auto& labels = result_->labels;
+  for (size_t i = 0; i < labels.size(); ++i) {
+    const std::string path =
+        labels.size() == 1 ? *file : base + "-" + preview::LabelFileName(int(i) + 1, labels[i]);
+    if (!preview::WriteLabelPng(labels[i], path)) {
+      prompter_.Refusal("Cannot write the label to \"" + path + "\".");
+      return;
+    }
+  }
+}
+
+}  // namespace qm

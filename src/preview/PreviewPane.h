@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "preview/LabelRenderer.h"
+#include "ui_PreviewPane.h"
+
+namespace qm {
+
+class Prompter;
+
+// Draws one rendered label at a zoom, inside the outline of the label.
+class LabelView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit LabelView(QWidget* parent = nullptr) : QWidget(parent) {}
+  void SetLabel(const QImage& image);
+  void SetZoom(double zoom);
+  double Zoom() const { return zoom_; }
+  const QImage& Image() const { return image_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage image_;
+  double zoom_ = 1.0;
+};
+
+// The tester's preview: the script as the printer will print it, following
+// every change a moment after it (rendered on a worker thread, so a long
+// script never holds up typing), with the errors by line, zoom, the label
+// count and PNG export.
+class PreviewPane : public QWidget {
+  Q_OBJECT
+
+ public:
+  // How long the preview waits after a change before drawing, so a burst
+  // of keystrokes costs one rendering.
+  static constexpr int kSettleMs = 15;
+
+  explicit PreviewPane(Prompter& prompter, QWidget* parent = nullptr);
+  ~PreviewPane() override;
+
+  // The script's bytes, as the tester sends them.
+  void SetScript(const std::string& script);
+
+  const preview::RenderResult& Result() const { return *result_; }
+  // True while a change has not been drawn yet.
+  bool Pending() const { return timer_.isActive() || busy_; }
+  int ShownLabel() const { return ui.spinLabel->value() - 1; }
+  double Zoom() const { return view_->Zoom(); }
+
+ signals:
+  // The preview shows the rendering of the latest script.
+  void Rendered();
+  // The operator picked an error: the script offset of the command at fault.
+  void ErrorChosen(qsizetype offset);
+
+ private:
+  void resizeEvent(QResizeEvent* event) override;
+  void StartRender();
+  void OnRendered(std::shared_ptr<preview::RenderResult> result);
+  void ShowLabel();
+  void ApplyFit();
+  void SetZoom(double zoom);
+  void OnExport();
+
+  Prompter& prompter_;
+  Ui::PreviewPane ui;
+  LabelView* view_;
+  QTimer timer_;
+  QThread thread_;
+  QObject* worker_;  // lives on thread_; the renderer is used only there
+  std::unique_ptr<preview::LabelRenderer> renderer_;
+  std::string script_;
+  bool busy_ = false;
+  bool again_ = false;
+  std::shared_ptr<preview::RenderResult> result_;
+};
+
+}  // namespace qm
