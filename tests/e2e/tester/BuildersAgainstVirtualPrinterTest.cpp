@@ -153,6 +153,28 @@ TEST_F(BuildersAgainstVirtualPrinter, TestPrintsAndChartsArriveByteForByte) {
   EXPECT_TRUE(prompter.Messages().empty());
 }
 
+TEST_F(BuildersAgainstVirtualPrinter, TheFontFinderPrintsBothChoices) {
+  modal.Then([this](QDialog& builder) {
+    modal.Then([](QDialog& finder) {
+      for (const char* button :
+           {"buttonFindMostSimilar", "buttonFindSimilarRound", "buttonPrintComparison"})
+        finder.findChild<QPushButton*>(button)->click();
+      finder.accept();
+      return finder.result();
+    });
+    builder.findChild<QPushButton*>("buttonFindFont")->click();
+    builder.findChild<QPushButton*>("buttonClose")->click();
+    return builder.result();
+  });
+  tester.findChild<QPushButton*>("buttonBitmapText")->click();
+  const std::string expected =
+      "SL600,0,C\rT50,50,0,3,3,0,0,N,N,'TEST148'\rT50,350,5,1,1,0,0,N,N,'TEST148'\rP1\r";
+  EXPECT_EQ(Received(expected.size()), expected);
+  EXPECT_EQ(Printed().size(), 1u);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_EQ(tester.Script(), "");
+}
+
 TEST_F(BuildersAgainstVirtualPrinter, TheKoreanChartPrintsEveryRow) {
   modal.Then([](QDialog& dialog) {
     dialog.findChild<QCheckBox*>("checkPrintAll")->click();
