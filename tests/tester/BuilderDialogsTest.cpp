@@ -116,7 +116,7 @@ TEST_F(BuildersTest, EachBuilderInsertsItsDefaultsAndComesBackWithThem) {
   EXPECT_TRUE(rig.Writes().empty());
 }
 
-TEST_F(BuildersTest, FieldsReachTheCommandAsThePartsWriteThem) {
+TEST_F(BuildersTest, EveryFieldReachesItsPlaceInTheCommand) {
   struct Row {
     const char* button;
     Edit edit;
