@@ -27,6 +27,9 @@ struct Match {
   // Short name for the traffic record, e.g. "^cp"; empty for label script,
   // which its family keeps with the script lines instead.
   std::string command;
+  // How long the printer is busy before the reply goes out (a sensor scan
+  // feeds media first).
+  int64_t delayMs = 0;
 
   static Match No() { return {}; }
   static Match More() { return {Kind::NeedMore, 0, {}, {}}; }

@@ -57,6 +57,25 @@ Option TextOption(std::string MemoryBankState::*field) {
           "a text of at most 30 characters"};
 }
 
+// A roll length given in millimetres, kept in dots (8 to the millimetre).
+Setter RollLength(int MediaRoll::*field, int least) {
+  return [field, least](CommandLine& c, std::string_view v) {
+    const auto mm = ParseInt<int>(v);
+    if (!mm || *mm < least || *mm > 10000) return false;
+    c.calibration.roll.*field = *mm * 8;
+    return true;
+  };
+}
+
+Setter SensorLevel(std::optional<int> MediaRoll::*field) {
+  return [field](CommandLine& c, std::string_view v) {
+    const auto level = ParseInt<int>(v);
+    if (!level || *level < 0 || *level > 255) return false;
+    c.calibration.roll.*field = *level;
+    return true;
+  };
+}
+
 const std::map<std::string, Option, std::less<>>& Options() {
   static const std::map<std::string, Option, std::less<>> options{
       {"--help", {false, [](CommandLine& c, std::string_view) { return c.help = true; }, ""}},
@@ -99,6 +118,13 @@ const std::map<std::string, Option, std::less<>>& Options() {
           return true;
         },
         "a positive byte count"}},
+      {"--store",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          c.storeDir = v;
+          return !v.empty();
+        },
+        "a folder"}},
       {"--silent",
        {false, [](CommandLine& c, std::string_view) { return c.faults.silent = true; }, ""}},
       {"--short",
@@ -194,6 +220,44 @@ const std::map<std::string, Option, std::less<>>& Options() {
           return true;
         },
         "hex bytes such as 3000E2801160"}},
+      {"--media",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          if (v != "gap" && v != "mark") return false;
+          c.calibration.roll.kind = v == "gap" ? MediaRoll::Kind::Gap : MediaRoll::Kind::BlackMark;
+          return true;
+        },
+        "gap or mark"}},
+      {"--label-mm", {true, RollLength(&MediaRoll::labelDots, 1), "a length of 1 mm or more"}},
+      {"--gap-mm", {true, RollLength(&MediaRoll::gapDots, 0), "a length in mm"}},
+      {"--label-level", {true, SensorLevel(&MediaRoll::labelLevel), "a sensor level 0-255"}},
+      {"--gap-level", {true, SensorLevel(&MediaRoll::gapLevel), "a sensor level 0-255"}},
+      {"--noise",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          const auto noise = ParseInt<int>(v);
+          if (!noise || *noise < 0 || *noise > 255) return false;
+          c.calibration.roll.noise = *noise;
+          return true;
+        },
+        "a spread 0-255"}},
+      {"--seed",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          const auto seed = ParseInt<uint32_t>(v);
+          if (seed) c.calibration.roll.seed = *seed;
+          return seed.has_value();
+        },
+        "a whole number"}},
+      {"--scan-ms-per-dot",
+       {true,
+        [](CommandLine& c, std::string_view v) {
+          const auto ms = ParseInt<int>(v);
+          if (!ms || *ms < 0 || *ms > 100) return false;
+          c.calibration.scanMsPerDot = *ms;
+          return true;
+        },
+        "milliseconds 0-100"}},
   };
   return options;
 }
@@ -246,6 +310,9 @@ Connection:
   --link PATH          also make PATH a symbolic link to the device
   --log FILE           log every chunk received and every reply, in hex
   --baud N             receive no faster than a serial line at N bit/s (8N1)
+  --store DIR          write each firmware image, font and image received to
+                       DIR (firmware.bin, factory-font.bin, font-N.bin,
+                       image-NAME.pcx)
 
 Faults:
   --silent             take every command in, never answer
@@ -274,6 +341,19 @@ Printer state:
 Printing:
   --print-dir DIR      write every printed label to DIR as a PNG, numbered,
                        with its copy count in the name
+
+Media roll (what the sensing scan "^MXd" samples):
+  --media gap|mark     labels separated by gaps or by black marks (default gap)
+  --label-mm N         label length in mm (default 60)
+  --gap-mm N           gap or mark length in mm (default 3)
+  --label-level N      sensor reading over a label, 0-255
+                       (default 40 on gap media, 200 on mark media)
+  --gap-level N        sensor reading over a gap or mark, 0-255
+                       (default 190 on gap media, 48 on mark media)
+  --noise N            readings spread up to N either side of a level (default 3)
+  --seed N             seed of the reading noise (default 1)
+  --scan-ms-per-dot N  feed time per sampled dot before a scan answers
+                       (default 0; 4 is as slow as a real printer)
 
   --help               show this text
 )";

@@ -17,6 +17,8 @@ struct CommandLine {
   RfidEncoder rfid;
   ReplyFaults faults;
   std::string printDir;  // where printed labels go as PNG files; empty: nowhere
+  std::string storeDir;  // --store: where received downloads are written
+  CalibrationState calibration;
   bool help = false;
 };
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/DownloadState.h"
+#include "sim/MediaRoll.h"
 #include "sim/MemoryBankState.h"
 #include "sim/RfidState.h"
 #include "sim/LabelState.h"
@@ -50,8 +52,10 @@ struct PrinterState {
   StatusFlags status;
   MemoryBankState memory;
   TrafficRecord traffic;
+  DownloadState downloads;
   RfidEncoder rfid;
   LabelState label;
+  CalibrationState calibration;
 };
 
 }  // namespace qm::sim

@@ -174,12 +174,16 @@ void PtyFrontEnd::ReceiveChunk(std::vector<uint8_t>& outbox) {
   }
   log_.Received(chunk);
   std::vector<uint8_t> replies;
+  int64_t busyMs = 0;
   {
     std::lock_guard lock(mutex_);
     replies = printer_.Feed(chunk);
+    busyMs = printer_.TakeReplyDelayMs();
     received_ += chunk.size();
     receivedChanged_.notify_all();
   }
+  // A busy printer (feeding media for a scan) answers when it is done.
+  if (busyMs > 0 && !WaitUntil(LineRate::Clock::now() + std::chrono::milliseconds(busyMs))) return;
   log_.Sent(replies);
   if (replyRate_.Paced()) {
     SendPaced(replies, outbox);

@@ -1,3 +1,5 @@
+#include "sim/DownloadFamily.h"
+#include "sim/CalibrationFamily.h"
 #include "sim/MemoryBankFamily.h"
 #include "sim/RfidFamily.h"
 #include "sim/LabelFamily.h"
@@ -8,8 +10,10 @@ namespace qm::sim {
 
 void AddStandardFamilies(VirtualPrinter& printer) {
   printer.AddFamily(std::make_unique<StatusFamily>());
+  printer.AddFamily(std::make_unique<DownloadFamily>());
   printer.AddFamily(std::make_unique<MemoryBankFamily>());
   printer.AddFamily(std::make_unique<RfidFamily>());
+  printer.AddFamily(std::make_unique<CalibrationFamily>());
   printer.AddFamily(std::make_unique<LabelFamily>());
 }
 

@@ -71,6 +71,7 @@ std::optional<size_t> VirtualPrinter::Dispatch(std::span<const uint8_t> input,
         return std::nullopt;
       case Match::Kind::Consumed:
         if (!match.command.empty()) state_.traffic.commands.push_back(std::move(match.command));
+        replyDelayMs_ += match.delayMs;
         AddReply(std::move(match.reply), replies);
         // A family that claims nothing would stall the printer for good.
         return std::clamp<size_t>(match.length, 1, input.size());

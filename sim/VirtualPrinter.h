@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sim/CommandFamily.h"
@@ -51,6 +52,10 @@ class VirtualPrinter {
   // script line without its end.
   size_t PendingBytes() const { return pending_.size() + line_.size(); }
 
+  // How long the commands fed since the last call keep the printer busy
+  // before their replies go out; the front end holds the replies that long.
+  int64_t TakeReplyDelayMs() { return std::exchange(replyDelayMs_, 0); }
+
  private:
   // Offers the input at a boundary to the families. Returns the bytes used
   // (0 when a script line starts there), nothing when a family needs more.
@@ -64,6 +69,7 @@ class VirtualPrinter {
   std::vector<uint8_t> pending_;  // from the last boundary on
   bool inScriptLine_ = false;
   std::string line_;
+  int64_t replyDelayMs_ = 0;
 };
 
 // The families every full printer knows, in the order they are asked.

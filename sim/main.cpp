@@ -54,6 +54,8 @@ int main(int argc, char** argv) {
         if (!file.empty()) std::cerr << "printed " << file << "\n";
       };
     }
+    printer.State().downloads.storeDir = commandLine.storeDir;
+    printer.State().calibration = commandLine.calibration;
   });
   if (!frontEnd.Open(error)) {
     std::cerr << program << ": " << error << "\n";

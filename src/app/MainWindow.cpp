@@ -5,7 +5,13 @@
 #include <array>
 
 #include "app/Artwork.h"
+#include "calibration/ManualCalibrationWindow.h"
 
+#include "download/FactoryFontDownloader.h"
+#include "download/FileTransferWindow.h"
+#include "download/FirmwareDownloader.h"
+#include "download/PcxDownloader.h"
+#include "download/SoftFontDownloader.h"
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidBuilders.h"
@@ -73,8 +79,32 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
     RfidWriteWindow window(context_, this);
     RunModal(window);
   });
+  OpenOnClick(ui.buttonFirmwareDownloader, [this] {
+    FirmwareDownloader window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonFactoryFont, [this] {
+    FactoryFontDownloader window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonSoftFont, [this] {
+    SoftFontDownloader window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonPcx, [this] {
+    PcxDownloader window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonFileTransfer, [this] {
+    FileTransferWindow window(context_, this);
+    RunModal(window);
+  });
   OpenOnClick(ui.buttonUserSetting, [this] {
     UserSettingManager window(context_, this);
+    RunModal(window);
+  });
+  OpenOnClick(ui.buttonCalibration, [this] {
+    ManualCalibrationWindow window(context_, this);
     RunModal(window);
   });
 

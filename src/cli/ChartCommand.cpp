@@ -12,10 +12,6 @@
 namespace qm::cli {
 namespace {
 
-// Beyond the line time of a job: the printer's (or the pty's) own delay in
-// taking the last bytes.
-constexpr int kCloseMarginMs = 200;
-
 std::optional<int> IntIn(const std::string& text, int min, int max) {
   char* end = nullptr;
   long value = std::strtol(text.c_str(), &end, 10);
@@ -131,9 +127,6 @@ int RunChart(std::span<const std::string> args, std::ostream& out, std::ostream&
   size_t sent = SendWrites(connection.Port(), writes);
   size_t bytes = 0;
   for (size_t i = 0; i < sent; ++i) bytes += writes[i].size();
-  // Closing the port discards what the line has not carried yet, and a
-  // chart ends when the program does: let the last label go out first.
-  connection.GetClock().Sleep(int(uint64_t(bytes) * 10 * 1000 / options.baud) + kCloseMarginMs);
   out << "sent " << sent << " of " << writes.size() << " writes, " << bytes << " bytes\n";
   return sent == writes.size() ? 0 : 1;
 }

@@ -113,7 +113,10 @@ PrinterConnection::PrinterConnection(std::ostream& err)
 }
 
 PrinterConnection::~PrinterConnection() {
-  if (port_->IsOpen()) port_->Close();
+  if (!port_->IsOpen()) return;
+  // A plain close would drop the last command if the line still holds it.
+  if (!port_->CloseAfterSending(kSendLimitMs))
+    err_ << "quillmark-cli: the printer did not take the last bytes in time\n";
 }
 
 bool PrinterConnection::Open(const ConnectionOptions& options) {

@@ -73,6 +73,9 @@ class PrinterConnection {
   // again and opened around each transfer). False with the reason on `err`.
   bool Open(const ConnectionOptions& options);
 
+  // How long closing waits for queued bytes to leave the line.
+  static constexpr int kSendLimitMs = 5000;
+
   PrinterPort& Port() { return *port_; }
   ConsolePrompter& Prompter() { return prompter_; }
   Clock& GetClock() { return clock_; }

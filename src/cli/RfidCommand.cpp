@@ -122,12 +122,7 @@ int RunRfid(std::span<const std::string> args, std::ostream& out, std::ostream& 
   request.byteCount = count;
   request.cellText = words[2];
   if (RunWriteSequence(connection.Port(), request) != WriteOutcome::Written) return 1;
-  // Closing the port discards whatever the line has not carried yet: give
-  // it the time the bytes take at the line speed, and some.
-  const size_t bytes =
-      WriteDataCommand(request.format, start, count, request.cellText, LineEnd::Sent).size() +
-      std::strlen(kPrintOneLabelCommand);
-  connection.GetClock().Sleep(int(bytes * 10 * 1000 / options.baud) + 100);
+  // The connection waits for the bytes to leave the line before it closes.
   out << "Writing is success\n";
   return 0;
 }

@@ -126,11 +126,7 @@ int RunSettings(std::span<const std::string> args, std::ostream& out, std::ostre
                            : membank::ResetUserItemCommand(item ? item->item : kAllUserItems);
   int sent = action == "set-item" ? WriteUserItem(port, item->item, *value)
                                   : ResetUserItem(port, item ? item->item : kAllUserItems);
-  // Closing a serial port purges what the line has not sent yet, and nothing
-  // is read back to wait on: give the bytes their time on the wire (10 bits
-  // each) and the printer a moment to take them.
-  if (sent && port.GetInterfaceType() == Serial)
-    clock.Sleep(int(100 + command.size() * 10 * 1000 / options.baud));
+  // The connection waits for the bytes to leave the line before it closes.
   return sent ? 0 : 1;
 }
 

@@ -16,6 +16,15 @@ std::span<const Subcommand> Subcommands() {
       {"find-font", "find-font WIDTH HEIGHT",
        "names the bitmap font and multipliers nearest a character size in millimetres",
        RunFindFont},
+      {"hex2bin", "hex2bin FILE [-o OUT] [--accept-bad-checksums]",
+       "converts an Intel HEX or S-record firmware file into the 256 KiB image the printer takes",
+       RunHex2Bin},
+      {"download",
+       "download firmware|font|softfont|pcx|file FILE [--width W --height H] [--name NAME] "
+       "[--start ADDRESS] [--accept-bad-checksums] [CONNECTION]",
+       "sends a firmware file, factory font, soft font, PCX image or any file as the "
+       "downloader windows do",
+       RunDownload},
       {"settings",
        "settings [CONNECTION] read-bank N | identity | info | set-item ITEM VALUE | reset-item "
        "ITEM|all",
@@ -25,6 +34,11 @@ std::span<const Subcommand> Subcommands() {
        RunSettings},
       {"rfid", "rfid get | read START COUNT | write START DATA [--ascii] [--user] [CONNECTION]",
        "reads the RFID settings, reads tag data, or writes tag data and prints the label", RunRfid},
+      {"calibrate",
+       "calibrate [CONNECTION] [--mark] [--length MM] [--gap-count N] [--save [--value N]]",
+       "samples the media sensor over one label, prints the histogram and the proposed "
+       "threshold; --save stores it (or N)",
+       RunCalibrate},
   };
   return commands;
 }

@@ -171,7 +171,24 @@ IoResult FdDevice::Write(const uint8_t* buffer, size_t count, int timeoutMs) {
 }
 
 bool FdDevice::Purge() {
-  return fd_ >= 0 && tcflush(fd_, TCIOFLUSH) == 0;
+  if (fd_ < 0) return false;
+  // Bytes already written are the printer's, not stale: let them leave
+  // first, so a purge after a download (at Close, or at the next Open) does
+  // not cut off its tail. Only output that will not drain within the bound
+  // (a printer holding the line) is thrown away with the input.
+  constexpr auto kDrainBound = std::chrono::milliseconds(3000);
+  const auto deadline = SteadyClock::now() + kDrainBound;
+  int queued = 0;
+  while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && SteadyClock::now() < deadline) {
+    timespec pause{0, 2'000'000};
+    nanosleep(&pause, nullptr);
+    if (waitHook_ && SteadyClock::now() - lastHook_ >= std::chrono::milliseconds(kHookIntervalMs)) {
+      waitHook_();
+      lastHook_ = SteadyClock::now();
+    }
+  }
+  const bool drained = ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0;
+  return tcflush(fd_, drained ? TCIFLUSH : TCIOFLUSH) == 0;
 }
 
 bool SerialDevice::Open(const std::string& path) {
@@ -191,6 +208,16 @@ bool SerialDevice::IsPseudoTerminal() const {
   struct stat st {};
   return fstat(fd(), &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
          major(st.st_rdev) <= 143;
+}
+
+bool SerialDevice::WaitUntilSent(int timeoutMs) {
+  const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    int queued = 0;
+    if (ioctl(fd(), TIOCOUTQ, &queued) != 0 || queued == 0) return true;
+    if (MillisecondsLeft(deadline) == 0) return false;
+    BackOff();
+  }
 }
 
 void SerialDevice::Close() {

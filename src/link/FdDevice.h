@@ -53,6 +53,7 @@ class SerialDevice : public FdDevice {
   bool Open(const std::string& path) override;
   void Close() override;
   bool Configure(const SerialSettings& settings) override;
+  bool WaitUntilSent(int timeoutMs) override;
   bool ReadModemLines(ModemLines& lines) override;
 
  protected:

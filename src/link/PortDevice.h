@@ -62,13 +62,20 @@ class PortDevice {
 
   virtual IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) = 0;
   virtual IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) = 0;
-  // Drops everything queued in both directions.
+  // Drops what was received and not yet read. Bytes still queued for output
+  // are let out first (they are the printer's); only output that cannot
+  // leave within a few seconds is dropped too.
   virtual bool Purge() = 0;
 
   // Called every few tens of milliseconds while Read or Write waits for the
   // device, so the program can keep its windows painted during a long
   // transfer. The hook must not use the device.
   virtual void SetWaitHook(std::function<void()> hook) { (void)hook; }
+
+  // Waits until the bytes written have left the device (a serial line's
+  // output queue is empty), for at most timeoutMs; false when they have not.
+  // Devices without a queue of their own have nothing to wait for.
+  virtual bool WaitUntilSent(int timeoutMs) { return (void)timeoutMs, true; }
 
   // Why the last Open or Configure failed, in words for the operator
   // ("Permission denied: add your user to the dialout group"); empty when

@@ -65,6 +65,16 @@ class PrinterPort {
 
   int Open();
   void Close();
+  // For a program that writes and then exits (the command line): Close
+  // drops what the line has not carried yet, this one waits (at most
+  // timeoutMs) until a serial line's output queue is empty and closes
+  // without dropping anything, so the system sends whatever is left.
+  // False when the queue did not empty in time.
+  bool CloseAfterSending(int timeoutMs) {
+    const bool sent = !handle || handle->WaitUntilSent(timeoutMs);
+    ReleaseHandle();
+    return sent;
+  }
   // Why the last Open failed, in words for the operator; empty when it
   // succeeded or nothing more is known (a print queue's refusal has been
   // shown already).

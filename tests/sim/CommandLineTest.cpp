@@ -15,7 +15,7 @@ CommandLine Parse(const std::vector<std::string>& args) {
 TEST(CommandLine, EveryOption) {
   const CommandLine c = Parse({"--link", "/tmp/printer", "--log=/tmp/log.txt", "--baud", "9600",
                                "--hangup-after=12", "--silent", "--short", "--garbled", "--cp",
-                               "84,4", "--cu=80", "--cps", "0F", "--ee", "08"});
+                               "84,4", "--cu=80", "--cps", "0F", "--ee", "08", "--store", "/tmp/got"});
   EXPECT_EQ(c.frontEnd.linkPath, "/tmp/printer");
   EXPECT_EQ(c.frontEnd.logPath, "/tmp/log.txt");
   EXPECT_EQ(c.frontEnd.baud, 9600u);
@@ -25,6 +25,7 @@ TEST(CommandLine, EveryOption) {
   EXPECT_EQ(c.status.cuReply, 0x80);
   EXPECT_EQ(c.status.cpsReply, 0x0F);
   EXPECT_EQ(c.status.errorCode, (std::array<char, 2>{'0', '8'}));
+  EXPECT_EQ(c.storeDir, "/tmp/got");
   EXPECT_TRUE(Parse({"--help"}).help);
   const CommandLine rfid = Parse({"--no-tag", "--tag-epc", "3000e2"});
   EXPECT_FALSE(rfid.rfid.tag.present);

@@ -1,0 +1,278 @@
+// A whole firmware download through the Firmware Downloader window to the
+// virtual printer on a pseudo-terminal:
+//
+//   firmware_download_bench [rounds] [paced rounds]     (defaults 11 1)
+//
+// Paced: the printer takes bytes no faster than a 115200 baud line (8N1);
+// the download's time from "DownLoad" until the printer has all 262,152
+// bytes is compared with the line's own time (bar: <= 1.01 x). Unpaced:
+// the window's download against a plain write() loop of the same 500-byte
+// pieces to the same reader, medians of alternating rounds (bar: >= 0.95 x
+// the plain loop's throughput). Every image must arrive whole with a
+// matching checksum. It measures and prints; it exits non-zero only when a
+// download was not exact.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "BenchSeams.h"
+#include "download/Downloads.h"
+#include "download/FirmwareDownloader.h"
+#include "download/HexConversion.h"
+#include "link/PrinterPort.h"
+#include "sim/PtyFrontEnd.h"
+#include "ui/PaintingClock.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::duration<double, std::milli>;
+
+// Picks the firmware file; other messages go to stderr, except the
+// completion box, which every round shows.
+class Operator : public qm::bench::StderrPrompter {
+ public:
+  std::string file;
+  void Show(const std::string& text, const std::string& caption, qm::MessageIcon icon) override {
+    if (text != qm::FirmwareDownloader::kCompleted) StderrPrompter::Show(text, caption, icon);
+  }
+  std::optional<std::string> OpenFileName(const qm::FileDialogOptions&) override { return file; }
+};
+
+// The real devices, with the time of the first write since the last reset:
+// where the window's transfer begins, after its conversion.
+class FirstWrite : public qm::PortDevice {
+ public:
+  FirstWrite(std::unique_ptr<qm::PortDevice> real, std::optional<Clock::time_point>& first)
+      : real_(std::move(real)), first_(first) {}
+  bool Open(const std::string& path) override { return real_->Open(path); }
+  void Close() override { real_->Close(); }
+  bool IsOpen() const override { return real_->IsOpen(); }
+  bool Configure(const qm::SerialSettings& s) override { return real_->Configure(s); }
+  bool ReadModemLines(qm::ModemLines& lines) override { return real_->ReadModemLines(lines); }
+  qm::IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) override {
+    return real_->Read(buffer, count, timeoutMs, gapMs);
+  }
+  qm::IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) override {
+    if (!first_) first_ = Clock::now();
+    return real_->Write(buffer, count, timeoutMs);
+  }
+  bool Purge() override { return real_->Purge(); }
+  void SetWaitHook(std::function<void()> hook) override { real_->SetWaitHook(std::move(hook)); }
+
+ private:
+  std::unique_ptr<qm::PortDevice> real_;
+  std::optional<Clock::time_point>& first_;
+};
+
+class FirstWriteDevices : public qm::DeviceFactory {
+ public:
+  std::unique_ptr<qm::PortDevice> Create(qm::InterfaceType kind) override {
+    return std::make_unique<FirstWrite>(qm::SystemDevices().Create(kind), first);
+  }
+  std::optional<Clock::time_point> first;
+};
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+struct Setup {
+  qm::sim::PtyFrontEnd printer;
+  qm::bench::NoServices services;
+  Operator prompter;
+  qm::PaintingClock clock;
+  FirstWriteDevices devices;
+  qm::PrinterPort port{devices, services, prompter, clock};
+
+  explicit Setup(qm::sim::FrontEndOptions options) : printer(options) {}
+  bool Open() {
+    std::string error;
+    if (!printer.Open(error)) return false;
+    printer.Start();
+    port.SetPortName(printer.SlavePath());
+    port.SetSerialParameters(115200, 0, 8, 0);
+    return port.Open() == 1;
+  }
+  uint64_t Received() { return printer.ReceivedCount(); }
+  bool Exact(const std::string& image) {
+    return printer.WithPrinter([&](qm::sim::VirtualPrinter& p) {
+      auto& d = p.State().downloads;
+      bool ok =
+          d.firmwareChecksumMatches && std::string(d.firmware.begin(), d.firmware.end()) == image;
+      d.firmware.clear();
+      d.firmwareChecksumMatches = false;
+      p.State().traffic.received.clear();
+      return ok;
+    });
+  }
+  // Runs `send` and returns, in ms, the time from its start until the
+  // printer has `total` more bytes, and the time from the first write to
+  // the port (after the window's conversion) until then. A thread of its
+  // own notes when the last byte arrives, so what the window does after its
+  // last write (closing, its message) is not counted.
+  std::pair<double, double> Timed(const std::function<void()>& send, uint64_t total) {
+    const uint64_t before = Received();
+    devices.first.reset();
+    Clock::time_point end{};
+    std::thread watcher([&] {
+      printer.WaitForReceived(before + total, std::chrono::minutes(2));
+      end = Clock::now();
+    });
+    const auto start = Clock::now();
+    send();
+    watcher.join();
+    const auto first = devices.first.value_or(start);
+    return {Ms(end - start).count(), Ms(end - first).count()};
+  }
+  // Through the window: the file is chosen, then "DownLoad" is pressed.
+  std::pair<double, double> Window() {
+    qm::FirmwareDownloader window({port, prompter, clock});
+    window.findChild<QPushButton*>("buttonBrowse")->click();
+    // On screen and painted, as the operator sees it before pressing.
+    window.show();
+    QApplication::processEvents();
+    return Timed([&] { window.findChild<QPushButton*>("buttonDownload")->click(); },
+                 8 + qm::kFirmwareImageSize);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication application(argc, argv);
+  const int rounds = argc > 1 ? std::atoi(argv[1]) : 11;
+  const int pacedRounds = argc > 2 ? std::atoi(argv[2]) : 1;
+
+  std::mt19937 random(7);
+  std::string image(qm::kFirmwareImageSize, '\0');
+  for (char& c : image) c = char(random());
+  char folderName[] = "/tmp/qm-fw-bench-XXXXXX";
+  if (!mkdtemp(folderName)) return 2;
+  const std::string dir = folderName;
+  std::ofstream(dir + "/fw.bin", std::ios::binary) << image;
+  const std::string hex = dir + "/fw.hex";
+  if (std::system(("objcopy -I binary -O ihex " + dir + "/fw.bin " + hex).c_str()) != 0) return 2;
+  const std::vector<uint8_t> imageBytes(image.begin(), image.end());
+  const auto header = qm::FirmwareHeader(qm::ImageChecksum(imageBytes));
+  bool exact = true;
+
+  {
+    Setup s({});
+    s.prompter.file = hex;
+    if (!s.Open()) return 2;
+    auto plain = [&] {
+      int fd = ::open(s.printer.SlavePath().c_str(), O_WRONLY | O_NOCTTY);
+      if (fd < 0) std::exit(2);
+      auto put = [&](const void* data, size_t n) {
+        for (size_t done = 0; done < n;) {
+          ssize_t w = ::write(fd, static_cast<const char*>(data) + done, n - done);
+          if (w <= 0) std::exit(2);
+          done += size_t(w);
+        }
+      };
+      auto times = s.Timed(
+          [&] {
+            put(header.data(), header.size());
+            put(qm::kFirmwareCommand, 4);
+            for (size_t at = 0; at < image.size(); at += qm::kPieceSize)
+              put(image.data() + at, std::min<size_t>(qm::kPieceSize, image.size() - at));
+          },
+          8 + image.size());
+      ::close(fd);
+      return times;
+    };
+    s.Window();  // warm up both paths
+    exact &= s.Exact(image);
+    plain();
+    exact &= s.Exact(image);
+    // The same download without the window: the core's sender alone.
+    const uint32_t checksum = qm::ImageChecksum(imageBytes);
+    auto core = [&] {
+      return s.Timed([&] { qm::DownloadFirmware(s.port, imageBytes, checksum, {}); },
+                     8 + image.size());
+    };
+    std::vector<double> windowMs, plainMs, windowTransferMs, plainTransferMs, coreTransferMs;
+    auto runWindow = [&] {
+      auto [all, transfer] = s.Window();
+      windowMs.push_back(all);
+      windowTransferMs.push_back(transfer);
+      exact &= s.Exact(image);
+    };
+    auto runCore = [&] {
+      coreTransferMs.push_back(core().second);
+      exact &= s.Exact(image);
+    };
+    auto runPlain = [&] {
+      auto [all, transfer] = plain();
+      plainMs.push_back(all);
+      plainTransferMs.push_back(transfer);
+      exact &= s.Exact(image);
+    };
+    for (int round = 0; round < rounds; ++round) {
+      if (round % 2 == 0) {
+        runWindow();
+        runCore();
+        runPlain();
+      } else {
+        runPlain();
+        runCore();
+        runWindow();
+      }
+    }
+    const double w = Median(windowMs), p = Median(plainMs);
+    const double wt = Median(windowTransferMs), pt = Median(plainTransferMs);
+    std::printf("Firmware download of 262,152 bytes, unpaced, median of %d rounds:\n", rounds);
+    std::printf("                       from the click   from the first write\n");
+    std::printf("  Firmware Downloader  %8.1f ms      %8.1f ms\n", w, wt);
+    std::printf("  the sender, no window                  %8.1f ms\n", Median(coreTransferMs));
+    std::printf("  plain write()        %8.1f ms      %8.1f ms\n", p, pt);
+    std::printf(
+        "  throughput ratio window / plain: %.3f from the click (conversion included), "
+        "%.3f from the first write (bar: >= 0.95)\n",
+        p / w, pt / wt);
+    s.port.Close();
+    s.printer.Stop();
+  }
+
+  if (pacedRounds > 0) {
+    qm::sim::FrontEndOptions options;
+    options.baud = 115200;
+    Setup s(options);
+    s.prompter.file = hex;
+    if (!s.Open()) return 2;
+    std::vector<double> ms, transferMs;
+    for (int round = 0; round < pacedRounds; ++round) {
+      auto [all, transfer] = s.Window();
+      ms.push_back(all);
+      transferMs.push_back(transfer);
+      exact &= s.Exact(image);
+    }
+    const double line = 262152.0 * 10 / 115200 * 1000;
+    const double m = Median(ms);
+    std::printf("Paced at 115200 baud, median of %d:\n", pacedRounds);
+    std::printf(
+        "  Firmware Downloader  %.0f ms; the line's own time %.0f ms; ratio %.4f (bar: <= 1.01)\n",
+        m, line, m / line);
+    s.port.Close();
+    s.printer.Stop();
+  }
+  std::printf("  every image exact, checksum matching: %s\n", exact ? "yes" : "NO");
+  std::system(("rm -rf " + dir).c_str());
+  return exact ? 0 : 1;
+}

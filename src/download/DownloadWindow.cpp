@@ -1,0 +1,94 @@
+#include "download/DownloadWindow.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+
+#include "download/PieceSender.h"
+#include "ui/Prompter.h"
+
+namespace qm {
+namespace {
+
+constexpr qint64 kRepaintIntervalMs = 30;
+
+}  // namespace
+
+std::string FileSizeText(uint64_t size) {
+  return std::to_string(size) + " Bytes";
+}
+
+void ChosenFile::Show(QLineEdit* path, QLabel* name, QLabel* size) const {
+  path->setText(QString::fromStdString(filePath));
+  name->setText(QString::fromStdString(fileName));
+  size->setText(QString::fromStdString(fileSize));
+}
+
+BrowseResult BrowseForFile(Prompter& prompter, const std::string& filter, ChosenFile& file,
+                           const std::string& defaultExtension) {
+  FileDialogOptions options;
+  options.filter = filter;
+  options.defaultExtension = defaultExtension;
+  const auto path = prompter.OpenFileName(options);
+  if (!path) {
+    file.Clear();
+    return BrowseResult::Cancelled;
+  }
+  // A file that will not open leaves nothing chosen (only its name shown),
+  // so a download never sends an earlier file under the new name.
+  file.Clear();
+  file.fileName = QFileInfo(QString::fromStdString(*path)).fileName().toStdString();
+  const auto source = FileSource::Open(*path);
+  if (!source) {
+    prompter.Refusal(kCantOpenFile);
+    return BrowseResult::CannotOpen;
+  }
+  file.chosen = true;
+  file.filePath = *path;
+  file.fileSize = FileSizeText(source->Size());
+  return BrowseResult::Chosen;
+}
+
+DownloadRun::DownloadRun(QProgressBar* progress) : progress_(progress) {
+  lastPaint_ = QDateTime::currentMSecsSinceEpoch();
+}
+
+DownloadRun::~DownloadRun() {
+  ShowSteps();
+}
+
+void DownloadRun::ShowSteps() {
+  if (progress_ && unshownSteps_ > 0) progress_->setValue(progress_->value() + unshownSteps_);
+  unshownSteps_ = 0;
+}
+
+void DownloadRun::Repaint() {
+  const qint64 now = QDateTime::currentMSecsSinceEpoch();
+  if (now - lastPaint_ < kRepaintIntervalMs) return;
+  lastPaint_ = now;
+  ShowSteps();
+  BusyScope::KeepResponsive();
+}
+
+void DownloadRun::Step() {
+  // The bar repaints itself at once whenever its filled width changes, which
+  // costs more than sending a piece on a fast link: the steps are counted
+  // here and shown together each time the window is repainted.
+  ++unshownSteps_;
+  Repaint();
+}
+
+DownloadEvents DownloadRun::Events(QLabel* status, std::string* statusText) {
+  DownloadEvents events;
+  events.piece = [this] { Step(); };
+  events.stage = [this, status, statusText](const std::string& text) {
+    if (statusText) *statusText = text;
+    if (status) status->setText(QString::fromStdString(text));
+    Repaint();
+  };
+  return events;
+}
+
+}  // namespace qm

@@ -1,0 +1,80 @@
+#include "download/FactoryFontDownloader.h"
+
+#include "download/Downloads.h"
+#include "link/PrinterPort.h"
+#include "ui/Prompter.h"
+
+namespace qm {
+
+FactoryFontDownloader::FactoryFontDownloader(AppContext context, QWidget* parent)
+    : QDialog(parent), context_(context) {
+  ui.setupUi(this);
+  statusText = "Please select font file.";
+  connect(ui.buttonBrowse, &QPushButton::clicked, this, &FactoryFontDownloader::OnBrowse);
+  connect(ui.buttonDownload, &QPushButton::clicked, this, &FactoryFontDownloader::OnDownload);
+  connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
+  ShowFields();
+}
+
+void FactoryFontDownloader::ShowFields() {
+  file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
+  ui.labelStatus->setText(QString::fromStdString(statusText));
+}
+
+void FactoryFontDownloader::OnBrowse() {
+  file.Clear();
+  switch (BrowseForFile(context_.prompter, kFilter, file)) {
+    case BrowseResult::Cancelled:
+      break;
+    case BrowseResult::CannotOpen:
+      statusText = "FileName : " + file.fileName;
+      break;
+    case BrowseResult::Chosen:
+      statusText = "Downloader is ready.";
+      break;
+  }
+  ShowFields();
+}
+
+void FactoryFontDownloader::OnDownload() {
+  Prompter& prompter = context_.prompter;
+  if (!file.chosen) {
+    prompter.Refusal(kSelectFile);
+    return;
+  }
+  const auto source = FileSource::Open(file.filePath);
+  if (!source) {
+    prompter.Refusal(kCantOpenFile);
+    return;
+  }
+  // The size announced is the one sent: the file as it is now.
+  const uint64_t size = source->Size();
+  file.fileSize = FileSizeText(size);
+  ShowFields();
+  if (size < 2) {
+    prompter.Refusal(kTooShort);
+    return;
+  }
+  ui.progressBar->setRange(0, int(size / kPieceSize + 1));
+  ui.progressBar->setValue(1);
+
+  SendResult sent;
+  {
+    DownloadRun run(ui.progressBar);
+    sent = DownloadFactoryFont(context_.port, context_.clock, *source, size,
+                               run.Events(ui.labelStatus, &statusText));
+  }
+  ui.progressBar->setValue(0);
+  if (sent != SendResult::Sent) {
+    if (sent == SendResult::ReadFailed) prompter.Refusal("File read fail!");
+    statusText = "Downloading is stopped.";
+    ShowFields();
+    return;
+  }
+  statusText = "Downloading is completed.!!";
+  ShowFields();
+  prompter.Information(kCompleted);
+  accept();
+}
+
+}  // namespace qm

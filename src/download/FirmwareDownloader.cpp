@@ -1,0 +1,83 @@
+#include "download/FirmwareDownloader.h"
+
+#include "download/Downloads.h"
+#include "link/PrinterPort.h"
+#include "ui/BusyScope.h"
+#include "ui/Prompter.h"
+
+namespace qm {
+
+FirmwareDownloader::FirmwareDownloader(AppContext context, QWidget* parent)
+    : QDialog(parent), context_(context) {
+  ui.setupUi(this);
+  statusText = "Please select firmware file.";
+  connect(ui.buttonBrowse, &QPushButton::clicked, this, &FirmwareDownloader::OnBrowse);
+  connect(ui.buttonDownload, &QPushButton::clicked, this, &FirmwareDownloader::OnDownload);
+  connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
+  ShowFields();
+}
+
+std::string FirmwareDownloader::ChecksumQuestion(size_t line) {
+  return "Record checksum error in line " + std::to_string(line) + ". Continue anyway?";
+}
+
+void FirmwareDownloader::ShowFields() {
+  file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
+  ui.labelChecksum->setText(QString::fromStdString(checksumText));
+  ui.labelStatus->setText(QString::fromStdString(statusText));
+}
+
+void FirmwareDownloader::OnBrowse() {
+  if (BrowseForFile(context_.prompter, kFilter, file) == BrowseResult::Chosen)
+    statusText = "Downloader is ready.";
+  ShowFields();
+}
+
+void FirmwareDownloader::OnDownload() {
+  Prompter& prompter = context_.prompter;
+  statusText = "Coverting hex to binary...";
+  ShowFields();
+  image.clear();
+  image.shrink_to_fit();
+  HexConversion conversion;
+  {
+    // A large file takes a moment: clicks meanwhile are dropped, not replayed.
+    BusyScope busy;
+    conversion = ConvertHexToBinary(file.filePath, imageSize, [&](size_t line) {
+      return prompter.AskYesNo(ChecksumQuestion(line), "Warning", MessageIcon::Warning);
+    });
+  }
+  if (!conversion.ok) {
+    if (conversion.unreadable) prompter.Refusal(kFileReadFailed);
+    statusText = conversion.Describe();
+    ShowFields();
+    prompter.Refusal(kConversionFailed);
+    return;
+  }
+  image = std::move(conversion.image);
+  checksumText = ChecksumText(conversion.checksum);
+  ui.progressBar->setRange(0, int(imageSize / kPieceSize));
+  ui.progressBar->setValue(0);
+  ShowFields();
+
+  SendResult sent;
+  {
+    DownloadRun run(ui.progressBar);
+    sent = DownloadFirmware(context_.port, image, conversion.checksum,
+                            run.Events(ui.labelStatus, &statusText));
+  }
+  ui.progressBar->setValue(0);
+  image.clear();
+  image.shrink_to_fit();
+  if (sent != SendResult::Sent) {
+    statusText = "Downloading is stopped.";
+    ShowFields();
+    return;
+  }
+  statusText = "Downloading is completed.!!";
+  ShowFields();
+  prompter.Information(kCompleted);
+  accept();
+}
+
+}  // namespace qm

@@ -1,0 +1,191 @@
+// The downloaders driven through their windows against the virtual printer
+// on a pseudo-terminal; the printer stores what it received in a folder and
+// each file there must equal what the operator chose, byte for byte.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <thread>
+
+#include "Recorders.h"
+#include "TempFiles.h"
+#include "download/FactoryFontDownloader.h"
+#include "download/FileTransferWindow.h"
+#include "download/FirmwareDownloader.h"
+#include "download/PcxDownloader.h"
+#include "download/SoftFontDownloader.h"
+#include "link/PrinterPort.h"
+#include "sim/PtyFrontEnd.h"
+
+namespace qm::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// An Intel HEX file of `image`, 16 bytes a record, with a segment record at
+// every 64 KiB, as common tools write it.
+std::string IntelHex(const std::string& image) {
+  std::string text;
+  char line[64];
+  auto record = [&](unsigned type, unsigned address, const char* data, size_t n) {
+    unsigned sum = unsigned(n) + (address >> 8) + (address & 0xFF) + type;
+    int at = std::snprintf(line, sizeof line, ":%02X%04X%02X", unsigned(n), address & 0xFFFF, type);
+    for (size_t i = 0; i < n; ++i) {
+      at += std::snprintf(line + at, sizeof line - size_t(at), "%02X", uint8_t(data[i]));
+      sum += uint8_t(data[i]);
+    }
+    std::snprintf(line + at, sizeof line - size_t(at), "%02X\r\n", (0x100 - (sum & 0xFF)) & 0xFF);
+    text += line;
+  };
+  for (size_t at = 0; at < image.size(); at += 16) {
+    if (at % 0x10000 == 0) {
+      const size_t base = at >> 4;
+      const char segment[2] = {char(base >> 8), char(base & 0xFF)};
+      record(2, 0, segment, 2);
+    }
+    record(0, unsigned(at), image.data() + at, std::min<size_t>(16, image.size() - at));
+  }
+  return text + ":00000001FF\r\n";
+}
+
+class DownloadsAgainstVirtualPrinter : public ::testing::Test {
+ protected:
+  void Start(sim::FrontEndOptions options = {}) {
+    printer = std::make_unique<sim::PtyFrontEnd>(options);
+    std::string error;
+    ASSERT_TRUE(printer->Open(error)) << error;
+    printer->WithPrinter(
+        [&](sim::VirtualPrinter& p) { p.State().downloads.storeDir = store.Path(); });
+    printer->Start();
+    setenv("QUILLMARK_COM1", printer->SlavePath().c_str(), 1);
+    port.SetPortName("COM1:");
+    port.SetSerialParameters(115200, 0, 8, 0);
+    // Left set: every download opens the port afresh.
+    ASSERT_EQ(port.Open(), 1);
+  }
+  void TearDown() override {
+    port.Close();
+    unsetenv("QUILLMARK_COM1");
+    if (printer) printer->Stop();
+  }
+  void Choose(QWidget& window, const std::string& path) {
+    prompter.files = {path};
+    window.findChild<QPushButton*>("buttonBrowse")->click();
+  }
+  static void Click(QWidget& window, const char* name) {
+    window.findChild<QPushButton*>(name)->click();
+  }
+  // Waits until the printer has taken everything that was sent.
+  void Settle(size_t bytes) { ASSERT_TRUE(printer->WaitForReceived(bytes, 10s)); }
+  std::string Stored(const std::string& name) {
+    return TempFolder::Read(store.Path() + "/" + name);
+  }
+
+  TempFolder files;
+  TempFolder store;
+  std::unique_ptr<sim::PtyFrontEnd> printer;
+  FakeLinkServices services;
+  RecordingPrompter prompter;
+  // The font erase pause and retry pauses need not be waited out here.
+  RecordingClock clock;
+  PrinterPort port{SystemDevices(), services, prompter, clock};
+};
+
+TEST_F(DownloadsAgainstVirtualPrinter, EachKindArrivesWhole) {
+  Start();
+  std::mt19937 random(4);
+  auto randomBytes = [&](size_t n) {
+    std::string bytes(n, '\0');
+    for (char& c : bytes) c = char(random());
+    return bytes;
+  };
+  size_t sent = 0;
+
+  const std::string image = randomBytes(kFirmwareImageSize);
+  {
+    FirmwareDownloader window({port, prompter, clock});
+    Choose(window, files.Write("fw.hex", IntelHex(image)));
+    Click(window, "buttonDownload");
+    sent += 8 + kFirmwareImageSize;
+    EXPECT_EQ(prompter.Messages(), std::vector<std::string>{FirmwareDownloader::kCompleted});
+  }
+  const std::string font = randomBytes(70001);
+  {
+    FactoryFontDownloader window({port, prompter, clock});
+    Choose(window, files.Write("font.fnt", font));
+    Click(window, "buttonDownload");
+    sent += 2 + 9 + font.size();
+  }
+  const std::string softFont = randomBytes(133 * 72);
+  {
+    SoftFontDownloader window({port, prompter, clock});
+    Choose(window, files.Write("f24.bin", softFont));
+    window.findChild<QLineEdit*>("editWidth")->setText("24");
+    window.findChild<QLineEdit*>("editHeight")->setText("24");
+    window.findChild<QLineEdit*>("editStoreName")->setText("K");
+    Click(window, "buttonDownload");
+    sent += 18 + softFont.size() + 2;
+  }
+  const std::string pcx = randomBytes(12345);
+  {
+    PcxDownloader window({port, prompter, clock});
+    Choose(window, files.Write("logo.pcx", pcx));
+    Click(window, "buttonDownload");
+    sent += 14 + pcx.size() + 22;
+  }
+  const std::string script = "^Q40,3\r\n^W60\r\nAB,20,20,1,1,0,0,transfer\r\nE\r\n";
+  {
+    FileTransferWindow window({port, prompter, clock});
+    Choose(window, files.Write("label.txt", script));
+    Click(window, "buttonDownload");
+    sent += script.size();
+  }
+  Settle(sent);
+
+  EXPECT_EQ(prompter.Messages().size(), 5u);
+
+  EXPECT_TRUE(Stored("firmware.bin") == image);
+  EXPECT_TRUE(Stored("factory-font.bin") == font);
+  EXPECT_TRUE(Stored("font-K.bin") == softFont);
+  EXPECT_TRUE(Stored("image-logo.pcx") == pcx);
+  printer->WithPrinter([&](sim::VirtualPrinter& p) {
+    const auto& d = p.State().downloads;
+    EXPECT_TRUE(d.firmwareChecksumMatches);
+    EXPECT_TRUE(d.problems.empty());
+    EXPECT_EQ(d.softFonts.at("K").characters, 133u);
+    EXPECT_EQ(d.fontListPrints, 1u);
+    EXPECT_EQ(d.recalls, std::vector<std::string>{"100,100,'logo'"});
+    const auto& lines = p.State().traffic.scriptLines;
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 5, lines.end()),
+              (std::vector<std::string>{"P1", "^Q40,3", "^W60", "AB,20,20,1,1,0,0,transfer", "E"}));
+  });
+}
+
+TEST_F(DownloadsAgainstVirtualPrinter, APrinterHangingUpMidDownloadStopsIt) {
+  sim::FrontEndOptions options;
+  options.hangupAfter = 8 + 10 * 500 + 100;
+  Start(options);
+  std::string image(kFirmwareImageSize, '\x5A');
+  FirmwareDownloader window({port, prompter, clock});
+  Choose(window, files.Write("fw.hex", IntelHex(image)));
+  Click(window, "buttonDownload");
+  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{PrinterPort::kWriteFailedMessage});
+  EXPECT_EQ(window.StatusText(), "Downloading is stopped.");
+  EXPECT_EQ(window.findChild<QProgressBar*>("progressBar")->value(), 0);
+  EXPECT_NE(window.result(), QDialog::Accepted);
+  EXPECT_EQ(port.Timeouts(), kDefaultTimeouts);
+  EXPECT_FALSE(port.KeepOpen());
+  EXPECT_FALSE(port.IsOpen());
+  // The printer marks itself hung up just after closing its end.
+  for (int i = 0; i < 200 && !printer->HungUp(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(printer->HungUp());
+}
+
+}  // namespace
+}  // namespace qm::test
