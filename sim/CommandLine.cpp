@@ -338,6 +338,10 @@ Printer state:
   --no-tag             no RFID tag in the encoder's field
   --tag-epc HEX        the first bytes of the tag's EPC memory (default zeros)
 
+Printing:
+  --print-dir DIR      write every printed label to DIR as a PNG, numbered,
+                       with its copy count in the name
+
 Media roll (what the sensing scan "^MXd" samples):
   --media gap|mark     labels separated by gaps or by black marks (default gap)
   --label-mm N         label length in mm (default 60)
@@ -350,10 +354,6 @@ Media roll (what the sensing scan "^MXd" samples):
   --seed N             seed of the reading noise (default 1)
   --scan-ms-per-dot N  feed time per sampled dot before a scan answers
                        (default 0; 4 is as slow as a real printer)
-
-Printing:
-  --print-dir DIR      write every printed label to DIR as a PNG, numbered,
-                       with its copy count in the name
 
   --help               show this text
 )";

@@ -16,9 +16,9 @@ struct CommandLine {
   MemoryBankState memory;
   RfidEncoder rfid;
   ReplyFaults faults;
+  std::string printDir;  // where printed labels go as PNG files; empty: nowhere
   std::string storeDir;  // --store: where received downloads are written
   CalibrationState calibration;
-  std::string printDir;  // where printed labels go as PNG files; empty: nowhere
   bool help = false;
 };
 

@@ -54,8 +54,8 @@ struct PrinterState {
   TrafficRecord traffic;
   DownloadState downloads;
   RfidEncoder rfid;
-  CalibrationState calibration;
   LabelState label;
+  CalibrationState calibration;
 };
 
 }  // namespace qm::sim

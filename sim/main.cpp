@@ -48,14 +48,14 @@ int main(int argc, char** argv) {
     printer.State().memory = commandLine.memory;
     printer.State().rfid = commandLine.rfid;
     printer.Faults() = commandLine.faults;
-    printer.State().downloads.storeDir = commandLine.storeDir;
-    printer.State().calibration = commandLine.calibration;
     if (paper) {
       printer.State().label.onPrinted = [&](const qm::sim::PrintedLabel& label) {
         const std::string file = paper->Print(label, printer.State().downloads.images);
         if (!file.empty()) std::cerr << "printed " << file << "\n";
       };
     }
+    printer.State().downloads.storeDir = commandLine.storeDir;
+    printer.State().calibration = commandLine.calibration;
   });
   if (!frontEnd.Open(error)) {
     std::cerr << program << ": " << error << "\n";

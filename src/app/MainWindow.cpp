@@ -19,6 +19,7 @@
 #include "rfid/RfidWriteWindow.h"
 #include "settings/UserSettingManager.h"
 #include "tester/CommandTesterWindow.h"
+#include "tester/LabelBuilders.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
 #include "ui/Prompter.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   // Each tool button opens its window; a button without one stays disabled.
   OpenOnClick(ui.buttonTester, [this] {
     CommandTesterWindow window(context_, this);
+    RegisterLabelBuilders(window);
     RegisterRfidBuilders(window);
     RunModal(window);
   });

@@ -7,6 +7,15 @@ std::span<const Subcommand> Subcommands() {
   static const Subcommand commands[] = {
       {"status", "status [CONNECTION]",
        "asks the printer's status and error code and prints them decoded", RunStatus},
+      {"preview", "preview SCRIPT [-o DIR] [--image NAME=FILE.pcx]",
+       "renders a label script to one PNG per printed label and lists its errors", RunPreview},
+      {"chart",
+       "chart under|over|international|KS5601|GB2312|BIG5|JIS [--set N] [--table N] [--vector] "
+       "[--font F] [--size A,B] [--rows AA-BB] [CONNECTION]",
+       "prints a character chart of a single-byte or double-byte code table", RunChart},
+      {"find-font", "find-font WIDTH HEIGHT",
+       "names the bitmap font and multipliers nearest a character size in millimetres",
+       RunFindFont},
       {"hex2bin", "hex2bin FILE [-o OUT] [--accept-bad-checksums]",
        "converts an Intel HEX or S-record firmware file into the 256 KiB image the printer takes",
        RunHex2Bin},
@@ -30,8 +39,6 @@ std::span<const Subcommand> Subcommands() {
        "samples the media sensor over one label, prints the histogram and the proposed "
        "threshold; --save stores it (or N)",
        RunCalibrate},
-      {"preview", "preview SCRIPT [-o DIR] [--image NAME=FILE.pcx]",
-       "renders a label script to one PNG per printed label and lists its errors", RunPreview},
   };
   return commands;
 }

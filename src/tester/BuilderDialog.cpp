@@ -34,8 +34,11 @@ int RunInsertSequence(BuilderDialog& builder,
     builder.Prepare();
     int result = RunModal(builder);
     if (!builder.insertFlag) return appended;
-    append(builder.InsertedCommand());
-    ++appended;
+    // A builder with every part switched off composes nothing: no empty line.
+    if (!builder.InsertedCommand().empty()) {
+      append(builder.InsertedCommand());
+      ++appended;
+    }
     builder.insertFlag = 0;
     if (result == QDialog::Accepted) return appended;
   }

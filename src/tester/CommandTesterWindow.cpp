@@ -8,6 +8,7 @@
 #include "link/PrinterPort.h"
 #include "preview/PreviewPane.h"
 #include "status/StatusWindow.h"
+#include "tester/ChartDialogs.h"
 #include "tester/ConvertUnitDialog.h"
 #include "tester/ScriptFile.h"
 #include "tester/ScriptText.h"
@@ -81,10 +82,15 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
     builderButtons_[size_t(which)] = button;
     MarkUnavailable(button);
   }
-  // "Character Set" and "Print Codes" open the chart windows, which print
-  // directly and append nothing; they are wired when those windows exist.
-  MarkUnavailable(ui.buttonCharacterSet);
-  MarkUnavailable(ui.buttonPrintCodes);
+  // The chart windows print directly and append nothing.
+  connect(ui.buttonCharacterSet, &QPushButton::clicked, this, [this] {
+    CharacterSetDialog dialog(context_, this);
+    RunModal(dialog);
+  });
+  connect(ui.buttonPrintCodes, &QPushButton::clicked, this, [this] {
+    TwoByteCodepageDialog dialog(context_, this);
+    RunModal(dialog);
+  });
 
   // Enter in the repeat box (or anywhere) presses no button by itself: a
   // builder would open, or a send start, that the operator did not ask for.

@@ -29,8 +29,6 @@ const char* const kToolButtons[] = {
     "buttonRfidWriteRead", "buttonCalibration", "buttonFirmwareDownloader",
     "buttonFactoryFont",   "buttonSoftFont",    "buttonPcx",
     "buttonFileTransfer"};
-// Tool buttons whose windows this build does not have: never enabled (none now).
-const std::vector<const char*> kUnavailableButtons;
 const char* const kSerialBoxes[] = {"comboComPort", "comboBaudRate", "comboDataBits", "comboParity",
                                     "comboStopBits"};
 
@@ -58,10 +56,6 @@ class MainWindowTest : public ::testing::Test {
   }
   void ExpectConnectedEnabling(bool connected) {
     for (const char* b : kToolButtons) EXPECT_EQ(Enabled(b), connected) << b;
-    for (const char* b : kUnavailableButtons) {
-      EXPECT_FALSE(Enabled(b)) << b;
-      EXPECT_EQ(Find(b)->toolTip(), "Not available yet") << b;
-    }
     EXPECT_EQ(Enabled("buttonDisconnect"), connected);
     EXPECT_EQ(Enabled("buttonConnect"), !connected);
     for (const char* r : {"radioSerial", "radioParallel", "radioUsb"})

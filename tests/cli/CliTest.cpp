@@ -185,3 +185,42 @@ TEST(Cli, PreviewWritesOnePngPerPrintedLabelAndListsErrors) {
 
 }  // namespace
 }  // namespace qm::cli
+
+namespace qm::cli {
+namespace {
+
+TEST(Cli, ChartsGoToThePrinterAndTheFontFinderAnswers) {
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"chart"}, "which chart?"},
+      {{"chart", "EBCDIC"}, "unknown chart 'EBCDIC'"},
+      {{"chart", "JIS", "--vector"}, "JIS has no scalable font"},
+      {{"chart", "KS5601", "--rows", "A1-G1"}, "--rows needs two hexadecimal blocks"},
+      {{"chart", "under", "--set", "16"}, "--set cannot be '16'"},
+      {{"chart", "under", "--size", "5,1"}, "bitmap multipliers run from 1 to 4"},
+      {{"find-font", "3"}, "needs WIDTH and HEIGHT"},
+  };
+  for (const auto& [args, message] : refused) {
+    CliRun r = Cli(args);
+    EXPECT_EQ(r.code, 2) << args.back();
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+  }
+  CliRun finder = Cli({"find-font", "1", "1.6"});
+  EXPECT_EQ(finder.out,
+            "Most Similar: font 0, X multiplier 1, Y multiplier 1\nSimilar & Round: none\n");
+
+  sim::PtyFrontEnd printer;
+  std::string error;
+  ASSERT_TRUE(printer.Open(error)) << error;
+  printer.Start();
+  CliRun r = Cli({"chart", "KS5601", "--rows", "b0-B1", "--vector", "--size", "100,5", "--port",
+                  printer.SlavePath()});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "sent 2 of 2 writes, 446 bytes\n");
+  ASSERT_TRUE(printer.WaitForReceived(446, std::chrono::seconds(5)));
+  auto labels = printer.WithPrinter([](sim::VirtualPrinter& p) { return p.State().label.printed; });
+  ASSERT_EQ(labels.size(), 2u);
+  EXPECT_EQ(labels[1].commands.front().substr(0, 32), "V20,20,U,5,100,1,N,N,N,0,L,0,'\xB1\xA1");
+}
+
+}  // namespace
+}  // namespace qm::cli

@@ -371,11 +371,10 @@ TEST_F(CommandTesterTest, ToolButtonsOpenTheirWindowsAndAppendNothing) {
 // A button whose window this build lacks is disabled and says so, until a
 // builder is set for it; Enter in the repeat box presses no button.
 TEST_F(CommandTesterTest, ButtonsWithoutAWindowAreDisabledAndEnterPressesNothing) {
-  for (const char* name :
-       {"buttonPrintingSetting", "buttonLabelSetting", "buttonBlockDraw", "buttonBarcode1d",
-        "buttonBarcode2d", "buttonCopies", "buttonBitmapText", "buttonVectorText",
-        "buttonCharacterSet", "buttonPrintCodes", "buttonRfidWrite", "buttonRfidRead",
-        "buttonRfidPassword", "buttonRfidSecurity", "buttonRfidKill"}) {
+  for (const char* name : {"buttonPrintingSetting", "buttonLabelSetting", "buttonBlockDraw",
+                           "buttonBarcode1d", "buttonBarcode2d", "buttonCopies", "buttonBitmapText",
+                           "buttonVectorText", "buttonRfidWrite", "buttonRfidRead",
+                           "buttonRfidPassword", "buttonRfidSecurity", "buttonRfidKill"}) {
     auto* button = Child<QPushButton>(window, name);
     EXPECT_FALSE(button->isEnabled()) << name;
     EXPECT_EQ(button->toolTip(), "Not available yet") << name;

@@ -3,6 +3,7 @@
 // layout can be looked at. Run under a real or virtual display:
 //   xvfb-run build/tests/tester/qm_tester_screenshots /tmp/shots
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,8 +21,14 @@
 #include "status/StatusPages.h"
 #include "status/StatusTabs.h"
 #include "status/StatusWindow.h"
+#include "tester/BarcodeBuilders.h"
+#include "tester/BlockDrawDialog.h"
+#include "tester/ChartDialogs.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/ConvertUnitDialog.h"
+#include "tester/FontFinderDialog.h"
+#include "tester/LabelBuilders.h"
+#include "tester/TextBuilders.h"
 
 namespace {
 
@@ -60,6 +67,7 @@ int main(int argc, char** argv) {
   bool ok = true;
 
   qm::CommandTesterWindow tester(rig.Context());
+  qm::RegisterLabelBuilders(tester);
   Find<QPlainTextEdit>(tester, "editScript")
       ->setPlainText(
           "^Q50,3\n^W80\n^H10\n^P1\n^S4\n^AD\n^C1\n^R0\n~Q+0\n^O0\n^D0\n^E12\n~R200\n^L\n"
@@ -95,5 +103,41 @@ int main(int argc, char** argv) {
     status.Tabs()->Page(tab)->RunExchange();
     ok &= Save(status, folder, names[tab]);
   }
+
+  // Every builder as it first opens, with its defaults.
+  auto builder = [&](qm::BuilderDialog& dialog, const char* name) {
+    dialog.Prepare();
+    ok &= Save(dialog, folder, name);
+  };
+  qm::PrintingSettingDialog printing(rig.Context());
+  builder(printing, "builder-printing-setting");
+  qm::LabelSettingDialog labelSetting(rig.Context());
+  builder(labelSetting, "builder-label-setting");
+  qm::PrintingCopiesDialog copies(rig.Context());
+  builder(copies, "builder-copies");
+  qm::BitmapTextDialog bitmap(rig.Context());
+  builder(bitmap, "builder-bitmap-text");
+  qm::VectorTextDialog vector(rig.Context());
+  builder(vector, "builder-vector-text");
+  qm::Barcode1dDialog barcode1d(rig.Context());
+  builder(barcode1d, "builder-barcode-1d");
+  qm::BlockDrawDialog block(rig.Context());
+  builder(block, "builder-block-draw");
+  qm::Barcode2dDialog barcode2d(rig.Context());
+  builder(barcode2d, "builder-barcode-2d-maxicode");
+  const char* symbologies[] = {"builder-barcode-2d-pdf417", "builder-barcode-2d-qr"};
+  for (int type = 1; type <= 2; ++type) {
+    auto* combo = Find<QComboBox>(barcode2d, "comboSymbology");
+    combo->setCurrentIndex(type);
+    emit combo->activated(type);
+    ok &= Save(barcode2d, folder, symbologies[type - 1]);
+  }
+
+  qm::CharacterSetDialog characterSet(rig.Context());
+  ok &= Save(characterSet, folder, "chart-character-set");
+  qm::TwoByteCodepageDialog twoByte(rig.Context());
+  ok &= Save(twoByte, folder, "chart-two-byte");
+  qm::FontFinderDialog finder(rig.Context());
+  ok &= Save(finder, folder, "font-finder");
   return ok ? 0 : 1;
 }

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <string>
+
+#include "tester/BuilderDialog.h"
+#include "tester/LabelCommands.h"
+#include "ui_LabelSettingDialog.h"
+#include "ui_PrintingCopiesDialog.h"
+#include "ui_PrintingSettingDialog.h"
+
+namespace qm {
+
+class CommandTesterWindow;
+
+// Gives the tester's label, text, barcode and drawing buttons their builders.
+void RegisterLabelBuilders(CommandTesterWindow& tester);
+
+// Speed, density and direction; can print a label that shows them.
+class PrintingSettingDialog : public BuilderDialog {
+  Q_OBJECT
+
+ public:
+  explicit PrintingSettingDialog(AppContext context, QWidget* parent = nullptr);
+  const PrintingSetting& Values() const { return setting; }
+
+ protected:
+  void LoadDefaults() override;
+  bool Exchange(bool take) override;
+  std::optional<std::string> Compose() override;
+
+ private:
+  void OnDensityMoved(int position);
+  void OnTestPrint();
+
+  Ui::PrintingSettingDialog ui;
+  PrintingSetting setting;
+  std::string densityText = "20";
+};
+
+// Label width, length with the media type, and margins in inches,
+// millimetres or dots; the commands take dots.
+class LabelSettingDialog : public BuilderDialog {
+  Q_OBJECT
+
+ public:
+  explicit LabelSettingDialog(AppContext context, QWidget* parent = nullptr);
+  const LabelSetting& Values() const { return setting; }
+
+ protected:
+  void LoadDefaults() override;
+  bool Exchange(bool take) override;
+  std::optional<std::string> Compose() override;
+
+ private:
+  void OnUnit();
+
+  Ui::LabelSettingDialog ui;
+  LabelSetting setting;
+  int currentUnit = 0;
+  std::string unitName = "inch";
+};
+
+// The print command. It always opens with one and one, also when it comes
+// back after an insert.
+class PrintingCopiesDialog : public BuilderDialog {
+  Q_OBJECT
+
+ public:
+  explicit PrintingCopiesDialog(AppContext context, QWidget* parent = nullptr);
+  void Prepare() override;
+
+ protected:
+  void LoadDefaults() override;
+  bool Exchange(bool take) override;
+  std::optional<std::string> Compose() override;
+
+ private:
+  Ui::PrintingCopiesDialog ui;
+  int first = 1;
+  int second = 1;
+};
+
+}  // namespace qm

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "tester/BuilderDialog.h"
+#include "tester/LabelCommands.h"
+#include "ui_BitmapTextDialog.h"
+#include "ui_VectorTextDialog.h"
+
+namespace qm {
+
+// The bitmap-font text command "T", its fields laid out in command order.
+class BitmapTextDialog : public BuilderDialog {
+  Q_OBJECT
+
+ public:
+  explicit BitmapTextDialog(AppContext context, QWidget* parent = nullptr);
+  void Prepare() override;
+  const BitmapText& Values() const { return text; }
+
+ protected:
+  void LoadDefaults() override;
+  bool Exchange(bool take) override;
+  std::optional<std::string> Compose() override;
+
+ private:
+  void OnTestPrint();
+
+  Ui::BitmapTextDialog ui;
+  BitmapText text;
+  int rememberedRotation = 0;
+};
+
+// The scalable-font text command "V".
+class VectorTextDialog : public BuilderDialog {
+  Q_OBJECT
+
+ public:
+  explicit VectorTextDialog(AppContext context, QWidget* parent = nullptr);
+  const VectorText& Values() const { return text; }
+
+ protected:
+  void LoadDefaults() override;
+  bool Exchange(bool take) override;
+  std::optional<std::string> Compose() override;
+
+ private:
+  void OnTestPrint();
+
+  Ui::VectorTextDialog ui;
+  VectorText text;
+};
+
+// What the builders' "Convert" and "Test Print" buttons share.
+void OpenUnitConverter(AppContext context, QWidget* parent);
+// Enter in a box presses no button of the tester's windows: the first button
+// would otherwise be the default, and a test print or a chart would go to
+// the printer while the operator was still typing.
+void PressNothingOnEnter(QDialog& dialog);
+void SendTestPrint(AppContext context, const std::string& command);
+
+}  // namespace qm
