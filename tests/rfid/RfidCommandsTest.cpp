@@ -150,7 +150,7 @@ TEST(RfidPasswordRule, DotsRemovedEightCharactersAccessFirst) {
   for (const Row& row : rows) {
     const PasswordCheck check = CheckPasswords(row.access, row.kill);
     if (row.refusal) {
-      EXPECT_EQ(check.refusal, row.refusal) << row.access;
+      EXPECT_STREQ(check.refusal, row.refusal) << row.access;
       EXPECT_FALSE(check.passwords);
     } else {
       ASSERT_TRUE(check.passwords) << row.access;
