@@ -1,103 +1,59 @@
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <ostream>
+#include <unistd.h>
 
+#include <array>
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+#include "cli/PreviewModule.h"
 #include "cli/Subcommands.h"
-#include "preview/LabelFiles.h"
-#include "preview/LabelRenderer.h"
+#include "link/LoadedLibrary.h"
 
 namespace qm::cli {
-
 namespace {
 
-bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), {});
-  return !in.bad();
+// Beside the program first (an installed tool), then the build's own copy.
+void* LoadPreviewModule() {
+  std::array<char, 4096> self{};
+  const ssize_t n = readlink("/proc/self/exe", self.data(), self.size() - 1);
+  if (n > 0) {
+    const auto beside = std::filesystem::path(std::string(self.data(), size_t(n))).parent_path() /
+                        QM_CLI_PREVIEW_MODULE;
+    if (void* module = OpenLibrary(beside.c_str())) return module;
+  }
+#ifdef QM_CLI_PREVIEW_MODULE_PATH
+  return OpenLibrary(QM_CLI_PREVIEW_MODULE_PATH);
+#else
+  return nullptr;
+#endif
+}
+
+struct Streams {
+  std::ostream& out;
+  std::ostream& err;
+};
+
+void WriteTo(void* context, int stream, const char* data, size_t size) {
+  auto* streams = static_cast<Streams*>(context);
+  (stream == 1 ? streams->out : streams->err).write(data, std::streamsize(size));
 }
 
 }  // namespace
 
-// Renders a label script to one PNG per printed label and lists its errors
-// by line, as the tester's preview shows them. Images the script recalls but
-// does not store can be given with --image NAME=FILE.pcx.
+// Renders a label script to PNGs through the preview module, loaded now.
 int RunPreview(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  std::string script;
-  std::string folder = ".";
-  std::vector<std::pair<std::string, std::string>> images;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "-o" || arg == "--image") {
-      if (i + 1 == args.size()) {
-        err << "quillmark-cli preview: " << arg << " needs a value\n";
-        return 2;
-      }
-      const std::string& value = args[++i];
-      const size_t equals = value.find('=');
-      if (arg == "-o") {
-        folder = value;
-      } else if (equals == std::string::npos || equals == 0) {
-        err << "quillmark-cli preview: --image wants NAME=FILE, not '" << value << "'\n";
-        return 2;
-      } else {
-        images.emplace_back(value.substr(0, equals), value.substr(equals + 1));
-      }
-    } else if (script.empty() && !arg.starts_with('-')) {
-      script = arg;
-    } else {
-      err << "quillmark-cli preview: unexpected '" << arg << "'\n";
-      return 2;
-    }
-  }
-  if (script.empty()) {
-    err << "quillmark-cli preview: which script? (preview SCRIPT [-o DIR])\n";
-    return 2;
-  }
-
-  preview::LabelRenderer renderer;
-  for (const auto& [name, path] : images) {
-    std::vector<uint8_t> pcx;
-    std::string why;
-    if (!ReadFile(path, pcx)) {
-      err << "quillmark-cli preview: cannot read " << path << "\n";
-      return 1;
-    }
-    if (!renderer.AddImage(name, pcx, &why)) {
-      err << path << ": " << why << "\n";
-      return 1;
-    }
-  }
-  std::vector<uint8_t> bytes;
-  if (!ReadFile(script, bytes)) {
-    err << "quillmark-cli preview: cannot read " << script << "\n";
+  void* module = LoadPreviewModule();
+  QmCliPreview preview = nullptr;
+  if (!module || !Resolve(module, "qm_cli_preview", preview)) {
+    const char* why = dlerror();
+    err << "quillmark-cli preview: the renderer module " QM_CLI_PREVIEW_MODULE " cannot be loaded"
+        << (why ? std::string(": ") + why : std::string()) << "\n";
     return 1;
   }
-  const preview::RenderResult result = renderer.Render(bytes);
-  for (const preview::ScriptError& error : result.errors) {
-    err << script << ":" << error.line << ": " << error.message << "\n";
-  }
-
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  int number = 0;
-  for (const preview::RenderedLabel& label : result.labels) {
-    if (!label.printed) {
-      err << script << ":" << label.line << ": label not printed: no \"P\" after it\n";
-      continue;
-    }
-    const std::string path =
-        (std::filesystem::path(folder) / preview::LabelFileName(++number, label)).string();
-    if (!preview::WriteLabelPng(label, path)) {
-      err << "quillmark-cli preview: cannot write " << path << "\n";
-      return 1;
-    }
-    out << path << ": " << label.image.width() << " x " << label.image.height() << " dots, "
-        << label.sets << " x " << label.copies << " copies\n";
-  }
-  if (number == 0) err << script << ": no label printed\n";
-  return result.errors.empty() && number > 0 ? 0 : 1;
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  Streams streams{out, err};
+  return preview(int(argv.size()), argv.data(), WriteTo, &streams);
 }
 
 }  // namespace qm::cli
