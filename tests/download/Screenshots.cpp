@@ -64,9 +64,7 @@ int main(int argc, char** argv) {
   qm::test::RecordingPrompter prompter;
   qm::test::RecordingClock clock;
   qm::PrinterPort port(factory, services, prompter, clock);
-  port.SetPortName("COM1:");
-  port.SetSerialParameters(115200, 0, 8, 0);
-  if (!port.Open()) return 1;
+  if (!qm::test::OpenOnCom1(port)) return 1;
   qm::AppContext context{port, prompter, clock};
   qm::test::TempFolder files;
   bool ok = true;

@@ -66,9 +66,7 @@ int main(int argc, char** argv) {
   qm::test::RecordingClock clock;
   qm::PrinterPort port(qm::SystemDevices(), services, prompter, clock);
   setenv("QUILLMARK_COM1", printer.SlavePath().c_str(), 1);
-  port.SetPortName("COM1:");
-  port.SetSerialParameters(115200, 0, 8, 0);
-  if (!port.Open()) return 1;
+  if (!qm::test::OpenOnCom1(port)) return 1;
   const qm::AppContext context{port, prompter, clock};
   bool ok = true;
 
