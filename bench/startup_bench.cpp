@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "Median.h"
 #include "PairedRatio.h"
 
 extern char** environ;
@@ -66,10 +67,7 @@ double TimeOnce(const char* program) {
   return shownMs;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using qm::bench::Median;
 
 }  // namespace
 

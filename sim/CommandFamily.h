@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -61,6 +62,26 @@ class CommandFamily {
 // Where `input` stands against one literal command.
 enum class Prefix { Differs, Partial, Complete };
 Prefix CompareLiteral(std::span<const uint8_t> input, std::string_view literal);
+
+// The first entry of `table` whose literal (`literalOf(entry)`) the input
+// begins with, or nullptr; sets `partial` when the input so far is the
+// beginning of an entry's literal, so more bytes may still match.
+template <typename Table, typename LiteralOf>
+auto FindLiteral(std::span<const uint8_t> input, const Table& table, LiteralOf literalOf,
+                 bool& partial) -> decltype(&*std::begin(table)) {
+  for (const auto& entry : table) {
+    switch (CompareLiteral(input, literalOf(entry))) {
+      case Prefix::Complete:
+        return &entry;
+      case Prefix::Partial:
+        partial = true;
+        break;
+      case Prefix::Differs:
+        break;
+    }
+  }
+  return nullptr;
+}
 
 inline std::vector<uint8_t> Bytes(std::string_view text) {
   return {text.begin(), text.end()};

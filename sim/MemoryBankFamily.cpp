@@ -133,17 +133,9 @@ Match PrinterInfoCommand(std::span<const uint8_t> input, MemoryBankState& m) {
   const std::string* answers[] = {&m.modelName, &m.modelType, &m.firmwareVersion, nullptr,
                                   &m.headTemperature};
   bool partial = false;
-  for (const PrinterInfoItem& item : kPrinterInfoItems) {
-    switch (CompareLiteral(input, item.command)) {
-      case Prefix::Complete:
-        return Match::Took(item.command.size(), "^PI", Line(*answers[item.item]));
-      case Prefix::Partial:
-        partial = true;
-        break;
-      case Prefix::Differs:
-        break;
-    }
-  }
+  const PrinterInfoItem* item = FindLiteral(
+      input, kPrinterInfoItems, [](const PrinterInfoItem& i) { return i.command; }, partial);
+  if (item) return Match::Took(item->command.size(), "^PI", Line(*answers[item->item]));
   return partial ? Match::More() : Match::No();
 }
 
@@ -161,17 +153,9 @@ constexpr Command kCommands[] = {
 
 Match MemoryBankFamily::Try(std::span<const uint8_t> input, PrinterState& state) {
   bool partial = false;
-  for (const Command& command : kCommands) {
-    switch (CompareLiteral(input, command.head)) {
-      case Prefix::Complete:
-        return command.take(input, state.memory);
-      case Prefix::Partial:
-        partial = true;
-        break;
-      case Prefix::Differs:
-        break;
-    }
-  }
+  const Command* command = FindLiteral(
+      input, kCommands, [](const Command& c) { return c.head; }, partial);
+  if (command) return command->take(input, state.memory);
   Match info = PrinterInfoCommand(input, state.memory);
   if (info.kind != Match::Kind::NoMatch) return info;
   return partial ? Match::More() : Match::No();

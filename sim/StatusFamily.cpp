@@ -30,19 +30,12 @@ const std::array<StatusCommand, 4> kCommands{{
 
 Match StatusFamily::Try(std::span<const uint8_t> input, PrinterState& state) {
   bool partial = false;
-  for (const StatusCommand& command : kCommands) {
-    switch (CompareLiteral(input, command.text)) {
-      case Prefix::Complete:
-        return Match::Took(command.text.size(),
-                           std::string(command.text.substr(0, command.text.size() - 1)),
-                           command.reply(state.status));
-      case Prefix::Partial:
-        partial = true;
-        break;
-      case Prefix::Differs:
-        break;
-    }
-  }
+  const StatusCommand* command = FindLiteral(
+      input, kCommands, [](const StatusCommand& c) { return c.text; }, partial);
+  if (command)
+    return Match::Took(command->text.size(),
+                       std::string(command->text.substr(0, command->text.size() - 1)),
+                       command->reply(state.status));
   return partial ? Match::More() : Match::No();
 }
 

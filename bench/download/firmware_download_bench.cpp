@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "BenchSeams.h"
+#include "Median.h"
 #include "download/Downloads.h"
 #include "download/FirmwareDownloader.h"
 #include "download/HexConversion.h"
@@ -86,10 +87,7 @@ class FirstWriteDevices : public qm::DeviceFactory {
   std::optional<Clock::time_point> first;
 };
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using qm::bench::Median;
 
 struct Setup {
   qm::sim::PtyFrontEnd printer;

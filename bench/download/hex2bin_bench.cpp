@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "Median.h"
+
 extern char** environ;
 
 namespace {
@@ -68,10 +70,7 @@ std::string Read(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using qm::bench::Median;
 
 // Pads `hex` (ending with its EOF record) with extended address records to
 // about `bytes`: lines a converter must read and pass over.

@@ -21,6 +21,7 @@
 
 #include "BenchSeams.h"
 #include "BuilderLabel.h"
+#include "Median.h"
 #include "link/PrinterPort.h"
 #include "preview/LabelRenderer.h"
 #include "preview/PreviewPane.h"
@@ -32,10 +33,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using qm::bench::Median;
 
 template <typename F>
 double Time(F&& f) {

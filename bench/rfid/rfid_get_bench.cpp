@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "BenchSeams.h"
+#include "Median.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidConfigurationWindow.h"
 #include "rfid/RfidExchange.h"
@@ -43,10 +44,7 @@ class SilentPrompter : public qm::bench::StderrPrompter {
   std::string last;
 };
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using qm::bench::Median;
 
 }  // namespace
 

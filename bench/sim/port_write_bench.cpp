@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "BenchSeams.h"
+#include "Median.h"
 #include "link/LinkServices.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
@@ -126,10 +127,7 @@ double PlainSend(Session& session, const std::string& payload) {
   return ms;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using qm::bench::Median;
 
 void Unpaced(size_t bytes) {
   Session session(0);

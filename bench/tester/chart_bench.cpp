@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "BenchSeams.h"
+#include "Median.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
 #include "tester/CharacterCharts.h"
@@ -32,10 +33,7 @@ using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
 constexpr uint32_t kBaud = 115200;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using qm::bench::Median;
 
 }  // namespace
 

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "BenchSeams.h"
+#include "Median.h"
 #include "link/LinkServices.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
@@ -69,10 +70,7 @@ bool Exact(const std::vector<uint8_t>& received, const std::string& script, int 
   return true;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using qm::bench::Median;
 
 }  // namespace
 

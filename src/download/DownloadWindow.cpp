@@ -51,6 +51,21 @@ BrowseResult BrowseForFile(Prompter& prompter, const std::string& filter, Chosen
   return BrowseResult::Chosen;
 }
 
+std::unique_ptr<FileSource> ChosenFile::Reopen(Prompter& prompter) {
+  auto source = FileSource::Open(filePath);
+  if (!source) {
+    prompter.Refusal(kCantOpenFile);
+    return nullptr;
+  }
+  fileSize = FileSizeText(source->Size());
+  return source;
+}
+
+bool Delivered(Prompter& prompter, SendResult sent) {
+  if (sent == SendResult::ReadFailed) prompter.Refusal("File read fail!");
+  return sent == SendResult::Sent;
+}
+
 DownloadRun::DownloadRun(QProgressBar* progress) : progress_(progress) {
   lastPaint_ = QDateTime::currentMSecsSinceEpoch();
 }

@@ -33,7 +33,15 @@ struct ChosenFile {
 
   void Clear() { *this = ChosenFile(); }
   void Show(QLineEdit* path, QLabel* name, QLabel* size) const;
+  // Opens the chosen file afresh for a download and takes its size as it is
+  // now (the size announced is the one sent); a file that no longer opens
+  // is refused with "Can't open file!" and gives nullptr.
+  std::unique_ptr<FileSource> Reopen(Prompter& prompter);
 };
+
+// Says "File read fail!" when the file stopped reading part-way; true when
+// the whole download was sent.
+bool Delivered(Prompter& prompter, SendResult sent);
 
 enum class BrowseResult { Cancelled, CannotOpen, Chosen };
 

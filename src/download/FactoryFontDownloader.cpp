@@ -42,14 +42,9 @@ void FactoryFontDownloader::OnDownload() {
     prompter.Refusal(kSelectFile);
     return;
   }
-  const auto source = FileSource::Open(file.filePath);
-  if (!source) {
-    prompter.Refusal(kCantOpenFile);
-    return;
-  }
-  // The size announced is the one sent: the file as it is now.
+  const auto source = file.Reopen(prompter);
+  if (!source) return;
   const uint64_t size = source->Size();
-  file.fileSize = FileSizeText(size);
   ShowFields();
   if (size < 2) {
     prompter.Refusal(kTooShort);
@@ -65,8 +60,7 @@ void FactoryFontDownloader::OnDownload() {
                                run.Events(ui.labelStatus, &statusText));
   }
   ui.progressBar->setValue(0);
-  if (sent != SendResult::Sent) {
-    if (sent == SendResult::ReadFailed) prompter.Refusal("File read fail!");
+  if (!Delivered(prompter, sent)) {
     statusText = "Downloading is stopped.";
     ShowFields();
     return;

@@ -26,13 +26,9 @@ void FileTransferWindow::OnDownload() {
     prompter.Refusal(kSelectFile);
     return;
   }
-  const auto source = FileSource::Open(file.filePath);
-  if (!source) {
-    prompter.Refusal(kCantOpenFile);
-    return;
-  }
+  const auto source = file.Reopen(prompter);
+  if (!source) return;
   const uint64_t size = source->Size();
-  file.fileSize = FileSizeText(size);
   file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
   ui.progressBar->setRange(0, int(size / kPieceSize));
   ui.progressBar->setValue(0);
@@ -42,8 +38,7 @@ void FileTransferWindow::OnDownload() {
     sent = TransferFile(context_.port, *source, size, run.Events(nullptr, nullptr));
   }
   ui.progressBar->setValue(0);
-  if (sent == SendResult::ReadFailed) prompter.Refusal("File read fail!");
-  if (sent != SendResult::Sent) return;
+  if (!Delivered(prompter, sent)) return;
   prompter.Information(kCompleted);
   ui.progressBar->setValue(0);
 }

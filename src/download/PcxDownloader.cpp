@@ -50,15 +50,10 @@ void PcxDownloader::OnDownload() {
     return;
   }
   if (!Exchange(true)) return;
-  const auto source = FileSource::Open(file.filePath);
-  if (!source) {
-    prompter.Refusal(kCantOpenFile);
-    return;
-  }
+  const auto source = file.Reopen(prompter);
+  if (!source) return;
   if (storeName.empty()) storeName = ImageNameFromFile(file.fileName);
-  // The size announced is the one sent: the file as it is now.
   const uint64_t size = source->Size();
-  file.fileSize = FileSizeText(size);
   Exchange(false);
   if (storeName.empty()) {
     // A file name of four characters or fewer leaves no name to store under.
@@ -73,8 +68,7 @@ void PcxDownloader::OnDownload() {
     sent = StoreImage(context_.port, storeName, *source, size, run.Events(nullptr, nullptr));
   }
   ui.progressBar->setValue(0);
-  if (sent == SendResult::ReadFailed) prompter.Refusal("File read fail!");
-  if (sent != SendResult::Sent) return;
+  if (!Delivered(prompter, sent)) return;
   prompter.Information(kCompleted);
 }
 

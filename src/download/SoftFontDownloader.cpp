@@ -69,13 +69,9 @@ void SoftFontDownloader::OnDownload() {
     prompter.Refusal(kTypeSize);
     return;
   }
-  const auto source = FileSource::Open(file.filePath);
-  if (!source) {
-    prompter.Refusal(kCantOpenFile);
-    return;
-  }
+  const auto source = file.Reopen(prompter);
+  if (!source) return;
   const uint64_t size = source->Size();
-  file.fileSize = FileSizeText(size);
   file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
   const auto characters = SoftFontCharacters(fontWidth, fontHeight, size);
   if (!characters) {
@@ -92,8 +88,7 @@ void SoftFontDownloader::OnDownload() {
     sent = StoreSoftFont(context_.port, command, *source, size, run.Events(nullptr, nullptr));
   }
   ui.progressBar->setValue(0);
-  if (sent == SendResult::ReadFailed) prompter.Refusal("File read fail!");
-  if (sent != SendResult::Sent) return;
+  if (!Delivered(prompter, sent)) return;
   prompter.Information(kCompleted);
 }
 

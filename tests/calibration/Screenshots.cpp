@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cstdio>
 
+#include "ScreenshotSupport.h"
 #include "WindowRig.h"
 #include "calibration/CalibrationExtraWindow.h"
 #include "calibration/CalibrationTabControl.h"
@@ -17,18 +18,6 @@
 #include "sim/VirtualPrinter.h"
 
 namespace {
-
-bool Save(QWidget& window, const QString& folder, const char* name) {
-  window.show();
-  if (!QTest::qWaitForWindowExposed(&window)) return false;
-  QTest::qWait(100);
-  QString path = QDir(folder).filePath(QString::fromLatin1(name) + ".png");
-  bool saved = window.grab().save(path);
-  std::printf("%s %s (%dx%d)\n", saved ? "saved" : "FAILED", qPrintable(path), window.width(),
-              window.height());
-  window.hide();
-  return saved;
-}
 
 // Takes one picture part-way through the scan wait.
 class PictureClock : public qm::Clock {
@@ -52,17 +41,11 @@ class PictureClock : public qm::Clock {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
-    return 2;
-  }
-  QString folder = QString::fromLocal8Bit(argv[1]);
-  QDir().mkpath(folder);
+  const QString folder = qm::test::ShotFolder(argc, argv);
+  if (folder.isEmpty()) return 2;
 
   qm::test::WindowRig rig;
-  rig.port.SetPortName("COM1:");
-  rig.port.SetSerialParameters(115200, 0, 8, 0);
-  if (!rig.port.Open()) return 1;
+  if (!qm::test::OpenOnCom1(rig.port)) return 1;
   bool ok = true;
 
   // The virtual printer's default roll, with a little more noise.
@@ -79,12 +62,12 @@ int main(int argc, char** argv) {
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   window.Tabs()->SensingPage()->findChild<QPushButton*>("buttonCheckSensing")->click();
   ok &= clock.saved;
-  ok &= Save(window, folder, "calibration-sensing");
+  ok &= qm::test::Save(window, folder, "calibration-sensing");
 
   window.Tabs()->setCurrentIndex(1);
-  ok &= Save(window, folder, "calibration-older-firmware");
+  ok &= qm::test::Save(window, folder, "calibration-older-firmware");
 
   qm::CalibrationExtraWindow extra(rig.Context(), {10, 11, 912, 64, 1, qm::kGapSensing, 7});
-  ok &= Save(extra, folder, "calibration-extra");
+  ok &= qm::test::Save(extra, folder, "calibration-extra");
   return ok ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "Recorders.h"
+#include "ScreenshotSupport.h"
 #include "ScriptedDevice.h"
 #include "TempFiles.h"
 #include "download/FactoryFontDownloader.h"
@@ -21,19 +22,6 @@
 #include "link/PrinterPort.h"
 
 namespace {
-
-bool Save(QWidget& window, const QString& folder, const char* name, bool show = true) {
-  if (show) {
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) return false;
-    QTest::qWait(100);
-  }
-  QString path = QDir(folder).filePath(QString::fromLatin1(name) + ".png");
-  bool saved = window.grab().save(path);
-  std::printf("%s %s (%dx%d)\n", saved ? "saved" : "FAILED", qPrintable(path), window.width(),
-              window.height());
-  return saved;
-}
 
 // A scripted device that calls `onWrite` with the number of writes so far.
 class WatchedDevice : public qm::test::ScriptedDevice {
@@ -67,12 +55,8 @@ class WatchedFactory : public qm::DeviceFactory {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
-    return 2;
-  }
-  const QString folder = QString::fromLocal8Bit(argv[1]);
-  QDir().mkpath(folder);
+  const QString folder = qm::test::ShotFolder(argc, argv);
+  if (folder.isEmpty()) return 2;
 
   qm::test::DeviceScript device;
   WatchedFactory factory(device);
@@ -80,9 +64,7 @@ int main(int argc, char** argv) {
   qm::test::RecordingPrompter prompter;
   qm::test::RecordingClock clock;
   qm::PrinterPort port(factory, services, prompter, clock);
-  port.SetPortName("COM1:");
-  port.SetSerialParameters(115200, 0, 8, 0);
-  if (!port.Open()) return 1;
+  if (!qm::test::OpenOnCom1(port)) return 1;
   qm::AppContext context{port, prompter, clock};
   qm::test::TempFolder files;
   bool ok = true;
@@ -94,7 +76,7 @@ int main(int argc, char** argv) {
   {
     qm::FirmwareDownloader window(context);
     choose(window, "QM-300_V1.33.hex", ":0400000012345678E8\n");
-    ok &= Save(window, folder, "firmware");
+    ok &= qm::test::ShowAndGrab(window, folder, "firmware");
     // Halfway through the image: the status line, checksum and a half-full bar.
     bool shot = false;
     factory.onWrite = [&](int writes) {
@@ -102,7 +84,7 @@ int main(int argc, char** argv) {
       // let one fall between these two pieces.
       if (writes == 2 + 260) QTest::qWait(50);
       if (writes == 2 + 262 && !shot) {
-        shot = Save(window, folder, "firmware-downloading", false);
+        shot = qm::test::Grab(window, folder, "firmware-downloading");
       }
     };
     window.findChild<QPushButton*>("buttonDownload")->click();
@@ -112,24 +94,24 @@ int main(int argc, char** argv) {
   {
     qm::FactoryFontDownloader window(context);
     choose(window, "factory-font.fnt", qm::test::Pattern(123456));
-    ok &= Save(window, folder, "factory-font");
+    ok &= qm::test::ShowAndGrab(window, folder, "factory-font");
   }
   {
     qm::SoftFontDownloader window(context);
     choose(window, "gothic24.bin", qm::test::Pattern(9600));
     window.findChild<QLineEdit*>("editWidth")->setText("24");
     window.findChild<QLineEdit*>("editHeight")->setText("24");
-    ok &= Save(window, folder, "soft-font");
+    ok &= qm::test::ShowAndGrab(window, folder, "soft-font");
   }
   {
     qm::PcxDownloader window(context);
     choose(window, "logo.pcx", qm::test::Pattern(2048));
-    ok &= Save(window, folder, "pcx");
+    ok &= qm::test::ShowAndGrab(window, folder, "pcx");
   }
   {
     qm::FileTransferWindow window(context);
     choose(window, "label.txt", qm::test::Pattern(1000));
-    ok &= Save(window, folder, "file-transfer");
+    ok &= qm::test::ShowAndGrab(window, folder, "file-transfer");
   }
   return ok ? 0 : 1;
 }

@@ -18,6 +18,7 @@
 
 #include <stdlib.h>
 
+#include "ScreenshotSupport.h"
 #include "WindowRig.h"
 #include "rfid/RfidConfigurationWindow.h"
 #include "rfid/RfidKillWindow.h"
@@ -30,18 +31,6 @@
 #include "sim/PtyFrontEnd.h"
 
 namespace {
-
-bool Save(QWidget& window, const QString& folder, const char* name) {
-  window.show();
-  if (!QTest::qWaitForWindowExposed(&window)) return false;
-  QTest::qWait(100);
-  const QString path = QDir(folder).filePath(QString::fromLatin1(name) + ".png");
-  const bool saved = window.grab().save(path);
-  std::printf("%s %s (%dx%d)\n", saved ? "saved" : "FAILED", qPrintable(path), window.width(),
-              window.height());
-  window.hide();
-  return saved;
-}
 
 template <typename T>
 T* Find(QWidget& parent, const char* name) {
@@ -56,12 +45,8 @@ void Click(QWidget& parent, const char* name) {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
-    return 2;
-  }
-  const QString folder = QString::fromLocal8Bit(argv[1]);
-  QDir().mkpath(folder);
+  const QString folder = qm::test::ShotFolder(argc, argv);
+  if (folder.isEmpty()) return 2;
 
   qm::sim::PtyFrontEnd printer;
   std::string error;
@@ -81,15 +66,13 @@ int main(int argc, char** argv) {
   qm::test::RecordingClock clock;
   qm::PrinterPort port(qm::SystemDevices(), services, prompter, clock);
   setenv("QUILLMARK_COM1", printer.SlavePath().c_str(), 1);
-  port.SetPortName("COM1:");
-  port.SetSerialParameters(115200, 0, 8, 0);
-  if (!port.Open()) return 1;
+  if (!qm::test::OpenOnCom1(port)) return 1;
   const qm::AppContext context{port, prompter, clock};
   bool ok = true;
 
   qm::RfidConfigurationWindow configuration(context);
   Click(configuration, "buttonGet");
-  ok &= Save(configuration, folder, "rfid-configuration");
+  ok &= qm::test::Save(configuration, folder, "rfid-configuration");
 
   qm::RfidWriteWindow write(context);
   Click(write, "buttonSetData");
@@ -99,39 +82,39 @@ int main(int argc, char** argv) {
   Click(write, "checkData");
   Click(write, "lockMaskKillLeft");
   Click(write, "lockActionKillLeft");
-  ok &= Save(write, folder, "rfid-write");
+  ok &= qm::test::Save(write, folder, "rfid-write");
   Click(write, "buttonWrite");
 
   qm::RfidReadWindow read(context);
   Click(read, "buttonRead");
-  ok &= Save(read, folder, "rfid-read");
+  ok &= qm::test::Save(read, folder, "rfid-read");
 
   qm::test::WindowRig rig;
   qm::RfidWriteInsertWindow writeInsert(rig.Context());
   writeInsert.Prepare();
   Click(writeInsert, "buttonSetData");
   Find<QLineEdit>(writeInsert, "cell1")->setText("A0");
-  ok &= Save(writeInsert, folder, "rfid-write-insert");
+  ok &= qm::test::Save(writeInsert, folder, "rfid-write-insert");
 
   qm::RfidReadInsertWindow readInsert(rig.Context());
   readInsert.Prepare();
-  ok &= Save(readInsert, folder, "rfid-read-insert");
+  ok &= qm::test::Save(readInsert, folder, "rfid-read-insert");
 
   qm::RfidPasswordWindow password(rig.Context());
   password.Prepare();
-  ok &= Save(password, folder, "rfid-password");
+  ok &= qm::test::Save(password, folder, "rfid-password");
 
   qm::RfidSecurityWindow security(rig.Context());
   security.Prepare();
   Click(security, "checkUnlock");
   Click(security, "lockActionUserRight");
-  ok &= Save(security, folder, "rfid-security-payload");
+  ok &= qm::test::Save(security, folder, "rfid-security-payload");
   Click(security, "radioAuto");
-  ok &= Save(security, folder, "rfid-security-auto");
+  ok &= qm::test::Save(security, folder, "rfid-security-auto");
 
   qm::RfidKillWindow kill(rig.Context());
   kill.Prepare();
-  ok &= Save(kill, folder, "rfid-kill");
+  ok &= qm::test::Save(kill, folder, "rfid-kill");
   for (const std::string& message : prompter.Messages())
     std::printf("message: %s\n", message.c_str());
   port.Close();

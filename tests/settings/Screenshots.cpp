@@ -7,23 +7,18 @@
 #include <QTest>
 #include <cstdio>
 
+#include "ScreenshotSupport.h"
 #include "WindowRig.h"
 #include "settings/SettingTabControl.h"
 #include "settings/UserSettingManager.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
-    return 2;
-  }
-  QString folder = QString::fromLocal8Bit(argv[1]);
-  QDir().mkpath(folder);
+  const QString folder = qm::test::ShotFolder(argc, argv);
+  if (folder.isEmpty()) return 2;
 
   qm::test::WindowRig rig;
-  rig.port.SetPortName("COM1:");
-  rig.port.SetSerialParameters(115200, 0, 8, 0);
-  if (!rig.port.Open()) return 1;
+  if (!qm::test::OpenOnCom1(rig.port)) return 1;
 
   qm::UserSettingManager window(rig.Context());
   window.show();
@@ -56,11 +51,7 @@ int main(int argc, char** argv) {
     for (const char* button : shot.buttons)
       window.Tabs()->Page(tab)->findChild<QPushButton*>(QString::fromLatin1(button))->click();
     QTest::qWait(100);
-    QString path = QDir(folder).filePath(QString::fromLatin1(shot.name) + ".png");
-    bool saved = window.grab().save(path);
-    std::printf("%s %s (%dx%d)\n", saved ? "saved" : "FAILED", qPrintable(path), window.width(),
-                window.height());
-    ok &= saved;
+    ok &= qm::test::Grab(window, folder, shot.name);
   }
   return ok ? 0 : 1;
 }

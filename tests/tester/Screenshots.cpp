@@ -15,6 +15,7 @@
 
 #include "BuilderLabel.h"
 #include "Recorders.h"
+#include "ScreenshotSupport.h"
 #include "ScriptedDevice.h"
 #include "WindowRig.h"
 #include "preview/PreviewPane.h"
@@ -32,18 +33,6 @@
 
 namespace {
 
-bool Save(QWidget& window, const QString& folder, const char* name) {
-  window.show();
-  if (!QTest::qWaitForWindowExposed(&window)) return false;
-  QTest::qWait(100);
-  QString path = QDir(folder).filePath(QString::fromLatin1(name) + ".png");
-  bool saved = window.grab().save(path);
-  std::printf("%s %s (%dx%d)\n", saved ? "saved" : "FAILED", qPrintable(path), window.width(),
-              window.height());
-  window.hide();
-  return saved;
-}
-
 template <typename T>
 T* Find(QWidget& parent, const char* name) {
   return parent.findChild<T*>(QString::fromLatin1(name));
@@ -53,17 +42,11 @@ T* Find(QWidget& parent, const char* name) {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
-    return 2;
-  }
-  QString folder = QString::fromLocal8Bit(argv[1]);
-  QDir().mkpath(folder);
+  const QString folder = qm::test::ShotFolder(argc, argv);
+  if (folder.isEmpty()) return 2;
 
   qm::test::WindowRig rig;
-  rig.port.SetPortName("COM1:");
-  rig.port.SetSerialParameters(115200, 0, 8, 0);
-  if (!rig.port.Open()) return 1;
+  if (!qm::test::OpenOnCom1(rig.port)) return 1;
   bool ok = true;
 
   qm::CommandTesterWindow tester(rig.Context());
@@ -74,7 +57,7 @@ int main(int argc, char** argv) {
           "AD,40,40,1,1,0,0,QUILLMARK\nBQ,40,120,2,5,100,0,1,123456789012\nLo,20,20,780,24\nE\n");
   Find<QSpinBox>(tester, "spinRepeat")->setValue(3);
   Find<QPushButton>(tester, "buttonMultiSend")->click();
-  ok &= Save(tester, folder, "tester");
+  ok &= qm::test::Save(tester, folder, "tester");
 
   // The preview pane on the label every builder inserts with its defaults.
   qm::CommandTesterWindow previewing(rig.Context());
@@ -86,13 +69,13 @@ int main(int argc, char** argv) {
   previewing.resize(1500, 760);
   auto* pane = previewing.findChild<qm::PreviewPane*>("previewPane");
   for (int i = 0; i < 400 && pane->Pending(); ++i) QTest::qWait(5);
-  ok &= Save(previewing, folder, "tester-preview");
+  ok &= qm::test::Save(previewing, folder, "tester-preview");
 
   qm::ConvertUnitDialog converter(rig.Context());
   Find<QRadioButton>(converter, "radioInchToDots")->click();
   Find<QLineEdit>(converter, "editInput")->setText("1");
   Find<QPushButton>(converter, "buttonConvertUnit")->click();
-  ok &= Save(converter, folder, "converter");
+  ok &= qm::test::Save(converter, folder, "converter");
 
   qm::StatusWindow status(rig.Context());
   const std::string replies[] = {"\x84\x40", "\x40", "08\r\n", "\x81"};
@@ -101,13 +84,13 @@ int main(int argc, char** argv) {
     rig.device.QueueReply(replies[tab]);
     status.Tabs()->setCurrentIndex(tab);
     status.Tabs()->Page(tab)->RunExchange();
-    ok &= Save(status, folder, names[tab]);
+    ok &= qm::test::Save(status, folder, names[tab]);
   }
 
   // Every builder as it first opens, with its defaults.
   auto builder = [&](qm::BuilderDialog& dialog, const char* name) {
     dialog.Prepare();
-    ok &= Save(dialog, folder, name);
+    ok &= qm::test::Save(dialog, folder, name);
   };
   qm::PrintingSettingDialog printing(rig.Context());
   builder(printing, "builder-printing-setting");
@@ -130,14 +113,14 @@ int main(int argc, char** argv) {
     auto* combo = Find<QComboBox>(barcode2d, "comboSymbology");
     combo->setCurrentIndex(type);
     emit combo->activated(type);
-    ok &= Save(barcode2d, folder, symbologies[type - 1]);
+    ok &= qm::test::Save(barcode2d, folder, symbologies[type - 1]);
   }
 
   qm::CharacterSetDialog characterSet(rig.Context());
-  ok &= Save(characterSet, folder, "chart-character-set");
+  ok &= qm::test::Save(characterSet, folder, "chart-character-set");
   qm::TwoByteCodepageDialog twoByte(rig.Context());
-  ok &= Save(twoByte, folder, "chart-two-byte");
+  ok &= qm::test::Save(twoByte, folder, "chart-two-byte");
   qm::FontFinderDialog finder(rig.Context());
-  ok &= Save(finder, folder, "font-finder");
+  ok &= qm::test::Save(finder, folder, "font-finder");
   return ok ? 0 : 1;
 }

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "Recorders.h"
+#include "VirtualPrinterRig.h"
 #include "calibration/CalibrationTabControl.h"
 #include "calibration/ManualCalibrationPage.h"
 #include "calibration/ManualCalibrationWindow.h"
@@ -24,43 +25,13 @@
 namespace qm::test {
 namespace {
 
-class CalibrationAgainstVirtualPrinter : public ::testing::Test {
+class CalibrationAgainstVirtualPrinter : public VirtualPrinterRig<RecordingClock> {
  protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(printer.Open(error)) << error;
-    printer.Start();
-  }
-  void TearDown() override { port.Close(); }
-
-  void ConnectSerial() {
-    setenv("QUILLMARK_COM1", printer.SlavePath().c_str(), 1);
-    port.SetPortName("COM1:");
-    port.SetSerialParameters(115200, 0, 8, 0);
-    ASSERT_EQ(port.Open(), 1);
-    unsetenv("QUILLMARK_COM1");
-  }
-  // The pty stands in for the usblp node discovery would find.
-  void ConnectUsb() {
-    services.usbNode = printer.SlavePath();
-    port.SetPortName("USB");
-    ASSERT_EQ(port.Open(), 1);
-    port.Close();
-  }
-  template <typename F>
-  decltype(auto) Printer(F&& f) {
-    return printer.WithPrinter([&](sim::VirtualPrinter& p) { return f(p.State()); });
-  }
   static void Click(QWidget& parent, const char* name) {
     parent.findChild<QAbstractButton*>(name)->click();
   }
 
   ModalScript unexpectedDialogs;  // a dialog nobody expects fails the test instead of hanging it
-  sim::PtyFrontEnd printer;
-  FakeLinkServices services;
-  RecordingPrompter prompter;
-  RecordingClock clock;
-  PrinterPort port{SystemDevices(), services, prompter, clock};
 };
 
 TEST_F(CalibrationAgainstVirtualPrinter, MeasureProposeAndSaveBetweenTheSensorLevels) {

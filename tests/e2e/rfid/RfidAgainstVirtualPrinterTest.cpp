@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <chrono>
 
+#include "VirtualPrinterRig.h"
 #include "WindowRig.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidBuilders.h"
@@ -45,33 +46,8 @@ struct Layout {
   Strings cells;
 };
 
-class RfidAgainstVirtualPrinter : public ::testing::Test {
+class RfidAgainstVirtualPrinter : public VirtualPrinterRig<RecordingClock> {
  protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(printer.Open(error)) << error;
-    printer.Start();
-  }
-  void TearDown() override { port.Close(); }
-
-  void ConnectSerial() {
-    setenv("QUILLMARK_COM1", printer.SlavePath().c_str(), 1);
-    port.SetPortName("COM1:");
-    port.SetSerialParameters(115200, 0, 8, 0);
-    ASSERT_EQ(port.Open(), 1);
-    unsetenv("QUILLMARK_COM1");
-  }
-  void ConnectUsb() {
-    services.usbNode = printer.SlavePath();
-    port.SetPortName("USB");
-    ASSERT_EQ(port.Open(), 1);
-    port.Close();
-  }
-  template <typename F>
-  auto Printer(F f) {
-    return printer.WithPrinter([&](sim::VirtualPrinter& p) { return f(p.State()); });
-  }
-
   void ChooseLayout(QWidget& window, const Layout& layout) {
     Click(window, layout.user ? "radioUser" : "radioEpc");
     Choose(window, "comboDataType", layout.dataType);
@@ -105,14 +81,6 @@ class RfidAgainstVirtualPrinter : public ::testing::Test {
     return shown;
   }
 
-  sim::PtyFrontEnd printer;
-  FakeLinkServices services;
-  RecordingPrompter prompter;
-  // The fixed waits (100 ms inquiries, the 4 s tag read) are recorded, not
-  // slept: the virtual encoder answers at once, and the reads still wait
-  // for its bytes on the line.
-  RecordingClock clock;
-  PrinterPort port{SystemDevices(), services, prompter, clock};
   ModalScript modal;
 };
 

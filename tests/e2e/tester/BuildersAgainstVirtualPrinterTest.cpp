@@ -13,6 +13,7 @@
 #include <chrono>
 
 #include "Recorders.h"
+#include "VirtualPrinterRig.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
 #include "tester/CharacterCharts.h"
@@ -32,20 +33,15 @@ std::string Joined(const std::vector<std::string>& writes) {
   return joined;
 }
 
-class BuildersAgainstVirtualPrinter : public ::testing::Test {
+class BuildersAgainstVirtualPrinter : public VirtualPrinterRig<SystemClock> {
  protected:
   void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(printer.Open(error)) << error;
-    printer.Start();
-    setenv("QUILLMARK_COM1", printer.SlavePath().c_str(), 1);
-    port.SetPortName("COM1:");
-    port.SetSerialParameters(115200, 0, 8, 0);
-    ASSERT_EQ(port.Open(), 1);
-    unsetenv("QUILLMARK_COM1");
+    VirtualPrinterRig::SetUp();
+    if (HasFatalFailure()) return;
+    ConnectSerial();
+    if (HasFatalFailure()) return;
     RegisterLabelBuilders(tester);
   }
-  void TearDown() override { port.Close(); }
 
   // Everything the printer has received once `count` bytes are there.
   std::string Received(size_t count) {
@@ -79,11 +75,6 @@ class BuildersAgainstVirtualPrinter : public ::testing::Test {
     tester.findChild<QPushButton*>(QString::fromLatin1(opener))->click();
   }
 
-  sim::PtyFrontEnd printer;
-  FakeLinkServices services;
-  RecordingPrompter prompter;
-  SystemClock clock;
-  PrinterPort port{SystemDevices(), services, prompter, clock};
   CommandTesterWindow tester{{port, prompter, clock}};
   ModalScript modal;
 };

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "Recorders.h"
+#include "VirtualPrinterRig.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
 #include "status/StatusPages.h"
@@ -25,30 +26,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class AgainstVirtualPrinter : public ::testing::Test {
+class AgainstVirtualPrinter : public VirtualPrinterRig<SystemClock> {
  protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(printer.Open(error)) << error;
-    printer.Start();
-  }
-  void TearDown() override { port.Close(); }
-
-  void ConnectSerial() {
-    setenv("QUILLMARK_COM1", printer.SlavePath().c_str(), 1);
-    port.SetPortName("COM1:");
-    port.SetSerialParameters(115200, 0, 8, 0);
-    ASSERT_EQ(port.Open(), 1);
-    unsetenv("QUILLMARK_COM1");
-  }
-  // The pty stands in for the usblp node discovery would find.
-  void ConnectUsb() {
-    services.usbNode = printer.SlavePath();
-    port.SetPortName("USB");
-    ASSERT_EQ(port.Open(), 1);
-    port.Close();
-  }
-
   std::vector<uint8_t> Received() {
     return printer.WithPrinter([](sim::VirtualPrinter& p) { return p.State().traffic.received; });
   }
@@ -62,12 +41,6 @@ class AgainstVirtualPrinter : public ::testing::Test {
       if (box->isChecked()) ticked.push_back(box->text().toStdString());
     return ticked;
   }
-
-  sim::PtyFrontEnd printer;
-  FakeLinkServices services;
-  RecordingPrompter prompter;
-  SystemClock clock;
-  PrinterPort port{SystemDevices(), services, prompter, clock};
 };
 
 using Labels = std::vector<std::string>;
