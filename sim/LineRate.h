@@ -31,12 +31,15 @@ class LineRate {
   // the next bytes a little after the line fell quiet is our own wake-up
   // delay, not idleness: the sender was still waiting to go on, so the bytes
   // follow straight on, or every chunk would lose that delay and a long
-  // transfer would come out slower than the line.
-  Clock::time_point Take(size_t count, Clock::time_point now) {
+  // transfer would come out slower than the line. `queued` says the bytes
+  // were already waiting when the previous ones had arrived: a real line
+  // carries them back to back however late we come to read them, so a busy
+  // machine that wakes us late does not stretch the transfer.
+  Clock::time_point Take(size_t count, Clock::time_point now, bool queued = false) {
     if (!Paced()) return now;
     const auto wire =
         std::chrono::nanoseconds(static_cast<int64_t>(count) * 10'000'000'000 / baud_);
-    const bool continuing = now - busyUntil_ <= kWakeUpSlack;
+    const bool continuing = queued || now - busyUntil_ <= kWakeUpSlack;
     busyUntil_ = (continuing ? busyUntil_ : now) + wire;
     return busyUntil_;
   }

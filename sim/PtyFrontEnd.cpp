@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -169,8 +170,11 @@ void PtyFrontEnd::ReceiveChunk(std::vector<uint8_t>& outbox) {
   if (n <= 0) return;  // EAGAIN or EINTR: poll again
   const std::span<const uint8_t> chunk(buffer.data(), static_cast<size_t>(n));
 
-  if (lineRate_.Paced() && !WaitUntil(lineRate_.Take(chunk.size(), LineRate::Clock::now()))) {
-    return;
+  if (lineRate_.Paced()) {
+    if (!WaitUntil(lineRate_.Take(chunk.size(), LineRate::Clock::now(), lineQueued_))) return;
+    // Bytes already waiting now were on the line while these arrived.
+    int waiting = 0;
+    lineQueued_ = ::ioctl(master_, FIONREAD, &waiting) == 0 && waiting > 0;
   }
   log_.Received(chunk);
   std::vector<uint8_t> replies;

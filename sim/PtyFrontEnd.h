@@ -91,6 +91,7 @@ class PtyFrontEnd {
   VirtualPrinter printer_;
   TrafficLog log_;
   LineRate lineRate_;
+  bool lineQueued_ = false;  // more bytes were waiting when the last chunk had arrived
   LineRate replyRate_;
   std::string slavePath_;
   bool linkCreated_ = false;

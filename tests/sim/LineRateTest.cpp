@@ -17,6 +17,10 @@ TEST(LineRate, BytesArriveNoFasterThanTheLineCarriesThem) {
   EXPECT_EQ(line.Take(48, t0 + milliseconds(1000)), t0 + milliseconds(1050));
   // Taken a moment after the line fell quiet: the bytes follow straight on.
   EXPECT_EQ(line.Take(96, t0 + milliseconds(1052)), t0 + milliseconds(1150));
+  // Read long after, but the bytes were queued behind the last ones: a late
+  // reader does not stretch the line.
+  EXPECT_EQ(line.Take(96, t0 + milliseconds(1180), true), t0 + milliseconds(1250));
+  EXPECT_EQ(line.Take(96, t0 + milliseconds(1400)), t0 + milliseconds(1500));
 }
 
 }  // namespace
