@@ -2,7 +2,7 @@
 // virtual printer on a pseudo-terminal, against a plain write() of the same
 // script the same number of times to the same printer:
 //
-//   multisend_bench [script KiB] [repeats] [rounds]     (defaults 64 100 11)
+//   multisend_bench [script KiB] [repeats] [rounds]     (defaults 64 100 21)
 //
 // Each round runs the tester, the port alone and the plain write() path (the
 // verdict is the median of the per-round ratios tester / plain);
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const size_t kib = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 64;
   const int repeats = argc > 2 ? std::atoi(argv[2]) : 100;
-  const int rounds = argc > 3 ? std::atoi(argv[3]) : 15;
+  const int rounds = argc > 3 ? std::atoi(argv[3]) : 21;
   const std::string script = Script(kib * 1024);
   const uint64_t total = uint64_t(script.size()) * uint64_t(repeats);
 
