@@ -17,13 +17,7 @@ RfidGetResult GetRfidSettings(PrinterPort& port, Clock& clock, const RfidSetting
   RfidGetResult result;
   result.settings = current;
   // By the end of the wait the encoder has sent its whole answer, so a short
-  // quiet gap ends each read. Where the port keeps its device open between
-  // transfers the gap can be set for the seven reads; elsewhere the port's
-  // own reply gap applies.
-  const TimeoutSet saved = port.Timeouts();
-  TimeoutSet quick = saved;
-  if (quick.readInterval == 0) quick.readInterval = kInquiryGapMs;
-  const bool quickened = port.SetTimeouts(quick) != 0;
+  // quiet gap ends each read, on every interface.
   for (int n = 1; n <= kInquiryCount; ++n) {
     // A failed write has been reported by the port; its empty reply then
     // counts as a missing answer, as the seventh decides.
@@ -31,11 +25,10 @@ RfidGetResult GetRfidSettings(PrinterPort& port, Clock& clock, const RfidSetting
     clock.Sleep(kInquiryWaitMs);
     // Zero-filled one past the 16 bytes, so any reply is a terminated text.
     std::array<char, kInquiryReplyBytes + 1> reply{};
-    const uint32_t received = port.ReadReply(reply.data(), kInquiryReplyBytes);
+    const uint32_t received = port.ReadReply(reply.data(), kInquiryReplyBytes, kInquiryGapMs);
     ApplyInquiryReply(n, std::string_view(reply.data()), result.settings);
     result.lastReplyBytes = received;
   }
-  if (quickened) port.SetTimeouts(saved);
   return result;
 }
 

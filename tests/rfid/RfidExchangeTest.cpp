@@ -46,7 +46,7 @@ TEST_F(RfidExchangeTest, GetAsksSevenSettingsWithQuietGapReads) {
       EXPECT_EQ(call.gapMs, int(kInquiryGapMs));
     }
   EXPECT_EQ(rig.port.Timeouts(), kDefaultTimeouts);
-  // On USB the device is opened for each transfer with the port's own gap.
+  // On USB the device is opened for each transfer, and the gap still holds.
   rig.port.Close();
   rig.device.calls.clear();
   rig.services.usbNode = "/dev/usb/lp0";
@@ -56,7 +56,7 @@ TEST_F(RfidExchangeTest, GetAsksSevenSettingsWithQuietGapReads) {
   EXPECT_TRUE(GetRfidSettings(rig.port, rig.clock, {}).Succeeded());
   for (const auto& call : rig.device.calls)
     if (call.what == "read") {
-      EXPECT_EQ(call.gapMs, int(PrinterPort::kReplyGapMs));
+      EXPECT_EQ(call.gapMs, int(kInquiryGapMs));
     }
 }
 
