@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "LabelledInputs.h"
 #include "Recorders.h"
 #include "ScriptedDevice.h"
 #include "link/PrinterPort.h"
@@ -193,7 +194,9 @@ TEST_F(MainWindowTest, ToolButtonsOpenTheirWindows) {
   Click("buttonConnect");
   test::ModalScript modal;
   bool rfidInsertsAvailable = false;
+  // Each window is also checked for inputs a screen reader could not name.
   auto close = [](QDialog& dialog) {
+    test::ExpectEveryInputLabelled(dialog);
     dialog.reject();
     return dialog.result();
   };
@@ -213,14 +216,15 @@ TEST_F(MainWindowTest, ToolButtonsOpenTheirWindows) {
                                       "CommandTesterWindow", "ManualCalibrationWindow"}));
   EXPECT_TRUE(rfidInsertsAvailable);
 
-  test::ModalScript downloaders;
-  for (int i = 0; i < 5; ++i) downloaders.Then(close);
+  test::ModalScript others;
+  for (int i = 0; i < 6; ++i) others.Then(close);
   for (const char* b : {"buttonFirmwareDownloader", "buttonFactoryFont", "buttonSoftFont",
-                        "buttonPcx", "buttonFileTransfer"})
+                        "buttonPcx", "buttonFileTransfer", "buttonUserSetting"})
     Click(b);
-  EXPECT_EQ(downloaders.opened, (std::vector<std::string>{
-                                    "FirmwareDownloader", "FactoryFontDownloader",
-                                    "SoftFontDownloader", "PcxDownloader", "FileTransferWindow"}));
+  EXPECT_EQ(others.opened,
+            (std::vector<std::string>{"FirmwareDownloader", "FactoryFontDownloader",
+                                      "SoftFontDownloader", "PcxDownloader", "FileTransferWindow",
+                                      "UserSettingManager"}));
 }
 
 TEST_F(MainWindowTest, ParallelConnectPassesNoSerialSettings) {

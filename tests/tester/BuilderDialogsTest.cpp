@@ -16,6 +16,7 @@
 #include <array>
 #include <set>
 
+#include "LabelledInputs.h"
 #include "WindowRig.h"
 #include "tester/BarcodeBuilders.h"
 #include "tester/BlockDrawDialog.h"
@@ -417,20 +418,7 @@ std::vector<std::unique_ptr<QDialog>> AllWindows(AppContext c) {
 // person reads beside it.
 TEST_F(BuildersTest, EveryInputCarriesItsLabel) {
   std::vector<std::unique_ptr<QDialog>> dialogs = AllWindows(rig.Context());
-  for (const auto& dialog : dialogs) {
-    std::set<QWidget*> labelled;
-    for (QLabel* label : dialog->findChildren<QLabel*>())
-      if (label->buddy()) labelled.insert(label->buddy());
-    for (QWidget* input : dialog->findChildren<QWidget*>()) {
-      const bool needsLabel = qobject_cast<QLineEdit*>(input) || qobject_cast<QSpinBox*>(input) ||
-                              qobject_cast<QComboBox*>(input) ||
-                              qobject_cast<QPlainTextEdit*>(input) || qobject_cast<QSlider*>(input);
-      // A spin box's own line edit belongs to it.
-      if (!needsLabel || qobject_cast<QSpinBox*>(input->parentWidget())) continue;
-      EXPECT_TRUE(labelled.count(input) || !input->accessibleName().isEmpty())
-          << dialog->metaObject()->className() << " " << input->objectName().toStdString();
-    }
-  }
+  for (const auto& dialog : dialogs) test::ExpectEveryInputLabelled(*dialog);
 }
 
 // Enter while typing in a box neither prints nor closes nor opens anything.
