@@ -9,23 +9,25 @@ namespace qm::bench {
 
 // A ratio of two paths timed side by side, round by round. Each round times
 // the paths interleaved a few times (which goes first turning round every
-// round) and keeps each path's best time of the round: a busy neighbour only
-// ever adds time, so the best of a few tries is the least disturbed. The
-// verdict rests on the median of the per-round ratios, so one slow stretch
-// of the machine moves a few rounds, not the verdict. The quartiles show the
+// round) and adds up each path's times: a transfer of a few milliseconds
+// lands in one of several scheduling patterns of writer and reader, and the
+// total of a round mixes them evenly for every path. (Keeping each path's
+// best try instead would favour whichever path varies more.) The verdict
+// rests on the median of the per-round ratios, so one slow stretch of the
+// machine moves a few rounds, not the verdict. The quartiles show the
 // spread.
 // Times the paths `paths` interleaved `tries` times (in the order given, or
-// reversed when `reverse`) and returns each one's best time.
+// reversed when `reverse`) and returns each one's total.
 template <typename... Path>
-std::vector<double> BestOfInterleaved(int tries, bool reverse, Path&&... paths) {
+std::vector<double> TotalOfInterleaved(int tries, bool reverse, Path&&... paths) {
   std::vector<std::function<double()>> list{std::function<double()>(paths)...};
-  std::vector<double> best(list.size(), 1e300);
+  std::vector<double> total(list.size(), 0.0);
   for (int t = 0; t < tries; ++t)
     for (size_t k = 0; k < list.size(); ++k) {
       const size_t i = reverse ? list.size() - 1 - k : k;
-      best[i] = std::min(best[i], list[i]());
+      total[i] += list[i]();
     }
-  return best;
+  return total;
 }
 
 struct PairedRatio {

@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
               rounds);
   std::printf("quillmark main window shown: median %.1f ms\n", t);
   std::printf("bare QDialog shown:          median %.1f ms\n", b);
-  std::printf("  start-up ratio of the medians: %.3f (per-round quartiles %.3f-%.3f; bar <= 1.20: %s)\n",
-              t / b, ratio.Quantile(0.25), ratio.Quantile(0.75), t / b <= 1.2 ? "met" : "NOT MET");
+  std::printf(
+      "  start-up ratio of the medians: %.3f (per-round quartiles %.3f-%.3f; bar <= 1.20: %s)\n",
+      t / b, ratio.Quantile(0.25), ratio.Quantile(0.75), t / b <= 1.2 ? "met" : "NOT MET");
   return 0;
 }

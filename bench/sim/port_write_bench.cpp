@@ -138,17 +138,17 @@ void Unpaced(size_t bytes) {
   std::vector<double> port, plain;
   qm::bench::PairedRatio throughput;
   for (int round = 0; round < kRounds; ++round) {
-    const auto best = qm::bench::BestOfInterleaved(
+    const auto total = qm::bench::TotalOfInterleaved(
         kTries, round % 2 == 1, [&] { return session.Send(payload); },
         [&] { return PlainSend(session, payload); });
-    const double portMs = best[0], plainMs = best[1];
+    const double portMs = total[0] / kTries, plainMs = total[1] / kTries;
     port.push_back(portMs);
     plain.push_back(plainMs);
     throughput.Add(plainMs, portMs);
   }
   const double portMs = Median(port), plainMs = Median(plain);
-  std::printf("unpaced: %zu bytes in %zu writes, %d rounds of the best of %d interleaved tries:\n",
-              bytes, Writes(bytes), kRounds, kTries);
+  std::printf("unpaced: %zu bytes in %zu writes, %d rounds of %d interleaved tries each:\n", bytes,
+              Writes(bytes), kRounds, kTries);
   std::printf("  PrinterPort   %.1f ms, %.1f MB/s, %.1f us per write\n", portMs,
               bytes / portMs / 1000.0, portMs * 1000.0 / Writes(bytes));
   std::printf("  plain write() %.1f ms, %.1f MB/s\n", plainMs, bytes / plainMs / 1000.0);

@@ -221,10 +221,9 @@ TEST_F(MainWindowTest, ToolButtonsOpenTheirWindows) {
   for (const char* b : {"buttonFirmwareDownloader", "buttonFactoryFont", "buttonSoftFont",
                         "buttonPcx", "buttonFileTransfer", "buttonUserSetting"})
     Click(b);
-  EXPECT_EQ(others.opened,
-            (std::vector<std::string>{"FirmwareDownloader", "FactoryFontDownloader",
-                                      "SoftFontDownloader", "PcxDownloader", "FileTransferWindow",
-                                      "UserSettingManager"}));
+  EXPECT_EQ(others.opened, (std::vector<std::string>{"FirmwareDownloader", "FactoryFontDownloader",
+                                                     "SoftFontDownloader", "PcxDownloader",
+                                                     "FileTransferWindow", "UserSettingManager"}));
 }
 
 TEST_F(MainWindowTest, ParallelConnectPassesNoSerialSettings) {

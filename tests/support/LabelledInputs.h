@@ -24,8 +24,8 @@ inline void ExpectEveryInputLabelled(const QWidget& window) {
   for (QWidget* input : window.findChildren<QWidget*>()) {
     const bool needsLabel = qobject_cast<QLineEdit*>(input) || qobject_cast<QSpinBox*>(input) ||
                             qobject_cast<QComboBox*>(input) ||
-                            qobject_cast<QPlainTextEdit*>(input) ||
-                            qobject_cast<QSlider*>(input) || qobject_cast<QProgressBar*>(input);
+                            qobject_cast<QPlainTextEdit*>(input) || qobject_cast<QSlider*>(input) ||
+                            qobject_cast<QProgressBar*>(input);
     // A spin box's or an editable combo box's own line edit belongs to it.
     if (!needsLabel || qobject_cast<QSpinBox*>(input->parentWidget()) ||
         qobject_cast<QComboBox*>(input->parentWidget()))
