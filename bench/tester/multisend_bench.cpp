@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -158,38 +157,28 @@ int main(int argc, char** argv) {
   qm::bench::PairedRatio throughput;
   // The order of the paths turns round every round, so a machine that gets
   // busier or quieter during the run favours none of them.
+  auto runTester = [&] {
+    testerMs.push_back(tester());
+    exact &= Exact(TakeReceived(printer), script, repeats) &&
+             window.SentCounter() == std::to_string(repeats);
+    return testerMs.back();
+  };
+  auto runDirect = [&] {
+    directMs.push_back(direct());
+    exact &= Exact(TakeReceived(printer), script, repeats);
+    return directMs.back();
+  };
+  auto runPlain = [&] {
+    plainMs.push_back(plain());
+    exact &= Exact(TakeReceived(printer), script, repeats);
+    return plainMs.back();
+  };
   for (int round = 0; round < rounds; ++round) {
-    auto runTester = [&] {
-      testerMs.push_back(tester());
-      exact &= Exact(TakeReceived(printer), script, repeats) &&
-               window.SentCounter() == std::to_string(repeats);
-    };
-    auto runDirect = [&] {
-      directMs.push_back(direct());
-      exact &= Exact(TakeReceived(printer), script, repeats);
-    };
-    auto runPlain = [&] {
-      plainMs.push_back(plain());
-      exact &= Exact(TakeReceived(printer), script, repeats);
-    };
-    // Two interleaved tries of each path, the order turning round every
-    // round; the round's ratio is that of the totals.
-    const size_t from = testerMs.size();
-    for (int t = 0; t < 2; ++t) {
-      if (round % 2 == 0) {
-        runTester();
-        runDirect();
-        runPlain();
-      } else {
-        runPlain();
-        runDirect();
-        runTester();
-      }
-    }
-    auto total = [from](const std::vector<double>& v) {
-      return std::accumulate(v.begin() + ptrdiff_t(from), v.end(), 0.0);
-    };
-    throughput.Add(total(plainMs), total(testerMs));
+    // Two interleaved tries of each path; the round's ratio is that of the
+    // totals.
+    const auto total =
+        qm::bench::TotalOfInterleaved(2, round % 2 == 1, runTester, runDirect, runPlain);
+    throughput.Add(total[2], total[0]);
   }
 
   const double t = Median(testerMs), d = Median(directMs), p = Median(plainMs);
