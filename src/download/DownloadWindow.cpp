@@ -66,6 +66,15 @@ bool Delivered(Prompter& prompter, SendResult sent) {
   return sent == SendResult::Sent;
 }
 
+bool EndWithStatus(Prompter& prompter, SendResult sent, std::string& statusText,
+                   const std::function<void()>& showFields, const char* completed) {
+  const bool delivered = Delivered(prompter, sent);
+  statusText = delivered ? "Downloading is completed.!!" : "Downloading is stopped.";
+  showFields();
+  if (delivered) prompter.Information(completed);
+  return delivered;
+}
+
 DownloadRun::DownloadRun(QProgressBar* progress) : progress_(progress) {
   lastPaint_ = QDateTime::currentMSecsSinceEpoch();
 }

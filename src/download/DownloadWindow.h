@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "download/Downloads.h"
@@ -42,6 +43,12 @@ struct ChosenFile {
 // Says "File read fail!" when the file stopped reading part-way; true when
 // the whole download was sent.
 bool Delivered(Prompter& prompter, SendResult sent);
+
+// The ending of the windows with a status line: the line says the download
+// stopped, or that it completed and `completed` is shown. `showFields`
+// puts the line on screen. True when the download completed.
+bool EndWithStatus(Prompter& prompter, SendResult sent, std::string& statusText,
+                   const std::function<void()>& showFields, const char* completed);
 
 enum class BrowseResult { Cancelled, CannotOpen, Chosen };
 

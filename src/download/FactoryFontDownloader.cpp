@@ -60,15 +60,9 @@ void FactoryFontDownloader::OnDownload() {
                                run.Events(ui.labelStatus, &statusText));
   }
   ui.progressBar->setValue(0);
-  if (!Delivered(prompter, sent)) {
-    statusText = "Downloading is stopped.";
-    ShowFields();
-    return;
-  }
-  statusText = "Downloading is completed.!!";
-  ShowFields();
-  prompter.Information(kCompleted);
-  accept();
+  if (EndWithStatus(
+          prompter, sent, statusText, [this] { ShowFields(); }, kCompleted))
+    accept();
 }
 
 }  // namespace qm

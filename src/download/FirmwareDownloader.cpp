@@ -69,15 +69,9 @@ void FirmwareDownloader::OnDownload() {
   ui.progressBar->setValue(0);
   image.clear();
   image.shrink_to_fit();
-  if (sent != SendResult::Sent) {
-    statusText = "Downloading is stopped.";
-    ShowFields();
-    return;
-  }
-  statusText = "Downloading is completed.!!";
-  ShowFields();
-  prompter.Information(kCompleted);
-  accept();
+  if (EndWithStatus(
+          prompter, sent, statusText, [this] { ShowFields(); }, kCompleted))
+    accept();
 }
 
 }  // namespace qm
