@@ -14,7 +14,7 @@ int ServiceToolApp::Run() {
   QtPrompter prompter;
   PaintingClock clock;
   auto services = SystemLinkServices(prompter);
-  PrinterPort port(SystemDevices(), *services, prompter, clock);
+  PrinterPort port(SystemDevices(), *services, prompter, clock, SystemIsWindows9x());
   MainWindow window({port, prompter, clock});
 
   ExitWhenShownIfAsked(window);

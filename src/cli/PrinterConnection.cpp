@@ -109,7 +109,8 @@ std::optional<std::string> ConsolePrompter::SaveFileName(const FileDialogOptions
 
 PrinterConnection::PrinterConnection(std::ostream& err)
     : err_(err), prompter_(err), services_(SystemLinkServices(prompter_)) {
-  port_ = std::make_unique<PrinterPort>(SystemDevices(), *services_, prompter_, clock_);
+  port_ = std::make_unique<PrinterPort>(SystemDevices(), *services_, prompter_, clock_,
+                                       SystemIsWindows9x());
 }
 
 PrinterConnection::~PrinterConnection() {

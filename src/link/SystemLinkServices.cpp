@@ -44,6 +44,10 @@ class SystemServices : private SystemSources, public StandardLinkServices {
 
 }  // namespace
 
+bool SystemIsWindows9x() {
+  return false;
+}
+
 std::unique_ptr<LinkServices> SystemLinkServices(Prompter& prompter) {
   return std::make_unique<SystemServices>(prompter);
 }

@@ -35,8 +35,13 @@ class StandardLinkServices : public LinkServices {
   UsbNodeProbe probe_;
 };
 
-// The services of this machine: CUPS queues, udev's USB printers, no print
-// registry. The driver-conflict warning goes through `prompter`.
+// The services of this machine: on Linux CUPS queues, udev's USB printers,
+// no print registry; on Windows the print spooler, SetupDi and the registry.
+// The driver-conflict warning goes through `prompter`.
 std::unique_ptr<LinkServices> SystemLinkServices(Prompter& prompter);
+
+// Whether this system is of the Windows 95/98/ME family, for the port's
+// isWindows9x flag; never on Linux.
+bool SystemIsWindows9x();
 
 }  // namespace qm

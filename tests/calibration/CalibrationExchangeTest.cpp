@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "SensingReplies.h"
-#include "WindowRig.h"
+#include "PortRig.h"
 
 namespace qm::test {
 namespace {
@@ -24,7 +24,7 @@ std::vector<int> Waits(int scanMs, std::vector<int> after = {}) {
   return waits;
 }
 
-void OpenUsb(WindowRig& rig) {
+void OpenUsb(PortRig& rig) {
   rig.services.usbNode = "/dev/usb/lp0";
   rig.port.SetPortName("USB");
   ASSERT_TRUE(rig.port.Open());
@@ -66,7 +66,7 @@ TEST(SensingScan, CommandWaitReadsAndRetry) {
 
   for (const ScanRow& row : rows) {
     SCOPED_TRACE(row.name);
-    WindowRig rig;
+    PortRig rig;
     if (row.usb) {
       OpenUsb(rig);
     } else {

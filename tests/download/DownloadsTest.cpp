@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "TempFiles.h"
-#include "WindowRig.h"
+#include "PortRig.h"
 #include "download/HexConversion.h"
 
 namespace qm::test {
@@ -29,7 +29,7 @@ class DownloadStreams : public ::testing::Test {
   }
   std::string Written() const { return {rig.device.written.begin(), rig.device.written.end()}; }
 
-  WindowRig rig;
+  PortRig rig;
   int pieces = 0;
   std::vector<std::string> stages;
 };

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -13,9 +11,15 @@ namespace qm::test {
 // A fresh folder for one test's files, removed with everything in it.
 class TempFolder {
  public:
+  // A name nobody else holds: creating the folder is what claims it.
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qm-dl-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : "";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const auto folder = std::filesystem::temp_directory_path() /
+                          ("qm-dl-" + std::to_string(random()) + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(folder, error)) path_ = folder.string();
+    }
   }
   ~TempFolder() {
     std::error_code ignored;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Recorders.h"
+#include "link/PortNames.h"
 #include "ScriptedDevice.h"
 
 namespace qm {
@@ -48,15 +49,17 @@ TEST_F(PrinterPortTest, StartsClosedAsSerialWithNoUsbModel) {
 }
 
 TEST_F(PrinterPortTest, NamesChooseTheInterface) {
+  // A serial device offered by its path, in this system's spelling.
+  const std::string devicePath = IsSerialDevicePath("/dev/ttyUSB0") ? "/dev/ttyUSB0" : "\\\\.\\COM12";
   struct Case {
-    const char* name;
+    std::string name;
     int opened;
     InterfaceType kind;
   } cases[] = {
       {"COM3:", 1, Serial},
       {"LPT1:", 1, Parallel},
       {"USB", 1, Usb},
-      {"/dev/ttyUSB0", 1, Serial},
+      {devicePath, 1, Serial},
   };
   services.usbNode = "/dev/usb/lp0";
   for (const auto& c : cases) {
@@ -65,7 +68,7 @@ TEST_F(PrinterPortTest, NamesChooseTheInterface) {
     EXPECT_EQ(port.GetInterfaceType(), c.kind) << c.name;
   }
   EXPECT_EQ(factory.created, (std::vector<InterfaceType>{Serial, Parallel, Usb, Serial}));
-  EXPECT_EQ(script.calls[0].path, "/dev/ttyS2");
+  EXPECT_EQ(script.calls[0].path, DeviceNodeFor("COM3:"));
 }
 
 TEST_F(PrinterPortTest, UnknownNamesOpenNothingAndKeepTheInterface) {
@@ -83,7 +86,7 @@ TEST_F(PrinterPortTest, SerialOpenConfiguresAppliesTimeoutsAndPurges) {
   port.SetPortName("COM1:");
   port.SetSerialParameters(9600, 2, 7, 2);
   ASSERT_EQ(port.Open(), 1);
-  EXPECT_EQ(script.calls[0].path, "/dev/fake-com1");
+  EXPECT_EQ(script.calls[0].path, DeviceNodeFor("COM1:"));
   std::vector<std::string> order;
   for (const auto& c : script.calls) order.push_back(c.what);
   EXPECT_EQ(order, (std::vector<std::string>{"open", "modem", "configure", "purge"}));

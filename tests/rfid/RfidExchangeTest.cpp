@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "WindowRig.h"
+#include "PortRig.h"
 #include "rfid/RfidExchange.h"
 
 namespace qm::test {
@@ -8,7 +8,7 @@ namespace {
 
 class RfidExchangeTest : public ::testing::Test {
  protected:
-  WindowRig rig;
+  PortRig rig;
 
   // Queues one reply per read, each read taking exactly its reply.
   void QueueReplies(std::initializer_list<std::string> replies) {

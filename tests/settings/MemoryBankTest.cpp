@@ -3,7 +3,7 @@
 #include <functional>
 #include <optional>
 
-#include "WindowRig.h"
+#include "PortRig.h"
 #include "settings/MemoryBank.h"
 
 namespace qm::test {
@@ -84,7 +84,7 @@ TEST(MemoryBankTest, EveryOperationWritesItsExactBytesWaitsAndReads) {
   // clang-format on
   for (const OperationRow& row : rows) {
     SCOPED_TRACE(row.name);
-    WindowRig rig;
+    PortRig rig;
     if (row.link == Serial) {
       rig.OpenSerial();
     } else {
@@ -108,7 +108,7 @@ TEST(MemoryBankTest, EveryOperationWritesItsExactBytesWaitsAndReads) {
 }
 
 TEST(MemoryBankTest, ABankChangeIsWriteThenApplyAndStopsWhenTheWriteFails) {
-  WindowRig rig;
+  PortRig rig;
   rig.OpenSerial();
   EXPECT_EQ(ChangeBank(rig.port, 3, 0xC0, BankForm::Terminated), 1);
   EXPECT_EQ(rig.Writes(), (std::vector<std::string>{"^MBS3,\xC0\r", "^MBA\x03\r"}));

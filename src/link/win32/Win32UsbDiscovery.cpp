@@ -1,0 +1,98 @@
+#include "link/win32/Win32UsbDiscovery.h"
+
+#include <setupapi.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "link/PrinterPort.h"
+#include "link/UsbProducts.h"
+
+namespace qm {
+namespace {
+
+// The USB printing device-interface class.
+constexpr GUID kUsbPrintInterfaceClass = {
+    0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
+
+HDEVINFO AsSet(void* set) {
+  return static_cast<HDEVINFO>(set);
+}
+
+}  // namespace
+
+SetupDiPrintInterfaces::SetupDiPrintInterfaces()
+    : set_(SetupDiGetClassDevsA(&kUsbPrintInterfaceClass, nullptr, nullptr,
+                                DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)) {}
+
+SetupDiPrintInterfaces::~SetupDiPrintInterfaces() {
+  if (AsSet(set_) != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(AsSet(set_));
+}
+
+UsbPrintInterfaces::Step SetupDiPrintInterfaces::At(DWORD index, std::string& devicePath) {
+  if (AsSet(set_) == INVALID_HANDLE_VALUE) return Step::Exhausted;
+  SP_DEVICE_INTERFACE_DATA data{};
+  data.cbSize = sizeof data;
+  if (!SetupDiEnumDeviceInterfaces(AsSet(set_), nullptr, &kUsbPrintInterfaceClass, index, &data))
+    return GetLastError() == ERROR_NO_MORE_ITEMS ? Step::Exhausted : Step::Failed;
+  DWORD required = 0;
+  SetupDiGetDeviceInterfaceDetailA(AsSet(set_), &data, nullptr, 0, &required, nullptr);
+  if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return Step::Failed;
+  std::vector<BYTE> buffer(required);
+  auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer.data());
+  detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+  if (!SetupDiGetDeviceInterfaceDetailA(AsSet(set_), &data, detail, required, nullptr, nullptr))
+    return Step::Failed;
+  devicePath = detail->DevicePath;
+  return Step::Found;
+}
+
+std::optional<std::string> DeviceInstanceOf(const std::string& devicePath) {
+  HKEY key = nullptr;
+  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, DeviceInstanceKeyFor(devicePath).c_str(), &key) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  char value[128] = {};
+  DWORD size = sizeof value - 1;
+  DWORD type = 0;
+  const LONG result = RegQueryValueExA(key, "DeviceInstance", nullptr, &type,
+                                       reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) return std::nullopt;
+  return std::string(value, strnlen(value, std::min<size_t>(size, sizeof value - 1)));
+}
+
+bool ProbeDevicePath(const std::string& devicePath) {
+  HANDLE h = CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+bool FindUsbPrinterInterface(PrinterPort& port, UsbPrintInterfaces& interfaces,
+                             const UsbNodeProbe& probe) {
+  for (DWORD index = 0;; ++index) {
+    std::string path;
+    const auto step = interfaces.At(index, path);
+    if (step == UsbPrintInterfaces::Step::Exhausted) return false;
+    if (step == UsbPrintInterfaces::Step::Failed) continue;
+    if (port.IsWindows9x()) {
+      const auto instance = DeviceInstanceOf(path);
+      if (!instance || !IsKnownDeviceInstance(*instance)) continue;
+    } else {
+      const auto model = KnownProductByDevicePath(path);
+      if (!model) continue;
+      port.SetUsbModelIndex(*model);
+    }
+    // Room must stay for the pipe suffix; a longer path is refused rather
+    // than cut short.
+    if (path.size() > kMaxUsbDevicePathLength || !probe(path)) continue;
+    auto& buffer = port.DevicePath();
+    buffer.fill('\0');
+    std::copy(path.begin(), path.end(), buffer.begin());
+    return true;
+  }
+}
+
+}  // namespace qm
