@@ -33,11 +33,15 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$WINESERVER" -k 2>/dev/null || true
   "$WINESERVER" -w 2>/dev/null || true
 fi
-# One server for every run below, so each program starts in well under a
-# second.
-"$WINESERVER" -p >/dev/null 2>&1 </dev/null
+# One server and one set of Wine's services for every run below, so each
+# program starts in well under a second. (Started with their output to
+# /dev/null: they outlive the program that starts them, and would hold its
+# output open.)
+"$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
 trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
-said=$("$WINE" cmd /c echo wine-runs 2>&1 | tr -d '\r' || true)
+"$WINE" wineboot >/dev/null 2>&1 </dev/null || true
+"$WINE" cmd /c echo wine-runs >"$winbuild/wine-check.txt" 2>&1 </dev/null || true
+said=$(tr -d '\r' <"$winbuild/wine-check.txt")
 if [ "$said" != "wine-runs" ]; then
   echo "FAILED: Wine cannot run Windows programs here (it said: $said)" >&2
   exit 1

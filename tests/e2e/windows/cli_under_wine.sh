@@ -14,7 +14,18 @@ root="$(cd "$(dirname "$0")/../../.." && pwd)"
 
 work=$(mktemp -d)
 printer=""
+# Stops the printer once its log has been quiet for a moment: the program
+# may end before the printer has read the last of its bytes.
 stop_printer() {
+  local log=${1:-} size=-1
+  for _ in $(seq 50); do
+    [ -z "$log" ] && break
+    local now
+    now=$(stat -c %s "$log" 2>/dev/null || echo 0)
+    [ "$now" = "$size" ] && break
+    size=$now
+    sleep 0.1
+  done
   if [ -n "$printer" ]; then kill "$printer" 2>/dev/null || true; wait "$printer" 2>/dev/null || true; fi
   printer=""
 }
@@ -45,9 +56,9 @@ traffic() {
        END { if (last != "") print last bytes_prev }' "$1"
 }
 
-hex="$work/fw.hex"
-printf ':0400000012345678E8\r\n:00000001FF\r\n' >"$hex"
-winhex=$("$WINE" winepath -w "$hex" 2>/dev/null | tr -d '\r')
+# Both programs run in the work folder and name the firmware file alike.
+cd "$work"
+printf ':0400000012345678E8\r\n:00000001FF\r\n' >fw.hex
 
 failures=0
 check() {
@@ -55,17 +66,15 @@ check() {
   shift
   start_printer "$work/$name.linux.log" "$work/linux-com1"
   "$linuxcli" "$@" --port "$pty" >"$work/$name.linux.out" 2>&1 || true
-  stop_printer
-  local args=("$@")
-  for i in "${!args[@]}"; do [ "${args[$i]}" = "$hex" ] && args[$i]="$winhex"; done
+  stop_printer "$work/$name.linux.log"
   start_printer "$work/$name.win.log" "$com1"
-  "$WINE" "$winecli" "${args[@]}" >"$work/$name.win.out" 2>&1 || true
-  stop_printer
+  "$WINE" "$winecli" "$@" >"$work/$name.win.out" 2>&1 || true
+  stop_printer "$work/$name.win.log"
   tr -d '\r' <"$work/$name.win.out" >"$work/$name.win.txt"
   if [ ! -s "$work/$name.linux.log" ]; then
     echo "FAILED $name: the printer received nothing"; failures=$((failures + 1))
   elif ! diff <(traffic "$work/$name.linux.log") <(traffic "$work/$name.win.log") >"$work/diff"; then
-    echo "FAILED $name: the printer saw other bytes from Windows"; cat "$work/diff"
+    echo "FAILED $name: the printer saw other bytes from Windows"; cut -c1-300 "$work/diff"
     failures=$((failures + 1))
   elif ! diff "$work/$name.linux.out" "$work/$name.win.txt" >"$work/diff"; then
     echo "FAILED $name: Windows printed otherwise"; cat "$work/diff"
@@ -77,7 +86,7 @@ check() {
 
 check status status
 check read-bank-3 settings read-bank 3
-check download-firmware download firmware "$hex"
+check download-firmware download firmware fw.hex
 check rfid-get rfid get
 
 # A silent printer: every read waits out 3000 ms plus 1 ms per byte; the
@@ -86,21 +95,22 @@ start_printer "$work/silent.log" "$com1" --silent
 began=$(date +%s%N)
 "$WINE" "$winecli" status >"$work/silent.out" 2>&1 || true
 ended=$(date +%s%N)
-stop_printer
+stop_printer "$work/silent.log"
 echo "silent printer: status took $(((ended - began) / 1000000)) ms"
-# Gaps between the commands the printer received: each is the read's
-# time-out for the reply length asked plus the pause before the next.
+# Gaps between the commands the printer received: the window reads a reply
+# twice before it gives up, so each gap is two of the read's time-outs for
+# the reply length asked, plus the pause before the next command.
 awk '$2 == "RX" { if (t != "") printf "%.0f\n", ($1 - t) * 1000; t = $1 }' "$work/silent.log" \
   >"$work/gaps"
-expected=(3002 3001 3001)  # "^cp" asks for 2 bytes, "^cu" and "CPS" for 1
+expected=(6004 6002 6002)  # "^cp" asks for 2 bytes, "^cu" and "CPS" for 1
 i=0
 while read -r gap; do
   want=${expected[$i]:-3000}
   if [ "$gap" -lt "$want" ] || [ "$gap" -gt $((want + 400)) ]; then
-    echo "FAILED silent: a read ended after ${gap} ms, not ${want} ms and the pause"
+    echo "FAILED silent: two reads ended after ${gap} ms, not ${want} ms and the pause"
     failures=$((failures + 1))
   else
-    echo "ok silent: read $((i + 1)) ended after ${gap} ms (time-out ${want} ms + pause)"
+    echo "ok silent: command $((i + 1)) gave up after ${gap} ms (2 x time-out = ${want} ms, + pause)"
   fi
   i=$((i + 1))
 done <"$work/gaps"
