@@ -56,6 +56,8 @@ std::optional<int> AnswerTerminalOptions(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (const std::optional<int> answered = AnswerTerminalOptions(argc, argv)) return *answered;
   QApplication application(argc, argv);
+  // Lets Wayland desktops match the window to its menu entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.quillmark.Quillmark"));
   qm::UsePaintedGroupFrames();
   return qm::ServiceToolApp().Run();
 }
