@@ -13,6 +13,8 @@ if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
   root=""
   export DEBIAN_FRONTEND=noninteractive
   apt-get install -y -qq "$deb" >/dev/null
+  # A failed check does not leave the package behind.
+  trap 'apt-get remove -y -qq quillmark >/dev/null 2>&1 || true; rm -rf "$dir"' EXIT
 else
   mode=unpacked
   root="$dir/root"
@@ -33,6 +35,7 @@ printf "SW400\r\nSL240,24,G\r\nT20,20,3,1,1,0,0,N,N,'installed'\r\nB1100,100,0,2
 if [ "$mode" = installed ]; then
   files="$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print substr($6, 2)}')"
   apt-get remove -y -qq quillmark >/dev/null
+  trap 'rm -rf "$dir"' EXIT
   left=""
   for f in $files; do [ -e "$f" ] && left+=" $f"; done
   [ -z "$left" ] || { echo "left in /usr after removal:$left"; exit 1; }

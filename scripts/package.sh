@@ -12,7 +12,7 @@ TARGETS="quillmark quillmark-cli quillmark-vprinter qm_cli_preview qm_packaging"
 rm -rf "$build/package"
 (cd "$build" && cpack -G DEB --config CPackConfig.cmake >/dev/null)
 deb="$(ls "$build"/package/quillmark_*.deb)"
+# Errors fail the build; every tag down to information is listed.
 echo "lintian:"
-lintian --info "$deb" | sed 's/^/  /'
-lintian --fail-on error "$deb" >/dev/null
+lintian --display-info --fail-on error "$deb" 2>&1 | grep -v "root privileges" | sed 's/^/  /'
 echo "$deb"
