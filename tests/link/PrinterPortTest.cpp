@@ -7,8 +7,8 @@
 #include <string>
 
 #include "Recorders.h"
-#include "link/PortNames.h"
 #include "ScriptedDevice.h"
+#include "link/PortNames.h"
 
 namespace qm {
 namespace {
@@ -50,7 +50,8 @@ TEST_F(PrinterPortTest, StartsClosedAsSerialWithNoUsbModel) {
 
 TEST_F(PrinterPortTest, NamesChooseTheInterface) {
   // A serial device offered by its path, in this system's spelling.
-  const std::string devicePath = IsSerialDevicePath("/dev/ttyUSB0") ? "/dev/ttyUSB0" : "\\\\.\\COM12";
+  const std::string devicePath =
+      IsSerialDevicePath("/dev/ttyUSB0") ? "/dev/ttyUSB0" : "\\\\.\\COM12";
   struct Case {
     std::string name;
     int opened;

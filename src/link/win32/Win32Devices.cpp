@@ -141,10 +141,10 @@ bool HandleDevice::Bound(const COMMTIMEOUTS& wanted) {
 // called meanwhile (see docs/windows.md).
 IoResult HandleDevice::Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) {
   if (!IsOpen()) return {false, 0};
-  if (!Bound(ReadTimeouts(applied_.value_or(COMMTIMEOUTS{}), timeoutMs, gapMs)))
-    return {false, 0};
+  if (!Bound(ReadTimeouts(applied_.value_or(COMMTIMEOUTS{}), timeoutMs, gapMs))) return {false, 0};
   DWORD got = 0;
-  const BOOL ok = ReadFile(handle_, buffer, DWORD(std::min<size_t>(count, MAXDWORD)), &got, nullptr);
+  const BOOL ok =
+      ReadFile(handle_, buffer, DWORD(std::min<size_t>(count, MAXDWORD)), &got, nullptr);
   return {ok != FALSE, got};
 }
 

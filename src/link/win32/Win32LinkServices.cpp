@@ -28,8 +28,7 @@ bool SystemSupportsUsb() {
   OSVERSIONINFOEXA extended{};
   extended.dwOSVersionInfoSize = sizeof extended;
   if (GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&extended)))
-    return UsbSupportedOn(extended.dwPlatformId, extended.dwMajorVersion,
-                          extended.dwMinorVersion);
+    return UsbSupportedOn(extended.dwPlatformId, extended.dwMajorVersion, extended.dwMinorVersion);
   OSVERSIONINFOA basic{};
   basic.dwOSVersionInfoSize = sizeof basic;
   if (GetVersionExA(&basic))

@@ -1,7 +1,7 @@
 #include "link/win32/Win32Registry.h"
 
-#include <windows.h>
 #include <aclapi.h>
+#include <windows.h>
 
 namespace qm {
 namespace {
@@ -68,8 +68,7 @@ std::vector<std::string> Win32UsbPrintRegistry::SubKeys(const std::string& keyPa
   for (DWORD index = 0;; ++index) {
     char name[128];
     DWORD size = sizeof name;
-    if (RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
       break;
     names.emplace_back(name, size);
   }

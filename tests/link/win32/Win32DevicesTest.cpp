@@ -81,10 +81,12 @@ TEST(Win32PortNames, MainWindowNamesOpenAsTheSystemKnowsThem) {
     const char* name;
     const char* opened;  // nullptr: no device
   } rows[] = {
-      {"COM1:", "COM1:"},         {"COM9:", "COM9:"},       {"COM10:", "\\\\.\\COM10"},
-      {"COM11:", nullptr},        {"COM0:", nullptr},       {"COM1", nullptr},
-      {"LPT1:", "LPT1:"},         {"LPT4:", "LPT4:"},       {"LPT5:", nullptr},
-      {"\\\\.\\COM12", "\\\\.\\COM12"}, {"/dev/ttyS0", nullptr}, {"USB", nullptr},
+      {"COM1:", "COM1:"},         {"COM9:", "COM9:"},
+      {"COM10:", "\\\\.\\COM10"}, {"COM11:", nullptr},
+      {"COM0:", nullptr},         {"COM1", nullptr},
+      {"LPT1:", "LPT1:"},         {"LPT4:", "LPT4:"},
+      {"LPT5:", nullptr},         {"\\\\.\\COM12", "\\\\.\\COM12"},
+      {"/dev/ttyS0", nullptr},    {"USB", nullptr},
   };
   for (const auto& row : rows) {
     const auto node = DeviceNodeFor(row.name);
@@ -103,9 +105,10 @@ TEST(Win32PortNames, SerialPortsBeyondTenComeFromTheRegistry) {
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made,
                             nullptr),
             ERROR_SUCCESS);
-  for (const auto& [name, port] :
-       {std::pair{"\\Device\\Serial0", "COM1"}, {"\\Device\\VCP0", "COM21"},
-        {"\\Device\\VCP1", "COM12"}, {"\\Device\\Bad", "COMX"}})
+  for (const auto& [name, port] : {std::pair{"\\Device\\Serial0", "COM1"},
+                                   {"\\Device\\VCP0", "COM21"},
+                                   {"\\Device\\VCP1", "COM12"},
+                                   {"\\Device\\Bad", "COMX"}})
     RegSetValueExA(made, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(port),
                    DWORD(strlen(port) + 1));
   RegCloseKey(made);
@@ -138,7 +141,8 @@ TEST(Win32Version, OldSystemFlagAndUsbSupport) {
       {0x0A280105, false},  // NT 5.1
       {0x4A61000A, false},  // NT 10
   };
-  for (const auto& row : flags) EXPECT_EQ(IsWindows9xVersion(row.packed), row.windows9x) << row.packed;
+  for (const auto& row : flags)
+    EXPECT_EQ(IsWindows9xVersion(row.packed), row.windows9x) << row.packed;
 
   struct UsbRow {
     DWORD platform, major, minor;
@@ -147,10 +151,8 @@ TEST(Win32Version, OldSystemFlagAndUsbSupport) {
       {VER_PLATFORM_WIN32_WINDOWS, 4, 0, false},  // 95
       {VER_PLATFORM_WIN32_WINDOWS, 4, 10, true},  // 98
       {VER_PLATFORM_WIN32_WINDOWS, 4, 90, true},  // ME
-      {VER_PLATFORM_WIN32_NT, 4, 0, false},
-      {VER_PLATFORM_WIN32_NT, 5, 0, true},
-      {VER_PLATFORM_WIN32_NT, 10, 0, true},
-      {VER_PLATFORM_WIN32s, 3, 1, true},
+      {VER_PLATFORM_WIN32_NT, 4, 0, false},      {VER_PLATFORM_WIN32_NT, 5, 0, true},
+      {VER_PLATFORM_WIN32_NT, 10, 0, true},      {VER_PLATFORM_WIN32s, 3, 1, true},
   };
   for (const auto& row : usb)
     EXPECT_EQ(UsbSupportedOn(row.platform, row.major, row.minor), row.supported)

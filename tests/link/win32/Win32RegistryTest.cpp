@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <aclapi.h>
+#include <windows.h>
 
 #include "link/UsbPrintRegistry.h"
 #include "link/win32/Win32Registry.h"
@@ -79,7 +79,8 @@ TEST_F(LiveUsbPrintEntries, RepairOpensEveryDeviceEntryOfBothDriverNames) {
   RepairUsbPrintRegistry(4, registry);
 
   for (const auto& [driver, device] : {std::pair{"TORVALE_LTR-410", "0001"},
-                                       {"TORVALE_LTR-410", "0002"}, {"HALVERNLTS-410", "0007"}}) {
+                                       {"TORVALE_LTR-410", "0002"},
+                                       {"HALVERNLTS-410", "0007"}}) {
     SCOPED_TRACE(std::string(driver) + "\\" + device);
     EXPECT_EQ(ConfigFlags(driver, device), 0u);
     EXPECT_EQ(EveryoneInheritedRights(driver, device) & KEY_ALL_ACCESS, DWORD(KEY_ALL_ACCESS));
@@ -109,9 +110,9 @@ TEST_F(LiveUsbPrintEntries, GrantNamesTheKeyThroughThisComputersRegistry) {
   EXPECT_NE(GrantRegistryAccess(RegistryObjectName(registry.ComputerName(), key + "\\9999"),
                                 kEveryoneFullControl, registry),
             kRegistryOk);
-  EXPECT_NE(GrantRegistryAccess(RegistryObjectName("NO-SUCH-PC", key), kEveryoneFullControl,
-                                registry),
-            kRegistryOk);
+  EXPECT_NE(
+      GrantRegistryAccess(RegistryObjectName("NO-SUCH-PC", key), kEveryoneFullControl, registry),
+      kRegistryOk);
   EXPECT_EQ(GrantRegistryAccess("\\\\PC\\HKCU\\Software", kEveryoneFullControl, registry),
             kRegistryInvalidParameter);
 }

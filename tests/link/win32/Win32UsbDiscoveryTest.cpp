@@ -81,7 +81,10 @@ TEST(Win32UsbDiscovery, FirstKnownPrinterThatOpensOnTheNtFamily) {
        {Path("vid_7c2e&pid_0005")},
        fourthRow,
        3},
-      {"identifiers are compared case-sensitively", {Path("VID_7C2E&PID_0009")}, {}, std::nullopt,
+      {"identifiers are compared case-sensitively",
+       {Path("VID_7C2E&PID_0009")},
+       {},
+       std::nullopt,
        -1},
       {"a path without room for the pipe suffix",
        {Path("vid_7c2e&pid_0010", std::string(480, 'x').c_str())},
@@ -104,15 +107,15 @@ TEST(Win32UsbDiscovery, Windows9xReadsTheDeviceInstanceFromTheRegistry) {
   const std::string known = "\\\\.\\0000000000000001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
   const std::string other = "\\\\.\\0000000000000002#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
   const std::string absent = "\\\\.\\0000000000000003#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-  const std::map<std::string, std::string> instances = {
-      {known, "USB\\VID_7C2E&PID_0009\\5&1"}, {other, "USB\\VID_7C2E&PID_0006\\5&2"}};
+  const std::map<std::string, std::string> instances = {{known, "USB\\VID_7C2E&PID_0009\\5&1"},
+                                                        {other, "USB\\VID_7C2E&PID_0006\\5&2"}};
   for (const auto& [path, instance] : instances) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, DeviceInstanceKeyFor(path).c_str(), 0, nullptr,
-                              0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, DeviceInstanceKeyFor(path).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    RegSetValueExA(key, "DeviceInstance", 0, REG_SZ, reinterpret_cast<const BYTE*>(instance.c_str()),
-                   DWORD(instance.size() + 1));
+    RegSetValueExA(key, "DeviceInstance", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(instance.c_str()), DWORD(instance.size() + 1));
     RegCloseKey(key);
   }
 
