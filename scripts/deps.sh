@@ -19,6 +19,12 @@ if [ "${1:-}" = "--package" ]; then
   packages+=(dpkg-dev file fakeroot lintian)
 fi
 
+# "--only P…" installs just the packages named (the Windows side's list).
+if [ "${1:-}" = "--only" ]; then
+  shift
+  packages=("$@")
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
