@@ -210,9 +210,7 @@ void MainWindow::OnConnect() {
     if (interfaceChoice == 2) port.Close();
     ApplyEnabling(true);
   } else {
-    std::string text = "Cannot open port!\n\nPlease check printer and cable.";
-    if (!port.LastOpenFailure().empty()) text += "\n\n" + port.LastOpenFailure() + ".";
-    context_.prompter.Refusal(text);
+    context_.prompter.Refusal(OpenFailureMessage(port));
   }
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/PreviewModule.h"
-#include "cli/Subcommands.h"
+#include "cli/Options.h"
 #include "link/LoadedLibrary.h"
 
 namespace qm::cli {
@@ -28,11 +28,6 @@ void* LoadPreviewModule() {
 #endif
 }
 
-struct Streams {
-  std::ostream& out;
-  std::ostream& err;
-};
-
 void WriteTo(void* context, int stream, const char* data, size_t size) {
   auto* streams = static_cast<Streams*>(context);
   (stream == 1 ? streams->out : streams->err).write(data, std::streamsize(size));
@@ -41,19 +36,23 @@ void WriteTo(void* context, int stream, const char* data, size_t size) {
 }  // namespace
 
 // Renders a label script to PNGs through the preview module, loaded now.
-int RunPreview(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+int RunPreview(const PreviewOptions& options, Streams streams) {
   void* module = LoadPreviewModule();
   QmCliPreview preview = nullptr;
   if (!module || !Resolve(module, "qm_cli_preview", preview)) {
     const char* why = dlerror();
-    err << "quillmark-cli preview: the renderer module " QM_CLI_PREVIEW_MODULE " cannot be loaded"
-        << (why ? std::string(": ") + why : std::string()) << "\n";
-    return 1;
+    streams.err << "quillmark-cli preview: the renderer module " QM_CLI_PREVIEW_MODULE
+                   " cannot be loaded"
+                << (why ? std::string(": ") + why : std::string()) << "\n";
+    return kFailed;
   }
-  std::vector<const char*> argv;
-  for (const std::string& arg : args) argv.push_back(arg.c_str());
-  Streams streams{out, err};
-  return preview(int(argv.size()), argv.data(), WriteTo, &streams);
+  std::vector<const char*> names, files;
+  for (const auto& [name, file] : options.images) {
+    names.push_back(name.c_str());
+    files.push_back(file.c_str());
+  }
+  return preview(options.script.c_str(), options.folder.c_str(), int(names.size()), names.data(),
+                 files.data(), WriteTo, &streams);
 }
 
 }  // namespace qm::cli
