@@ -12,6 +12,7 @@
 #include "download/FirmwareDownloader.h"
 #include "download/PcxDownloader.h"
 #include "download/SoftFontDownloader.h"
+#include "link/OpenFailure.h"
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidBuilders.h"

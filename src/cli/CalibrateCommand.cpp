@@ -35,18 +35,20 @@ void PrintHistogram(const SensingCounts& counts, const DistributionAnalysis& ana
 // the peaks lie close, what Calibration Extra would offer with its default
 // choice taken. Says which on `out` and in `json`.
 int Propose(const CalibrateOptions& options, const DistributionAnalysis& analysis,
-            std::ostream& out, nlohmann::json& json) {
+            std::ostream& out, nlohmann::ordered_json& json) {
   const int sensing = options.mark ? kBlackMarkSensing : kGapSensing;
   int proposal = analysis.middleGapValue;
   out << "peaks at " << LevelValue(analysis.lowerPeak) << " and " << LevelValue(analysis.upperPeak)
       << "\n";
   json["peaks"] = {LevelValue(analysis.lowerPeak), LevelValue(analysis.upperPeak)};
-  json["candidates"] = {LevelValue(analysis.firstCandidate), LevelValue(analysis.lastCandidate)};
+  json["candidates"] = nlohmann::ordered_json::array();
+  for (int level = analysis.firstCandidate; level <= analysis.lastCandidate; ++level)
+    json["candidates"].push_back(LevelValue(level));
   if (analysis.NeedsFinerThreshold()) {
     const auto finer = FinerCandidates(sensing, analysis.lowerPeak, analysis.upperPeak,
                                        analysis.Difference());
     out << "peaks close together; finer candidates:";
-    json["finer"] = nlohmann::json::array();
+    json["finer"] = nlohmann::ordered_json::array();
     if (finer) {
       for (int value : *finer) out << " " << value;
       json["finer"] = *finer;

@@ -36,7 +36,7 @@ const char* FormatName(HexFormat format) {
 int RunHex2Bin(const Hex2BinOptions& options, Streams streams) {
   const std::string& input = options.input;
   const std::string output = options.output.empty() ? ImageNameFor(input) : options.output;
-  nlohmann::json report = {{"file", input}};
+  nlohmann::ordered_json report = {{"file", input}};
   auto failed = [&](const std::string& why) {
     streams.err << why << "\n";
     report["exit"] = int(kFailed);

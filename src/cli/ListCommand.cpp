@@ -107,7 +107,7 @@ int RunList(const ListOptions& options, Streams streams) {
   if (options.probe) Probe(found, options.line);
   for (const Reachable& entry : found) {
     if (options.line.json) {
-      nlohmann::json object = {{"port", entry.port}, {"kind", entry.kind}, {"device", entry.device}};
+      nlohmann::ordered_json object = {{"port", entry.port}, {"kind", entry.kind}, {"device", entry.device}};
       if (!entry.model.empty()) object["model"] = entry.model;
       if (!entry.usbId.empty()) object["usb id"] = entry.usbId;
       if (entry.answered) object["answered"] = *entry.answered;

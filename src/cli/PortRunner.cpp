@@ -68,15 +68,15 @@ PrefixedLines::~PrefixedLines() {
 
 std::ostream& PrefixedLines::Stream() { return *stream_; }
 
-nlohmann::json BytesJson(const uint8_t* bytes, size_t count) {
-  nlohmann::json list = nlohmann::json::array();
+nlohmann::ordered_json BytesJson(const uint8_t* bytes, size_t count) {
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (size_t i = 0; i < count; ++i) list.push_back(bytes[i]);
   return list;
 }
 
 namespace {
 
-nlohmann::json RunOnePort(const std::string& name, const LineOptions& line,
+nlohmann::ordered_json RunOnePort(const std::string& name, const LineOptions& line,
                           const PortOperation& operation, Streams streams, bool prefixed) {
   const std::string prefix = prefixed ? name + ": " : "";
   NullBuffer nothing;
@@ -97,7 +97,7 @@ nlohmann::json RunOnePort(const std::string& name, const LineOptions& line,
       result.json["error"] = connection.OpenFailure();
     }
   }  // the connection waits for its last bytes to leave before the report
-  nlohmann::json report = {{"port", name}, {"exit", result.code}};
+  nlohmann::ordered_json report = {{"port", name}, {"exit", result.code}};
   report.update(result.json);
   return report;
 }
@@ -106,7 +106,7 @@ nlohmann::json RunOnePort(const std::string& name, const LineOptions& line,
 
 int RunOnPorts(const LineOptions& line, const PortOperation& operation, Streams streams) {
   const size_t count = line.ports.size();
-  std::vector<nlohmann::json> reports(count);
+  std::vector<nlohmann::ordered_json> reports(count);
   const bool prefixed = count > 1;
   if (count == 1) {
     reports[0] = RunOnePort(line.ports[0], line, operation, streams, false);
@@ -119,7 +119,7 @@ int RunOnPorts(const LineOptions& line, const PortOperation& operation, Streams 
     for (std::thread& thread : threads) thread.join();
   }
   int worst = kDone;
-  for (const nlohmann::json& report : reports) {
+  for (const nlohmann::ordered_json& report : reports) {
     worst = std::max(worst, report["exit"].get<int>());
     if (line.json) streams.out << report.dump() << "\n";
   }

@@ -33,7 +33,7 @@ struct PortSession {
 // JSON object ("port" and "exit" are added by the runner).
 struct PortResult {
   int code = kDone;
-  nlohmann::json json = nlohmann::json::object();
+  nlohmann::ordered_json json = nlohmann::ordered_json::object();
 };
 
 using PortOperation = std::function<PortResult(PortSession&)>;
@@ -60,6 +60,6 @@ class PrefixedLines {
 };
 
 // The reply bytes as JSON numbers.
-nlohmann::json BytesJson(const uint8_t* bytes, size_t count);
+nlohmann::ordered_json BytesJson(const uint8_t* bytes, size_t count);
 
 }  // namespace qm::cli

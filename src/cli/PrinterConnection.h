@@ -79,6 +79,8 @@ class PrinterConnection {
   PortTarget target_;
   ConsolePrompter prompter_;
   SystemClock clock_;
+  class Devices;
+  std::unique_ptr<Devices> devices_;
   std::unique_ptr<LinkServices> services_;
   std::unique_ptr<PrinterPort> port_;
   std::string failure_;

@@ -54,10 +54,10 @@ PortResult Get(PortSession& session) {
               << "number of label: " << entry(s.labelCount, std::to_string(s.labelCount)) << "\n"
               << "RFID valid: " << s.validCount << "\n"
               << "RFID void: " << s.voidCount << "\n";
-  auto numberOrNull = [](int n) { return n < 0 ? nlohmann::json(nullptr) : nlohmann::json(n); };
+  auto numberOrNull = [](int n) { return n < 0 ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(n); };
   return {kDone,
-          {{"tag type", s.tagType < 0 ? nlohmann::json(nullptr) : nlohmann::json(tagType)},
-           {"writing power", s.writingPower < 0 ? nlohmann::json(nullptr) : nlohmann::json(power)},
+          {{"tag type", s.tagType < 0 ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(tagType)},
+           {"writing power", s.writingPower < 0 ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(power)},
            {"transponder position", s.transponderPosition},
            {"number of retry", numberOrNull(s.retryCount)},
            {"number of label", numberOrNull(s.labelCount)},

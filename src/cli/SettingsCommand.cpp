@@ -16,13 +16,13 @@ std::string OneLine(std::string text) {
 }
 
 template <size_t N>
-nlohmann::json Choice(const char* const (&labels)[N], int index) {
+nlohmann::ordered_json Choice(const char* const (&labels)[N], int index) {
   if (index < 0 || size_t(index) >= N) return nullptr;
   return labels[index];
 }
 
 // A bank byte's settings as the pages show them after a Get.
-nlohmann::json BankFields(int bank, uint8_t value) {
+nlohmann::ordered_json BankFields(int bank, uint8_t value) {
   using namespace bankcode;
   switch (bank) {
     case kCodePageBank:
@@ -73,12 +73,12 @@ PortResult ReadOneBank(PortSession& session, int bank) {
 template <typename Items, typename Read>
 PortResult ReadTexts(PortSession& session, const Items& items, Read read) {
   PortResult result;
-  nlohmann::json& fields = result.json["fields"] = nlohmann::json::object();
+  nlohmann::ordered_json& fields = result.json["fields"] = nlohmann::ordered_json::object();
   bool last = false;
   for (const auto& item : items) {
     const std::optional<std::string> text = read(item);
     session.out << item.meaning << ": " << (text ? *text : "(no reply)") << "\n";
-    fields[std::string(item.meaning)] = text ? nlohmann::json(*text) : nlohmann::json(nullptr);
+    fields[std::string(item.meaning)] = text ? nlohmann::ordered_json(*text) : nlohmann::ordered_json(nullptr);
     last = text.has_value();
   }
   result.code = last ? kDone : kFailed;

@@ -9,13 +9,13 @@ namespace {
 
 // One inquiry's reply as JSON: the raw bytes and every indicator of its page
 // by name, ticked or not.
-nlohmann::json ReplyJson(StatusCommand command, const StatusExchangeResult& result) {
+nlohmann::ordered_json ReplyJson(StatusCommand command, const StatusExchangeResult& result) {
   const StatusQuery& query = QueryFor(command);
-  nlohmann::json reply = {{"command", query.command}, {"answered", result.complete}};
+  nlohmann::ordered_json reply = {{"command", query.command}, {"answered", result.complete}};
   reply["raw"] = BytesJson(result.reply.data(), query.replyLength);
   const auto labels = IndicatorLabels(command);
   const auto ticked = DecodeStatusReply(command, result.reply);
-  nlohmann::json flags = nlohmann::json::array();
+  nlohmann::ordered_json flags = nlohmann::ordered_json::array();
   for (size_t i = 0; i < labels.size() && i < ticked.size(); ++i)
     flags.push_back({{"name", labels[i]}, {"set", bool(ticked[i])}});
   reply["flags"] = flags;
@@ -28,7 +28,7 @@ nlohmann::json ReplyJson(StatusCommand command, const StatusExchangeResult& resu
 // two reply time-outs instead of eight.
 PortResult AskStatus(PortSession& session) {
   PortResult result;
-  result.json["replies"] = nlohmann::json::array();
+  result.json["replies"] = nlohmann::ordered_json::array();
   for (StatusCommand command :
        {StatusCommand::Cp, StatusCommand::Cu, StatusCommand::Cps, StatusCommand::ErrorCode}) {
     const StatusQuery& query = QueryFor(command);

@@ -89,7 +89,7 @@ bool PrinterPort::OpenHandle(InterfaceType kind, const std::string& path) {
   handle = std::move(device);
   // Every fresh open starts from the standard time-outs; downloads raise them
   // again after their own open.
-  timeouts = openTimeouts;
+  timeouts = kDefaultTimeouts;
   return true;
 }
 
@@ -225,12 +225,6 @@ int PrinterPort::SetTimeouts(const TimeoutSet& set) {
   if (!handle) return 0;
   timeouts = set;
   return 1;
-}
-
-std::string OpenFailureMessage(const PrinterPort& port) {
-  std::string text = PrinterPort::kCannotOpenMessage;
-  if (!port.LastOpenFailure().empty()) text += "\n\n" + port.LastOpenFailure() + ".";
-  return text;
 }
 
 }  // namespace qm

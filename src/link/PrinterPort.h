@@ -95,10 +95,6 @@ class PrinterPort {
 
   InterfaceType GetInterfaceType() const { return interfaceType; }
   int SetTimeouts(const TimeoutSet& timeouts);
-  // The set every open starts from (kDefaultTimeouts unless changed): a
-  // command line that bounds its reply reads sets it once, and a USB port's
-  // open around each transfer keeps it.
-  void SetOpenTimeouts(const TimeoutSet& set) { openTimeouts = set; }
   void SetKeepOpen(bool keep) { keepOpen = keep; }
   bool IsWindows9x() const { return isWindows9x; }
 
@@ -113,8 +109,6 @@ class PrinterPort {
   const TimeoutSet& Timeouts() const { return timeouts; }
   SerialSettings SerialParameters() const { return {baudRate, parity, dataBits, stopBits}; }
 
-  static constexpr const char* kCannotOpenMessage =
-      "Cannot open port!\n\nPlease check printer and cable.";
   static constexpr const char* kWriteFailedMessage = "Port error! Check printer's port, please.";
   static constexpr const char* kSerialReadFailedMessage =
       "Port error!\r\nCheck setting of serial port, please.\r\n(Ex. Baudrate, Parity, DataBits, "
@@ -149,12 +143,7 @@ class PrinterPort {
   int usbModelIndex = -1;
   bool keepOpen = false;
   TimeoutSet timeouts = kDefaultTimeouts;
-  TimeoutSet openTimeouts = kDefaultTimeouts;
   std::string openFailure;
 };
-
-// What the operator is told when Open fails: the fixed message, then the
-// reason when one is known ("...cable.\n\nNo such device.").
-std::string OpenFailureMessage(const PrinterPort& port);
 
 }  // namespace qm

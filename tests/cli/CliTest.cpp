@@ -105,6 +105,39 @@ TEST(Cli, HelpAndVersionComeFromTheSameTable) {
   EXPECT_EQ(Cli({"--version"}).out, std::string("quillmark-cli ") + kVersion + "\n");
 }
 
+// README's table of subcommands is the list --help prints, row for row.
+TEST(Cli, ReadmeListsTheSubcommandsAsHelpDescribesThem) {
+  std::vector<std::pair<std::string, std::string>> fromHelp, fromReadme;
+  std::istringstream help(Cli({"--help"}).out);
+  bool inList = false;
+  for (std::string line; std::getline(help, line);) {
+    if (line == "Subcommands:") {
+      inList = true;
+    } else if (inList && line.empty()) {
+      break;
+    } else if (inList) {
+      std::istringstream words(line);
+      std::string name, description;
+      words >> name >> std::ws;
+      std::getline(words, description);
+      fromHelp.emplace_back(name, description);
+    }
+  }
+  std::ifstream readme(QM_SOURCE_DIR "/README.md");
+  inList = false;
+  for (std::string line; std::getline(readme, line);) {
+    if (line == "| subcommand | does |") {
+      inList = true;
+    } else if (inList && !line.starts_with("| `")) {
+      if (!line.starts_with("|---")) break;
+    } else if (inList) {
+      const size_t tick = line.find('`', 3), bar = line.find(" | ");
+      fromReadme.emplace_back(line.substr(3, tick - 3), line.substr(bar + 3, line.size() - bar - 5));
+    }
+  }
+  EXPECT_EQ(fromReadme, fromHelp);
+}
+
 TEST(Cli, StatusAsksTheVirtualPrinter) {
   sim::PtyFrontEnd printer;
   std::string error;
