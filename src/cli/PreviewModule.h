@@ -16,6 +16,5 @@ int qm_cli_preview(const char* script, const char* folder, int imageCount,
                    void* context);
 }
 
-// The module's file name, looked for beside the program, then where the
-// build put it.
+// The module's file name, looked for where OpenPrivateModule looks.
 #define QM_CLI_PREVIEW_MODULE "libqm_cli_preview.so"

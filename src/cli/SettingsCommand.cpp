@@ -9,12 +9,6 @@
 namespace qm::cli {
 namespace {
 
-// A reply shown on one console line: without its line end.
-std::string OneLine(std::string text) {
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
-  return text;
-}
-
 template <size_t N>
 nlohmann::ordered_json Choice(const char* const (&labels)[N], int index) {
   if (index < 0 || size_t(index) >= N) return nullptr;
@@ -100,7 +94,7 @@ PortResult Settle(const SettingsOptions& options, PortSession& session) {
         if (!text) return text;
         return std::optional(info.item == kPrinterInfoItems.back().item
                                  ? membank::TemperatureText(*text)
-                                 : OneLine(*text));
+                                 : membank::WithoutLineEnd(*text));
       });
     case SettingsAction::SetItem:
       // The connection waits for the bytes to leave the line before it closes.
