@@ -69,7 +69,7 @@ std::vector<Json> Objects(const std::string& text) {
 
 TEST(JsonDocs, EveryExampleMatchesARealRun) {
   const std::vector<Example> examples = Examples();
-  ASSERT_GE(examples.size(), 11u);
+  ASSERT_EQ(examples.size(), 10u);
   sim::PtyFrontEnd printer;
   std::string error;
   ASSERT_TRUE(printer.Open(error)) << error;
