@@ -27,3 +27,4 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # GCC 12 at -O3 warns about libstdc++'s own string copies (-Wrestrict,
 # -Wstringop-overflow false positives); -O2 is what the Linux build uses.
 set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags for release builds")
+

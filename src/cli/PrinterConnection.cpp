@@ -116,7 +116,7 @@ PortTarget ResolvePort(const std::string& given, const std::string& sysRoot,
   std::error_code ec;
   const std::filesystem::path real = std::filesystem::canonical(given, ec);
   struct stat info {};
-  if (ec || ::stat(real.c_str(), &info) != 0) {
+  if (ec || ::stat(real.string().c_str(), &info) != 0) {
     target.problem = "No such device";
     return target;
   }
