@@ -25,12 +25,12 @@
 #include <vector>
 
 #include "BenchSeams.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "settings/MemoryBank.h"
 #include "settings/SettingTabControl.h"
 #include "settings/UserSettingManager.h"
 #include "sim/PtyFrontEnd.h"
-#include "ui/Clock.h"
 
 namespace {
 

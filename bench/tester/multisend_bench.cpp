@@ -25,13 +25,13 @@
 
 #include "BenchSeams.h"
 #include "Median.h"
+#include "base/Clock.h"
+#include "base/Prompter.h"
 #include "link/LinkServices.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/ScriptText.h"
-#include "ui/Clock.h"
-#include "ui/Prompter.h"
 
 namespace {
 

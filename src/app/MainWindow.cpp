@@ -5,8 +5,11 @@
 #include <array>
 
 #include "app/Artwork.h"
+#include "app/TesterTools.h"
+#include "base/Version.h"
 #include "calibration/ManualCalibrationWindow.h"
 
+#include "base/Prompter.h"
 #include "download/FactoryFontDownloader.h"
 #include "download/FileTransferWindow.h"
 #include "download/FirmwareDownloader.h"
@@ -14,15 +17,12 @@
 #include "download/SoftFontDownloader.h"
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
-#include "rfid/RfidBuilders.h"
 #include "rfid/RfidConfigurationWindow.h"
 #include "rfid/RfidWriteWindow.h"
 #include "settings/UserSettingManager.h"
 #include "tester/CommandTesterWindow.h"
-#include "tester/LabelBuilders.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 namespace {
@@ -49,7 +49,7 @@ int MainWindow::StopBitsFor(int entry) {
 
 MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), context_(context) {
   ui.setupUi(this);
-  setWindowTitle(QString::fromLatin1(kTitle));
+  setWindowTitle(QStringLiteral("Quillmark  (Version %1)").arg(QLatin1String(kVersion)));
   // Compiled-in pixels: decoding PNGs here would load every image plugin.
   ui.labelPicture->setPixmap(QPixmap::fromImage(artwork::ToImage(artwork::kPicture)));
   setWindowIcon(QIcon(QPixmap::fromImage(artwork::ToImage(artwork::kIcon))));
@@ -67,8 +67,7 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   // Each tool button opens its window; a button without one stays disabled.
   OpenOnClick(ui.buttonTester, [this] {
     CommandTesterWindow window(context_, this);
-    RegisterLabelBuilders(window);
-    RegisterRfidBuilders(window);
+    HandTesterTools(window, context_);
     RunModal(window);
   });
   OpenOnClick(ui.buttonRfidConfiguration, [this] {

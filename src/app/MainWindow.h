@@ -15,8 +15,6 @@ class MainWindow : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr const char* kTitle = "Quillmark  (Version 1.3.3)";
-
   MainWindow(AppContext context, QWidget* parent = nullptr);
 
   bool IsConnected() const { return connected; }

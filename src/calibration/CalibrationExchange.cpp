@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
-#include "ui/Clock.h"
 
 namespace qm {
 

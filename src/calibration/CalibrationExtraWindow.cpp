@@ -3,11 +3,11 @@
 #include <QRegularExpressionValidator>
 #include <cstdio>
 
+#include "base/Prompter.h"
 #include "calibration/CalibrationExchange.h"
 #include "calibration/SensingAnalysis.h"
 #include "calibration/SensingCalibrationPage.h"
 #include "ui/DataExchange.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

@@ -4,13 +4,13 @@
 #include <QRegularExpressionValidator>
 #include <cstdio>
 
+#include "base/Prompter.h"
 #include "calibration/CalibrationExchange.h"
 #include "calibration/CalibrationExtraWindow.h"
 #include "link/PrinterPort.h"
 #include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/Clock.h"
-#include "ui/Prompter.h"
+#include "base/Clock.h"
+#include "base/Prompter.h"
 
 namespace qm {
 class LinkServices;

@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 
+#include "base/Prompter.h"
 #include "download/PieceSender.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 namespace {

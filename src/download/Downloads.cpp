@@ -3,8 +3,8 @@
 #include <cstring>
 #include <limits>
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
-#include "ui/Clock.h"
 
 namespace qm {
 namespace {

@@ -1,8 +1,8 @@
 #include "download/FactoryFontDownloader.h"
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

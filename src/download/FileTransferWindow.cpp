@@ -1,8 +1,8 @@
 #include "download/FileTransferWindow.h"
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

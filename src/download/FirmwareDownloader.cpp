@@ -1,9 +1,9 @@
 #include "download/FirmwareDownloader.h"
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
 #include "ui/BusyScope.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

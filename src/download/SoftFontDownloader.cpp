@@ -1,9 +1,9 @@
 #include "download/SoftFontDownloader.h"
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
 #include "ui/DataExchange.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/Clock.h"
+#include "base/Prompter.h"
 #include "link/PortNames.h"
-#include "ui/Clock.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 namespace {

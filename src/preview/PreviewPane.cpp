@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <cmath>
 
+#include "base/Prompter.h"
 #include "preview/LabelFiles.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidExchange.h"
 #include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

@@ -1,7 +1,7 @@
 #include "rfid/RfidExchange.h"
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
-#include "ui/Clock.h"
 
 namespace qm {
 

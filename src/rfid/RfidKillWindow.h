@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tester/BuilderDialog.h"
+#include "ui/BuilderDialog.h"
 #include "ui_RfidKillWindow.h"
 
 namespace qm {

@@ -1,8 +1,8 @@
 #include "rfid/RfidPasswordWindow.h"
 
+#include "base/Prompter.h"
 #include "rfid/PasswordBox.h"
 #include "ui/DataExchange.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tester/BuilderDialog.h"
+#include "ui/BuilderDialog.h"
 #include "ui_RfidReadInsertWindow.h"
 
 namespace qm {

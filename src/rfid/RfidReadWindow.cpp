@@ -1,10 +1,10 @@
 #include "rfid/RfidReadWindow.h"
 
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidExchange.h"
 #include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

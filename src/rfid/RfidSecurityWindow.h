@@ -1,7 +1,7 @@
 #pragma once
 
 #include "rfid/RfidCommands.h"
-#include "tester/BuilderDialog.h"
+#include "ui/BuilderDialog.h"
 #include "ui_RfidSecurityWindow.h"
 
 namespace qm {

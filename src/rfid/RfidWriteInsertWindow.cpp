@@ -2,9 +2,9 @@
 
 #include <QLineEdit>
 
+#include "base/Prompter.h"
 #include "rfid/RfidCommands.h"
 #include "ui/DataExchange.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

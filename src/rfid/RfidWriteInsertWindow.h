@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tester/BuilderDialog.h"
+#include "ui/BuilderDialog.h"
 #include "ui_RfidWriteInsertWindow.h"
 
 namespace qm {

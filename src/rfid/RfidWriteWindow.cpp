@@ -1,5 +1,6 @@
 #include "rfid/RfidWriteWindow.h"
 
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "rfid/PasswordBox.h"
 #include "rfid/RfidExchange.h"
@@ -7,7 +8,6 @@
 #include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

@@ -4,9 +4,9 @@
 #include <array>
 #include <cstring>
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "settings/SettingsTables.h"
-#include "ui/Clock.h"
 
 namespace qm {
 namespace membank {

@@ -3,11 +3,11 @@
 #include <QRegularExpressionValidator>
 #include <algorithm>
 
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "settings/MemoryBank.h"
 #include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 namespace {

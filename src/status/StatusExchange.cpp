@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
-#include "ui/Clock.h"
 
 namespace qm {
 

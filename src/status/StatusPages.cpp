@@ -3,11 +3,11 @@
 #include <QCheckBox>
 #include <array>
 
+#include "base/Clock.h"
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "status/StatusExchange.h"
-#include "ui/Clock.h"
 #include "ui/DataExchange.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tester/BuilderDialog.h"
 #include "tester/LabelCommands.h"
+#include "ui/BuilderDialog.h"
 #include "ui_BlockDrawDialog.h"
 
 namespace qm {

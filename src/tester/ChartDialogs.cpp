@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "tester/JobSender.h"
 #include "tester/TextBuilders.h"
 #include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 namespace {

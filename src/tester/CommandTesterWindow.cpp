@@ -5,9 +5,9 @@
 #include <QFontDatabase>
 #include <QScrollBar>
 
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "preview/PreviewPane.h"
-#include "status/StatusWindow.h"
 #include "tester/ChartDialogs.h"
 #include "tester/ConvertUnitDialog.h"
 #include "tester/ScriptFile.h"
@@ -15,7 +15,6 @@
 #include "ui/BusyScope.h"
 #include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 namespace {
@@ -58,6 +57,7 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
   });
   connect(ui.buttonCheckStatus, &QPushButton::clicked, this,
           &CommandTesterWindow::OnCheckPrinterStatus);
+  ShowAvailable(ui.buttonCheckStatus, false);
   connect(ui.buttonConvert, &QPushButton::clicked, this, &CommandTesterWindow::OnConvert);
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
   connect(ui.buttonPreview, &QPushButton::toggled, this, &CommandTesterWindow::OnPreview);
@@ -80,7 +80,7 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
   for (auto [button, which] : builderButtons) {
     connect(button, &QPushButton::clicked, this, [this, which = which] { OnBuilder(which); });
     builderButtons_[size_t(which)] = button;
-    MarkUnavailable(button);
+    ShowAvailable(button, false);
   }
   // The chart windows print directly and append nothing.
   connect(ui.buttonCharacterSet, &QPushButton::clicked, this, [this] {
@@ -94,24 +94,24 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
 
   // Enter in the repeat box (or anywhere) presses no button by itself: a
   // builder would open, or a send start, that the operator did not ask for.
-  for (QPushButton* button : findChildren<QPushButton*>()) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
-  }
+  PressNothingOnEnter(*this);
 
   ShowValues();
 }
 
 void CommandTesterWindow::SetBuilder(BuilderButton button, BuilderFactory factory) {
-  QPushButton* control = builderButtons_[size_t(button)];
-  control->setEnabled(bool(factory));
-  control->setToolTip(factory ? QString() : QString::fromLatin1(kNotAvailable));
+  ShowAvailable(builderButtons_[size_t(button)], bool(factory));
   builders_[size_t(button)] = std::move(factory);
 }
 
-void CommandTesterWindow::MarkUnavailable(QPushButton* button) {
-  button->setEnabled(false);
-  button->setToolTip(QString::fromLatin1(kNotAvailable));
+void CommandTesterWindow::SetStatusOpener(std::function<void(QWidget* parent)> open) {
+  ShowAvailable(ui.buttonCheckStatus, bool(open));
+  openStatus_ = std::move(open);
+}
+
+void CommandTesterWindow::ShowAvailable(QPushButton* button, bool available) {
+  button->setEnabled(available);
+  button->setToolTip(available ? QString() : QString::fromLatin1(kNotAvailable));
 }
 
 void CommandTesterWindow::Exchange(bool take) {
@@ -248,8 +248,7 @@ void CommandTesterWindow::OnClean() {
 }
 
 void CommandTesterWindow::OnCheckPrinterStatus() {
-  StatusWindow window(context_, this);
-  RunModal(window);
+  if (openStatus_) openStatus_(this);
 }
 
 void CommandTesterWindow::OnConvert() {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "tester/BuilderDialog.h"
 #include "ui/AppContext.h"
+#include "ui/BuilderDialog.h"
 #include "ui_CommandTesterWindow.h"
 
 namespace qm {
@@ -32,9 +32,6 @@ enum class BuilderButton : int {
 };
 inline constexpr size_t kBuilderButtonCount = 13;
 
-// Makes a fresh builder for one press of its button.
-using BuilderFactory = std::function<std::unique_ptr<BuilderDialog>(AppContext, QWidget* parent)>;
-
 // Composes label scripts in the printer's command language, sends them any
 // number of times, and saves and loads them as files. It never reads from the
 // printer itself; its status button opens the window that does.
@@ -52,6 +49,9 @@ class CommandTesterWindow : public QDialog {
 
   // Sets what a builder button opens; a button without a factory is disabled.
   void SetBuilder(BuilderButton button, BuilderFactory factory);
+  // Sets what "Check printer status" opens (the status window lives in its
+  // own subsystem, which the app hands in); without it the button is disabled.
+  void SetStatusOpener(std::function<void(QWidget* parent)> open);
 
   // The bound fields, for the operations and for tests.
   const std::string& Script() const { return script; }
@@ -76,13 +76,14 @@ class CommandTesterWindow : public QDialog {
   void Exchange(bool takeFromControls);
   void ShowValues();
   void TakeValues() { Exchange(true); }
-  // A button whose window this build does not have yet.
-  static void MarkUnavailable(QPushButton* button);
+  // Enables a button, or disables one whose window this build does not have.
+  static void ShowAvailable(QPushButton* button, bool available);
 
   AppContext context_;
   Ui::CommandTesterWindow ui;
   std::array<BuilderFactory, kBuilderButtonCount> builders_;
   std::array<QPushButton*, kBuilderButtonCount> builderButtons_{};
+  std::function<void(QWidget* parent)> openStatus_;
   bool showing_ = false;
   bool sending_ = false;
   bool stopRequested_ = false;

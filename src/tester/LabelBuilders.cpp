@@ -10,13 +10,6 @@
 namespace qm {
 namespace {
 
-template <typename Dialog>
-BuilderFactory Factory() {
-  return [](AppContext context, QWidget* parent) -> std::unique_ptr<BuilderDialog> {
-    return std::make_unique<Dialog>(context, parent);
-  };
-}
-
 std::string JoinLines(const std::vector<std::string>& commands) {
   std::string joined;
   for (const std::string& command : commands) {
@@ -29,14 +22,14 @@ std::string JoinLines(const std::vector<std::string>& commands) {
 }  // namespace
 
 void RegisterLabelBuilders(CommandTesterWindow& tester) {
-  tester.SetBuilder(BuilderButton::PrintingSetting, Factory<PrintingSettingDialog>());
-  tester.SetBuilder(BuilderButton::LabelSetting, Factory<LabelSettingDialog>());
-  tester.SetBuilder(BuilderButton::Copies, Factory<PrintingCopiesDialog>());
-  tester.SetBuilder(BuilderButton::BitmapText, Factory<BitmapTextDialog>());
-  tester.SetBuilder(BuilderButton::VectorText, Factory<VectorTextDialog>());
-  tester.SetBuilder(BuilderButton::Barcode1d, Factory<Barcode1dDialog>());
-  tester.SetBuilder(BuilderButton::Barcode2d, Factory<Barcode2dDialog>());
-  tester.SetBuilder(BuilderButton::BlockDraw, Factory<BlockDrawDialog>());
+  tester.SetBuilder(BuilderButton::PrintingSetting, FactoryOf<PrintingSettingDialog>());
+  tester.SetBuilder(BuilderButton::LabelSetting, FactoryOf<LabelSettingDialog>());
+  tester.SetBuilder(BuilderButton::Copies, FactoryOf<PrintingCopiesDialog>());
+  tester.SetBuilder(BuilderButton::BitmapText, FactoryOf<BitmapTextDialog>());
+  tester.SetBuilder(BuilderButton::VectorText, FactoryOf<VectorTextDialog>());
+  tester.SetBuilder(BuilderButton::Barcode1d, FactoryOf<Barcode1dDialog>());
+  tester.SetBuilder(BuilderButton::Barcode2d, FactoryOf<Barcode2dDialog>());
+  tester.SetBuilder(BuilderButton::BlockDraw, FactoryOf<BlockDrawDialog>());
 }
 
 PrintingSettingDialog::PrintingSettingDialog(AppContext context, QWidget* parent)

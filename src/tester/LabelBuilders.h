@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "tester/BuilderDialog.h"
 #include "tester/LabelCommands.h"
+#include "ui/BuilderDialog.h"
 #include "ui_LabelSettingDialog.h"
 #include "ui_PrintingCopiesDialog.h"
 #include "ui_PrintingSettingDialog.h"

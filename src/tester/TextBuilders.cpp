@@ -19,13 +19,6 @@ void OpenUnitConverter(AppContext context, QWidget* parent) {
   RunModal(dialog);
 }
 
-void PressNothingOnEnter(QDialog& dialog) {
-  for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
-  }
-}
-
 void SendTestPrint(AppContext context, const std::string& command) {
   std::string job = TestPrintJob(command);
   context.port.Write(job.data(), uint32_t(job.size()));

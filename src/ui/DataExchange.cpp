@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "ui/Prompter.h"
+#include "base/Prompter.h"
 
 namespace qm {
 namespace {

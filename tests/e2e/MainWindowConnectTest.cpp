@@ -8,10 +8,10 @@
 
 #include "Recorders.h"
 #include "app/MainWindow.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "link/SystemLinkServices.h"
 #include "sim/PtyFrontEnd.h"
-#include "ui/Clock.h"
 
 namespace qm {
 namespace {

@@ -17,6 +17,7 @@
 
 #include "WindowRig.h"
 #include "app/MainWindow.h"
+#include "app/TesterTools.h"
 #include "tester/CommandTesterWindow.h"
 #include "ui/DataExchange.h"
 
@@ -361,6 +362,7 @@ TEST_F(CommandTesterTest, ToolButtonsOpenTheirWindowsAndAppendNothing) {
     return dialog.result();
   };
   modal.Then(close).Then(close);
+  HandStatusWindow(window, rig.Context());
   Press("buttonCheckStatus");
   Press("buttonConvert");
   EXPECT_EQ(modal.opened, (std::vector<std::string>{"StatusWindow", "ConvertUnitDialog"}));

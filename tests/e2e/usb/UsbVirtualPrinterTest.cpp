@@ -9,10 +9,10 @@
 #include "FakeUsbTree.h"
 #include "Recorders.h"
 #include "app/MainWindow.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "link/SystemLinkServices.h"
 #include "sim/PtyFrontEnd.h"
-#include "ui/Clock.h"
 
 namespace qm {
 namespace {

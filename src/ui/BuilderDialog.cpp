@@ -1,4 +1,6 @@
-#include "tester/BuilderDialog.h"
+#include "ui/BuilderDialog.h"
+
+#include <QPushButton>
 
 #include "ui/ModalRunner.h"
 
@@ -41,6 +43,13 @@ int RunInsertSequence(BuilderDialog& builder,
     }
     builder.insertFlag = 0;
     if (result == QDialog::Accepted) return appended;
+  }
+}
+
+void PressNothingOnEnter(QDialog& dialog) {
+  for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
   }
 }
 

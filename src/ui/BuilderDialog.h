@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -56,10 +57,25 @@ class BuilderDialog : public QDialog {
   std::string insertedCommand_;
 };
 
+// Makes a fresh builder for one press of its button.
+using BuilderFactory = std::function<std::unique_ptr<BuilderDialog>(AppContext, QWidget* parent)>;
+
+template <typename Builder>
+BuilderFactory FactoryOf() {
+  return [](AppContext context, QWidget* parent) -> std::unique_ptr<BuilderDialog> {
+    return std::make_unique<Builder>(context, parent);
+  };
+}
+
 // Runs a builder's insert sequence for the tester: shows it, and after each
 // "Insert to label" hands its command to append and shows it again, until the
 // operator closes it. Returns the number of commands appended.
 int RunInsertSequence(BuilderDialog& builder,
                       const std::function<void(const std::string&)>& append);
+
+// Enter in a box presses no button of the tester's windows: the first button
+// would otherwise be the default, and a test print or a chart would go to
+// the printer while the operator was still typing.
+void PressNothingOnEnter(QDialog& dialog);
 
 }  // namespace qm

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "WindowRig.h"
-#include "tester/BuilderDialog.h"
+#include "ui/BuilderDialog.h"
 #include "ui/DataExchange.h"
 
 namespace qm::test {

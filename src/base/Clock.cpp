@@ -1,4 +1,4 @@
-#include "ui/Clock.h"
+#include "base/Clock.h"
 
 #include <chrono>
 #include <thread>
