@@ -21,8 +21,8 @@
 #include "rfid/RfidWriteWindow.h"
 #include "settings/UserSettingManager.h"
 #include "tester/CommandTesterWindow.h"
-#include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -47,7 +47,8 @@ int MainWindow::StopBitsFor(int entry) {
   return Lookup(std::array{0, 1, 2}, entry);
 }
 
-MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), context_(context) {
+MainWindow::MainWindow(AppContext context, QWidget* parent)
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   setWindowTitle(QStringLiteral("Quillmark  (Version %1)").arg(QLatin1String(kVersion)));
   // Compiled-in pixels: decoding PNGs here would load every image plugin.
@@ -107,7 +108,7 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
     RunModal(window);
   });
 
-  Exchange(false);
+  ShowValues();
   ApplyEnabling(false);
 }
 
@@ -116,16 +117,15 @@ void MainWindow::OpenOnClick(QPushButton* button, std::function<void()> open) {
   withWindow_.insert(button);
 }
 
-bool MainWindow::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.RadioGroup({ui.radioSerial, ui.radioParallel, ui.radioUsb}, interfaceChoice)
+bool MainWindow::BindValues(ValueBinder& bind) {
+  bind.RadioGroup({ui.radioSerial, ui.radioParallel, ui.radioUsb}, interfaceChoice)
       .ComboIndex(ui.comboLptPort, lptPortEntry)
       .ComboText(ui.comboComPort, comPortName)
       .ComboIndex(ui.comboBaudRate, baudRateEntry)
       .ComboIndex(ui.comboDataBits, dataBitsEntry)
       .ComboIndex(ui.comboStopBits, stopBitsEntry);
-  if (dx.Failed()) return false;
-  if (!take) {
+  if (bind.Failed()) return false;
+  if (!bind.TakingValues()) {
     ui.comboParity->setCurrentIndex(parityEntry);
     return true;
   }
@@ -145,7 +145,7 @@ void MainWindow::SetSerialBoxesEnabled(bool enabled) {
 }
 
 void MainWindow::OnSerial() {
-  Exchange(true);
+  TakeValues();
   ui.comboLptPort->setEnabled(false);
   SetSerialBoxesEnabled(true);
 }
@@ -154,29 +154,29 @@ void MainWindow::OnParallel() {
   if (context_.port.IsWindows9x()) {
     context_.prompter.Show("Sorry, parallel port don't suport in Windows 98, 98SE, ME.", "Warning",
                            MessageIcon::Information);
-    Exchange(true);
+    TakeValues();
     interfaceChoice = 0;
     ShowInterfaceChoice();
     return;
   }
-  Exchange(true);
+  TakeValues();
   ui.comboLptPort->setEnabled(true);
   SetSerialBoxesEnabled(false);
 }
 
 void MainWindow::OnUsb() {
-  Exchange(true);
+  TakeValues();
   ui.comboLptPort->setEnabled(false);
   SetSerialBoxesEnabled(false);
 }
 
 void MainWindow::ShowInterfaceChoice() {
-  DataExchange dx(context_.prompter, false);
-  dx.RadioGroup({ui.radioSerial, ui.radioParallel, ui.radioUsb}, interfaceChoice);
+  ValueBinder bind(context_.prompter, false);
+  bind.RadioGroup({ui.radioSerial, ui.radioParallel, ui.radioUsb}, interfaceChoice);
 }
 
 void MainWindow::OnConnect() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   PrinterPort& port = context_.port;
 
   std::string name;

@@ -5,13 +5,14 @@
 #include <unordered_set>
 
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 #include "ui_MainWindow.h"
 
 namespace qm {
 
 // The only top-level window: chooses the interface and its line settings,
 // connects the printer port and opens the tool windows.
-class MainWindow : public QDialog {
+class MainWindow : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -35,8 +36,8 @@ class MainWindow : public QDialog {
   void OpenOnClick(QPushButton* button, std::function<void()> open);
   void OnDisconnect();
 
-  // Copies the fields to the controls, or takes them back (false on a refused value).
-  bool Exchange(bool takeFromControls);
+  // The connection fields and their controls; a typed parity is matched to its entry.
+  bool BindValues(ValueBinder& bind) override;
   void SetSerialBoxesEnabled(bool enabled);
   void ApplyEnabling(bool isConnected);
   void ShowInterfaceChoice();

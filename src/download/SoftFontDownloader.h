@@ -5,6 +5,7 @@
 
 #include "download/DownloadWindow.h"
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 #include "ui_SoftFontDownloader.h"
 
 namespace qm {
@@ -12,7 +13,7 @@ namespace qm {
 // Stores a bitmap font under a one-letter name ("DS"), deletes stored fonts
 // ("DD"), asks for the font list ("DI") and prints a test label with a
 // stored font.
-class SoftFontDownloader : public QDialog {
+class SoftFontDownloader : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -31,7 +32,7 @@ class SoftFontDownloader : public QDialog {
   void OnDelete();
   void OnPrintTest();
   void Send(const std::string& command);
-  bool Exchange(bool take);
+  bool BindValues(ValueBinder& bind) override;
 
   Ui::SoftFontDownloader ui;
   AppContext context_;

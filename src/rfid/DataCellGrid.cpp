@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "ui/ValueBinder.h"
+
 namespace qm {
 
 DataCellGrid::DataCellGrid(QWidget* parent) : QWidget(parent) {}
@@ -46,10 +48,10 @@ void DataCellGrid::OpenRange(int first, int count) {
   for (int i = 0; i < Count(); ++i) cells_[size_t(i)]->setEnabled(i >= first && i < first + count);
 }
 
-void DataCellGrid::Exchange(std::vector<std::string>& texts, bool take) {
+void DataCellGrid::Bind(ValueBinder& bind, std::vector<std::string>& texts) {
   texts.resize(cells_.size());
   for (size_t i = 0; i < cells_.size(); ++i) {
-    if (take)
+    if (bind.TakingValues())
       texts[i] = cells_[i]->text().toStdString();
     else if (cells_[i]->text().toStdString() != texts[i])
       cells_[i]->setText(QString::fromStdString(texts[i]));

@@ -4,6 +4,8 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include "ui/ValueBinder.h"
+
 namespace qm {
 
 namespace {
@@ -49,9 +51,9 @@ LockPayloadGrid::LockPayloadGrid(QWidget* parent) : QWidget(parent) {
   }
 }
 
-void LockPayloadGrid::Exchange(LockBoxes& boxes, bool take) {
+void LockPayloadGrid::Bind(ValueBinder& bind, LockBoxes& boxes) {
   for (size_t i = 0; i < boxes_.size(); ++i) {
-    if (take)
+    if (bind.TakingValues())
       boxes[i] = boxes_[i]->isChecked() ? 1 : 0;
     else
       boxes_[i]->setChecked(boxes[i] != 0);

@@ -6,12 +6,12 @@
 #include "link/PrinterPort.h"
 #include "rfid/RfidExchange.h"
 #include "ui/BusyScope.h"
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
 RfidConfigurationWindow::RfidConfigurationWindow(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   for (int i = 0; i < kWritingPowerEntries; ++i)
     ui.comboWritingPower->addItem(QString::fromStdString(WritingPowerLabel(i)));
@@ -25,18 +25,18 @@ RfidConfigurationWindow::RfidConfigurationWindow(AppContext context, QWidget* pa
   connect(ui.buttonAutoCalibration, &QPushButton::clicked, this,
           &RfidConfigurationWindow::OnAutoCalibration);
   connect(ui.buttonClose, &QPushButton::clicked, this, &RfidConfigurationWindow::OnClose);
-  Exchange(false);
+  ShowValues();
 }
 
-void RfidConfigurationWindow::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.ComboIndex(ui.comboTagType, settings.tagType)
+bool RfidConfigurationWindow::BindValues(ValueBinder& bind) {
+  bind.ComboIndex(ui.comboTagType, settings.tagType)
       .ComboIndex(ui.comboWritingPower, settings.writingPower)
       .Text(ui.editTransponderPosition, settings.transponderPosition)
       .ComboIndex(ui.comboRetry, settings.retryCount)
       .ComboIndex(ui.comboLabelCount, settings.labelCount)
       .Text(ui.editValid, settings.validCount)
       .Text(ui.editVoid, settings.voidCount);
+  return !bind.Failed();
 }
 
 bool RfidConfigurationWindow::Send(const char* command) {
@@ -44,7 +44,7 @@ bool RfidConfigurationWindow::Send(const char* command) {
 }
 
 void RfidConfigurationWindow::OnGet() {
-  Exchange(true);
+  TakeValues();
   RfidGetResult result;
   {
     // Seven inquiries: the window stays painted and drops clicks meanwhile.
@@ -57,7 +57,7 @@ void RfidConfigurationWindow::OnGet() {
     return;
   }
   settings = result.settings;
-  Exchange(false);
+  ShowValues();
   if (!ui.buttonSet->isEnabled()) {
     for (QWidget* control :
          {static_cast<QWidget*>(ui.comboTagType), static_cast<QWidget*>(ui.comboWritingPower),
@@ -70,7 +70,7 @@ void RfidConfigurationWindow::OnGet() {
 }
 
 void RfidConfigurationWindow::OnSet() {
-  Exchange(true);
+  TakeValues();
   // A list without a selection would go out as -1, which the encoder
   // cannot take.
   if (const auto list = UnselectedSettingsList(settings)) {
@@ -83,23 +83,23 @@ void RfidConfigurationWindow::OnSet() {
 }
 
 void RfidConfigurationWindow::OnDefault() {
-  Exchange(true);
+  TakeValues();
   settings.tagType = 0;
   settings.writingPower = 0;
   settings.transponderPosition = "600";
   settings.retryCount = 3;
   settings.labelCount = 2;
-  Exchange(false);
+  ShowValues();
 }
 
 void RfidConfigurationWindow::OnReset() {
   if (!Send(kResetCountersCommand)) return;
   // The encoder's own wording for a counter reset.
   context_.prompter.Information("Auto calibration is successful");
-  Exchange(true);
+  TakeValues();
   settings.validCount = "0";
   settings.voidCount = "0";
-  Exchange(false);
+  ShowValues();
 }
 
 void RfidConfigurationWindow::OnAutoCalibration() {
@@ -108,7 +108,7 @@ void RfidConfigurationWindow::OnAutoCalibration() {
 }
 
 void RfidConfigurationWindow::OnClose() {
-  Exchange(true);
+  TakeValues();
   accept();
 }
 

@@ -19,7 +19,7 @@ class RfidPasswordWindow : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:

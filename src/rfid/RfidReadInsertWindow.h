@@ -20,7 +20,7 @@ class RfidReadInsertWindow : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:

@@ -23,7 +23,7 @@ class RfidSecurityWindow : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFontDatabase>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include "base/Prompter.h"
@@ -13,8 +14,8 @@
 #include "tester/ScriptFile.h"
 #include "tester/ScriptText.h"
 #include "ui/BusyScope.h"
-#include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -34,7 +35,7 @@ std::string WithThousands(size_t n) {
 }  // namespace
 
 CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   ui.editScript->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
@@ -114,15 +115,17 @@ void CommandTesterWindow::ShowAvailable(QPushButton* button, bool available) {
   button->setToolTip(available ? QString() : QString::fromLatin1(kNotAvailable));
 }
 
-void CommandTesterWindow::Exchange(bool take) {
-  if (take) {
+bool CommandTesterWindow::BindValues(ValueBinder& bind) {
+  // What showing the values does to the editor is no edit of the operator's.
+  QScopedValueRollback<bool> showing(showing_, showing_ || !bind.TakingValues());
+  if (bind.TakingValues()) {
     script = ScriptBytesFromText(ui.editScript->document()->toRawText().toStdString());
   } else if (ScriptBytesFromText(ui.editScript->document()->toRawText().toStdString()) != script) {
     ui.editScript->setPlainText(QString::fromStdString(ScriptTextFromBytes(script)));
   }
-  DataExchange dx(context_.prompter, take);
-  dx.Spin(ui.spinRepeat, repeatCount).Text(ui.editSent, sentCounter);
+  bind.Spin(ui.spinRepeat, repeatCount).Text(ui.editSent, sentCounter);
   if (preview_ && preview_->isVisible()) preview_->SetScript(script);
+  return !bind.Failed();
 }
 
 void CommandTesterWindow::OnPreview(bool shown) {
@@ -142,12 +145,6 @@ void CommandTesterWindow::OnPreview(bool shown) {
   }
   preview_->setVisible(shown);
   if (shown) preview_->SetScript(script);
-}
-
-void CommandTesterWindow::ShowValues() {
-  showing_ = true;
-  Exchange(false);
-  showing_ = false;
 }
 
 void CommandTesterWindow::OnScriptChanged() {

@@ -8,6 +8,7 @@
 
 #include "ui/AppContext.h"
 #include "ui/BuilderDialog.h"
+#include "ui/ValueBinder.h"
 #include "ui_CommandTesterWindow.h"
 
 namespace qm {
@@ -35,7 +36,7 @@ inline constexpr size_t kBuilderButtonCount = 13;
 // Composes label scripts in the printer's command language, sends them any
 // number of times, and saves and loads them as files. It never reads from the
 // printer itself; its status button opens the window that does.
-class CommandTesterWindow : public QDialog {
+class CommandTesterWindow : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -72,10 +73,7 @@ class CommandTesterWindow : public QDialog {
   void AppendCommand(const std::string& command);
   void OnPreview(bool shown);
 
-  // Copies the fields to the controls, or the controls to the fields.
-  void Exchange(bool takeFromControls);
-  void ShowValues();
-  void TakeValues() { Exchange(true); }
+  bool BindValues(ValueBinder& bind) override;
   // Enables a button, or disables one whose window this build does not have.
   static void ShowAvailable(QPushButton* button, bool available);
 

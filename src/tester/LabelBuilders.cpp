@@ -5,7 +5,7 @@
 #include "tester/BlockDrawDialog.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/TextBuilders.h"
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -52,16 +52,16 @@ void PrintingSettingDialog::LoadDefaults() {
   densityText = std::to_string(setting.Density());
 }
 
-bool PrintingSettingDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.RadioGroup({ui.radioSpeed25, ui.radioSpeed30, ui.radioSpeed40, ui.radioSpeed50}, setting.speed)
+bool PrintingSettingDialog::BindValues(ValueBinder& bind) {
+  bind.RadioGroup({ui.radioSpeed25, ui.radioSpeed30, ui.radioSpeed40, ui.radioSpeed50},
+                  setting.speed)
       .Check(ui.checkSpeedApply, setting.speedApply)
       .Slider(ui.sliderDensity, setting.densityPosition)
       .Text(ui.labelDensityValue, densityText)
       .Check(ui.checkDensityApply, setting.densityApply)
       .RadioGroup({ui.radioTop, ui.radioBottom}, setting.direction)
       .Check(ui.checkDirectionApply, setting.directionApply);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 std::optional<std::string> PrintingSettingDialog::Compose() {
@@ -75,7 +75,7 @@ void PrintingSettingDialog::OnDensityMoved(int position) {
 }
 
 void PrintingSettingDialog::OnTestPrint() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   std::string label = PrintingSettingTestLabel(setting);
   context_.port.Write(label.data(), uint32_t(label.size()));
 }
@@ -96,12 +96,11 @@ void LabelSettingDialog::LoadDefaults() {
   unitName = kLabelUnitNames[currentUnit];
 }
 
-bool LabelSettingDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
+bool LabelSettingDialog::BindValues(ValueBinder& bind) {
   // The unit is not taken here: a click on a unit radio is handled by
   // converting from the current unit, which the fields are still in.
-  if (!take) dx.RadioGroup({ui.radioInch, ui.radioMm, ui.radioDots}, setting.unit);
-  dx.RadioGroup({ui.radioGap, ui.radioContinuous}, setting.mediaType)
+  if (!bind.TakingValues()) bind.RadioGroup({ui.radioInch, ui.radioMm, ui.radioDots}, setting.unit);
+  bind.RadioGroup({ui.radioGap, ui.radioContinuous}, setting.mediaType)
       .Check(ui.checkWidth, setting.widthOn)
       .Float(ui.editWidth, setting.width)
       .Check(ui.checkLength, setting.lengthOn)
@@ -109,19 +108,19 @@ bool LabelSettingDialog::Exchange(bool take) {
       .Check(ui.checkMarginApply, setting.marginOn)
       .Float(ui.editXMargin, setting.xMargin)
       .Float(ui.editYMargin, setting.yMargin);
-  if (!take)
+  if (!bind.TakingValues())
     for (QLabel* label :
          {ui.labelWidthUnit, ui.labelLengthUnit, ui.labelXMarginUnit, ui.labelYMarginUnit})
-      dx.Text(label, unitName);
-  return !dx.Failed();
+      bind.Text(label, unitName);
+  return !bind.Failed();
 }
 
 void LabelSettingDialog::OnUnit() {
   int chosen = ui.radioMm->isChecked() ? 1 : ui.radioDots->isChecked() ? 2 : 0;
-  if (!Exchange(true)) {
+  if (!TakeValues()) {
     // A box the operator is still mending: stay in the unit its text is in.
     setting.unit = currentUnit;
-    DataExchange(context_.prompter, false)
+    ValueBinder(context_.prompter, false)
         .RadioGroup({ui.radioInch, ui.radioMm, ui.radioDots}, setting.unit);
     return;
   }
@@ -130,7 +129,7 @@ void LabelSettingDialog::OnUnit() {
     *value = ConvertLabelUnit(*value, from, to);
   setting.unit = currentUnit = chosen;
   unitName = kLabelUnitNames[chosen];
-  Exchange(false);
+  ShowValues();
 }
 
 std::optional<std::string> LabelSettingDialog::Compose() {
@@ -148,17 +147,16 @@ PrintingCopiesDialog::PrintingCopiesDialog(AppContext context, QWidget* parent)
 
 void PrintingCopiesDialog::Prepare() {
   LoadDefaults();
-  Exchange(false);
+  ShowValues();
 }
 
 void PrintingCopiesDialog::LoadDefaults() {
   first = second = 1;
 }
 
-bool PrintingCopiesDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.Spin(ui.spinFirst, first).Spin(ui.spinSecond, second);
-  return !dx.Failed();
+bool PrintingCopiesDialog::BindValues(ValueBinder& bind) {
+  bind.Spin(ui.spinFirst, first).Spin(ui.spinSecond, second);
+  return !bind.Failed();
 }
 
 std::optional<std::string> PrintingCopiesDialog::Compose() {

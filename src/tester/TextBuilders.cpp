@@ -3,8 +3,8 @@
 #include "link/PrinterPort.h"
 #include "tester/ConvertUnitDialog.h"
 #include "tester/FontFinderDialog.h"
-#include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -48,10 +48,9 @@ void BitmapTextDialog::LoadDefaults() {
   text = BitmapText{};
 }
 
-bool BitmapTextDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
+bool BitmapTextDialog::BindValues(ValueBinder& bind) {
   // Refused outside 0 to 999: the printer would misread a longer number.
-  dx.Float(ui.editX, text.x, 0, kMaxBitmapPosition)
+  bind.Float(ui.editX, text.x, 0, kMaxBitmapPosition)
       .Float(ui.editY, text.y, 0, kMaxBitmapPosition)
       .ComboText(ui.comboFont, text.font)
       .Spin(ui.spinHMulti, text.hMulti)
@@ -61,7 +60,7 @@ bool BitmapTextDialog::Exchange(bool take) {
       .ComboText(ui.comboReverse, text.reverse)
       .ComboText(ui.comboBold, text.bold)
       .Text(ui.editText, text.text);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 std::optional<std::string> BitmapTextDialog::Compose() {
@@ -70,7 +69,7 @@ std::optional<std::string> BitmapTextDialog::Compose() {
 }
 
 void BitmapTextDialog::OnTestPrint() {
-  if (Exchange(true)) SendTestPrint(context_, BitmapTextCommand(text));
+  if (TakeValues()) SendTestPrint(context_, BitmapTextCommand(text));
 }
 
 VectorTextDialog::VectorTextDialog(AppContext context, QWidget* parent)
@@ -88,10 +87,9 @@ void VectorTextDialog::LoadDefaults() {
   text = VectorText{};
 }
 
-bool VectorTextDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
+bool VectorTextDialog::BindValues(ValueBinder& bind) {
   int font = 0;
-  dx.Float(ui.editX, text.x)
+  bind.Float(ui.editX, text.x)
       .Float(ui.editY, text.y)
       .ComboIndex(ui.comboFont, font)
       .Spin(ui.spinWidth, text.width)
@@ -104,7 +102,7 @@ bool VectorTextDialog::Exchange(bool take) {
       .ComboIndex(ui.comboJustification, text.justification)
       .ComboIndex(ui.comboTextDirection, text.direction)
       .Text(ui.editText, text.text);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 std::optional<std::string> VectorTextDialog::Compose() {
@@ -112,7 +110,7 @@ std::optional<std::string> VectorTextDialog::Compose() {
 }
 
 void VectorTextDialog::OnTestPrint() {
-  if (Exchange(true)) SendTestPrint(context_, VectorTextCommand(text));
+  if (TakeValues()) SendTestPrint(context_, VectorTextCommand(text));
 }
 
 }  // namespace qm

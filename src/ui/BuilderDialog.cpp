@@ -7,15 +7,15 @@
 namespace qm {
 
 BuilderDialog::BuilderDialog(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {}
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {}
 
 void BuilderDialog::Prepare() {
   if (!filledFlag) LoadDefaults();
-  Exchange(false);
+  ShowValues();
 }
 
 void BuilderDialog::InsertToLabel() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   std::optional<std::string> command = Compose();
   if (!command) return;
   insertedCommand_ = std::move(*command);
@@ -25,7 +25,7 @@ void BuilderDialog::InsertToLabel() {
 }
 
 void BuilderDialog::CloseBuilder() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   accept();
 }
 

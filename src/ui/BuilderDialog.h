@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -20,7 +21,7 @@ namespace qm {
 // the same builder again after every insert (RunInsertSequence), and a
 // builder whose filledFlag is set comes back with the values it last
 // inserted instead of its defaults.
-class BuilderDialog : public QDialog {
+class BuilderDialog : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -44,9 +45,6 @@ class BuilderDialog : public QDialog {
  protected:
   // Puts the fields to their defaults.
   virtual void LoadDefaults() = 0;
-  // Copies the fields to the controls (take = false) or takes them back with
-  // the builder's checks (take = true); false when a value was refused.
-  virtual bool Exchange(bool take) = 0;
   // The command for the fields just taken, or nothing when the builder
   // refuses them (it has told the operator why).
   virtual std::optional<std::string> Compose() = 0;

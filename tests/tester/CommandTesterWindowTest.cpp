@@ -19,7 +19,7 @@
 #include "app/MainWindow.h"
 #include "app/TesterTools.h"
 #include "tester/CommandTesterWindow.h"
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm::test {
 namespace {
@@ -411,7 +411,7 @@ class FixedBuilder : public BuilderDialog {
 
  protected:
   void LoadDefaults() override {}
-  bool Exchange(bool) override { return true; }
+  bool BindValues(ValueBinder&) override { return true; }
   std::optional<std::string> Compose() override { return command_; }
 
  private:
