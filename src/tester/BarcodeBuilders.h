@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tester/LabelCommands.h"
+#include "tester/CommandComposers.h"
 #include "ui/BuilderDialog.h"
 #include "ui_Barcode1dDialog.h"
 #include "ui_Barcode2dDialog.h"

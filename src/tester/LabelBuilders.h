@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tester/LabelCommands.h"
+#include "tester/CommandComposers.h"
 #include "ui/BuilderDialog.h"
 #include "ui_LabelSettingDialog.h"
 #include "ui_PrintingCopiesDialog.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tester/LabelCommands.h"
+#include "tester/CommandComposers.h"
 #include "ui/BuilderDialog.h"
 #include "ui_BitmapTextDialog.h"
 #include "ui_VectorTextDialog.h"

@@ -1,4 +1,4 @@
-#include "preview/LabelCommands.h"
+#include "preview/LabelScriptParser.h"
 
 #include <algorithm>
 #include <array>
