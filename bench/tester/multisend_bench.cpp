@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
   auto direct = [&] {
     const uint64_t target = printer.ReceivedCount() + total;
     const auto start = Clock::now();
-    for (int k = 0; k < repeats; ++k) port.Write(script.data(), uint32_t(script.size()));
+    for (int k = 0; k < repeats; ++k) port.Write(script);
     printer.WaitForReceived(target, std::chrono::minutes(5));
     return Ms(Clock::now() - start).count();
   };

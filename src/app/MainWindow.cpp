@@ -71,42 +71,15 @@ MainWindow::MainWindow(AppContext context, QWidget* parent)
     HandTesterTools(window, context_);
     RunModal(window);
   });
-  OpenOnClick(ui.buttonRfidConfiguration, [this] {
-    RfidConfigurationWindow window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonRfidWriteRead, [this] {
-    RfidWriteWindow window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonFirmwareDownloader, [this] {
-    FirmwareDownloader window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonFactoryFont, [this] {
-    FactoryFontDownloader window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonSoftFont, [this] {
-    SoftFontDownloader window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonPcx, [this] {
-    PcxDownloader window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonFileTransfer, [this] {
-    FileTransferWindow window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonUserSetting, [this] {
-    UserSettingManager window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonCalibration, [this] {
-    ManualCalibrationWindow window(context_, this);
-    RunModal(window);
-  });
+  OpenOnClick<RfidConfigurationWindow>(ui.buttonRfidConfiguration);
+  OpenOnClick<RfidWriteWindow>(ui.buttonRfidWriteRead);
+  OpenOnClick<FirmwareDownloader>(ui.buttonFirmwareDownloader);
+  OpenOnClick<FactoryFontDownloader>(ui.buttonFactoryFont);
+  OpenOnClick<SoftFontDownloader>(ui.buttonSoftFont);
+  OpenOnClick<PcxDownloader>(ui.buttonPcx);
+  OpenOnClick<FileTransferWindow>(ui.buttonFileTransfer);
+  OpenOnClick<UserSettingManager>(ui.buttonUserSetting);
+  OpenOnClick<ManualCalibrationWindow>(ui.buttonCalibration);
 
   ShowValues();
   ApplyEnabling(false);

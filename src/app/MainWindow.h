@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "ui/AppContext.h"
+#include "ui/ModalRunner.h"
 #include "ui/ValueBinder.h"
 #include "ui_MainWindow.h"
 
@@ -34,6 +35,12 @@ class MainWindow : public QDialog, public BoundValues {
   // Wires a tool button to the window it opens; only such buttons are
   // enabled once connected.
   void OpenOnClick(QPushButton* button, std::function<void()> open);
+  // The same for a window that needs nothing but the context: it is made and
+  // run modally on every click.
+  template <typename Window>
+  void OpenOnClick(QPushButton* button) {
+    OpenOnClick(button, [this] { RunWindow<Window>(context_, this); });
+  }
   void OnDisconnect();
 
   // The connection fields and their controls; a typed parity is matched to its entry.

@@ -21,10 +21,7 @@ void RegisterRfidBuilders(CommandTesterWindow& tester) {
 }
 
 void HandStatusWindow(CommandTesterWindow& tester, AppContext context) {
-  tester.SetStatusOpener([context](QWidget* parent) {
-    StatusWindow window(context, parent);
-    RunModal(window);
-  });
+  tester.SetStatusOpener([context](QWidget* parent) { RunWindow<StatusWindow>(context, parent); });
 }
 
 void HandTesterTools(CommandTesterWindow& tester, AppContext context) {

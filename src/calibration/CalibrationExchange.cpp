@@ -25,7 +25,7 @@ int ScanWaitMs(int labelLengthMm, int interfaceType) {
 }
 
 bool SendCalibrationCommand(PrinterPort& port, const std::string& command) {
-  return port.Write(command.data(), uint32_t(command.size())) != 0;
+  return port.Write(command) != 0;
 }
 
 namespace {

@@ -1,6 +1,5 @@
 #include "download/DownloadWindow.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +11,7 @@
 namespace qm {
 namespace {
 
-constexpr qint64 kRepaintIntervalMs = 30;
+constexpr std::chrono::milliseconds kRepaintInterval{30};
 
 }  // namespace
 
@@ -75,8 +74,8 @@ bool EndWithStatus(Prompter& prompter, SendResult sent, std::string& statusText,
   return delivered;
 }
 
-DownloadRun::DownloadRun(QProgressBar* progress) : progress_(progress) {
-  lastPaint_ = QDateTime::currentMSecsSinceEpoch();
+DownloadRun::DownloadRun(QProgressBar* progress) : progress_(progress), repaint_(kRepaintInterval) {
+  repaint_.Restart();
 }
 
 DownloadRun::~DownloadRun() {
@@ -89,11 +88,10 @@ void DownloadRun::ShowSteps() {
 }
 
 void DownloadRun::Repaint() {
-  const qint64 now = QDateTime::currentMSecsSinceEpoch();
-  if (now - lastPaint_ < kRepaintIntervalMs) return;
-  lastPaint_ = now;
-  ShowSteps();
-  BusyScope::KeepResponsive();
+  repaint_.Run([this] {
+    ShowSteps();
+    BusyScope::KeepResponsive();
+  });
 }
 
 void DownloadRun::Step() {

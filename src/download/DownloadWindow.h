@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "base/Throttle.h"
 #include "download/Downloads.h"
 #include "ui/BusyScope.h"
 
@@ -80,7 +81,7 @@ class DownloadRun {
 
   BusyScope busy_;
   QProgressBar* progress_;
-  qint64 lastPaint_ = 0;
+  Throttle repaint_;
   int unshownSteps_ = 0;
 };
 

@@ -32,7 +32,7 @@ bool PcxDownloader::BindValues(ValueBinder& bind) {
 }
 
 void PcxDownloader::Send(const std::string& command) {
-  context_.port.Write(command.data(), uint32_t(command.size()));
+  context_.port.Write(command);
 }
 
 void PcxDownloader::OnBrowse() {

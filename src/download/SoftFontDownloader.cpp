@@ -49,7 +49,7 @@ bool SoftFontDownloader::BindValues(ValueBinder& bind) {
 }
 
 void SoftFontDownloader::Send(const std::string& command) {
-  context_.port.Write(command.data(), uint32_t(command.size()));
+  context_.port.Write(command);
 }
 
 void SoftFontDownloader::OnBrowse() {

@@ -40,7 +40,7 @@ bool RfidConfigurationWindow::BindValues(ValueBinder& bind) {
 }
 
 bool RfidConfigurationWindow::Send(const char* command) {
-  return context_.port.Write(command, uint32_t(std::strlen(command))) != 0;
+  return context_.port.Write(command) != 0;
 }
 
 void RfidConfigurationWindow::OnGet() {

@@ -8,7 +8,7 @@ namespace qm {
 namespace {
 
 int Send(PrinterPort& port, const std::string& bytes) {
-  return port.Write(bytes.data(), uint32_t(bytes.size()));
+  return port.Write(bytes);
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ void RfidReadWindow::OnPrint() {
   const std::string command =
       ReadDataCommand(dataType == 1 ? TagDataFormat::Ascii : TagDataFormat::Hex, startBlock,
                       byteCountIndex + 2, 'P', LineEnd::Sent);
-  context_.port.Write(command.data(), uint32_t(command.size()));
+  context_.port.Write(command);
 }
 
 void RfidReadWindow::OnClose() {

@@ -133,13 +133,12 @@ void RfidWriteWindow::OnPassword() {
     return;
   }
   const std::string command = SetPasswordsCommand(*check.passwords, LineEnd::Sent);
-  if (!context_.port.Write(command.data(), uint32_t(command.size()))) return;
+  if (!context_.port.Write(command)) return;
   context_.prompter.Information("Set RFID setting is successful");
 }
 
 void RfidWriteWindow::OnPopupRead() {
-  RfidReadWindow window(context_, this);
-  RunModal(window);
+  RunWindow<RfidReadWindow>(context_, this);
 }
 
 void RfidWriteWindow::OnClose() {

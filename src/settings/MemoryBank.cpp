@@ -132,7 +132,7 @@ std::string TemperatureText(const std::string& reply) {
 namespace {
 
 int Send(PrinterPort& port, const membank::Bytes& bytes) {
-  return port.Write(bytes.data(), uint32_t(bytes.size())) ? 1 : 0;
+  return port.Write(bytes) ? 1 : 0;
 }
 
 }  // namespace

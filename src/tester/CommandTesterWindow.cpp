@@ -1,12 +1,12 @@
 #include "tester/CommandTesterWindow.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include "base/Prompter.h"
+#include "base/Throttle.h"
 #include "link/PrinterPort.h"
 #include "preview/PreviewPane.h"
 #include "tester/ChartDialogs.h"
@@ -23,7 +23,7 @@ namespace {
 // How often a long send lets the window repaint (and the Stop button take
 // its click): often enough that the sent counter visibly runs, seldom
 // enough not to slow the sending.
-constexpr qint64 kRepaintIntervalMs = 40;
+constexpr std::chrono::milliseconds kRepaintInterval{40};
 
 // "198" → "198", 52428800 → "52,428,800".
 std::string WithThousands(size_t n) {
@@ -84,14 +84,10 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
     ShowAvailable(button, false);
   }
   // The chart windows print directly and append nothing.
-  connect(ui.buttonCharacterSet, &QPushButton::clicked, this, [this] {
-    CharacterSetDialog dialog(context_, this);
-    RunModal(dialog);
-  });
-  connect(ui.buttonPrintCodes, &QPushButton::clicked, this, [this] {
-    TwoByteCodepageDialog dialog(context_, this);
-    RunModal(dialog);
-  });
+  connect(ui.buttonCharacterSet, &QPushButton::clicked, this,
+          [this] { RunWindow<CharacterSetDialog>(context_, this); });
+  connect(ui.buttonPrintCodes, &QPushButton::clicked, this,
+          [this] { RunWindow<TwoByteCodepageDialog>(context_, this); });
 
   // Enter in the repeat box (or anywhere) presses no button by itself: a
   // builder would open, or a send start, that the operator did not ask for.
@@ -173,10 +169,10 @@ void CommandTesterWindow::OnMultiSend() {
   {
     // Everything else the operator clicks or types meanwhile is dropped.
     BusyScope busy(ui.buttonMultiSend);
-    QElapsedTimer sincePaint;
-    sincePaint.start();
+    Throttle repaint(kRepaintInterval);
+    repaint.Restart();
     for (int k = 1; k <= repeatCount; ++k) {
-      if (!context_.port.Write(script.data(), uint32_t(script.size()))) {
+      if (!context_.port.Write(script)) {
         // The port has told the operator; a count would claim sends that
         // failed, so it empties, and a note says how many did go out.
         sentCounter.clear();
@@ -189,10 +185,7 @@ void CommandTesterWindow::OnMultiSend() {
       sentCounter = std::to_string(k);
       ui.editSent->setText(QString::fromStdString(sentCounter));
       if (k == repeatCount) break;
-      if (sincePaint.elapsed() >= kRepaintIntervalMs) {
-        BusyScope::KeepResponsive();
-        sincePaint.restart();
-      }
+      repaint.Run(BusyScope::KeepResponsive);
       if (stopRequested_) break;
     }
   }
@@ -249,8 +242,7 @@ void CommandTesterWindow::OnCheckPrinterStatus() {
 }
 
 void CommandTesterWindow::OnConvert() {
-  ConvertUnitDialog dialog(context_, this);
-  RunModal(dialog);
+  RunWindow<ConvertUnitDialog>(context_, this);
 }
 
 void CommandTesterWindow::OnBuilder(BuilderButton button) {

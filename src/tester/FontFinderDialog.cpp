@@ -48,7 +48,7 @@ void FontFinderDialog::OnFind(bool round) {
 void FontFinderDialog::OnPrintComparison() {
   // What the texts show, as the operator reads them.
   std::string job = FontComparisonJob(mostSimilar, similarRound);
-  context_.port.Write(job.data(), uint32_t(job.size()));
+  context_.port.Write(job);
 }
 
 }  // namespace qm

@@ -77,7 +77,7 @@ void PrintingSettingDialog::OnDensityMoved(int position) {
 void PrintingSettingDialog::OnTestPrint() {
   if (!TakeValues()) return;
   std::string label = PrintingSettingTestLabel(setting);
-  context_.port.Write(label.data(), uint32_t(label.size()));
+  context_.port.Write(label);
 }
 
 LabelSettingDialog::LabelSettingDialog(AppContext context, QWidget* parent)

@@ -15,23 +15,20 @@ constexpr float kMaxBitmapPosition = 999;
 }  // namespace
 
 void OpenUnitConverter(AppContext context, QWidget* parent) {
-  ConvertUnitDialog dialog(context, parent);
-  RunModal(dialog);
+  RunWindow<ConvertUnitDialog>(context, parent);
 }
 
 void SendTestPrint(AppContext context, const std::string& command) {
   std::string job = TestPrintJob(command);
-  context.port.Write(job.data(), uint32_t(job.size()));
+  context.port.Write(job);
 }
 
 BitmapTextDialog::BitmapTextDialog(AppContext context, QWidget* parent)
     : BuilderDialog(context, parent) {
   ui.setupUi(this);
   PressNothingOnEnter(*this);
-  connect(ui.buttonFindFont, &QPushButton::clicked, this, [this] {
-    FontFinderDialog finder(context_, this);
-    RunModal(finder);
-  });
+  connect(ui.buttonFindFont, &QPushButton::clicked, this,
+          [this] { RunWindow<FontFinderDialog>(context_, this); });
   connect(ui.buttonConvert, &QPushButton::clicked, this,
           [this] { OpenUnitConverter(context_, this); });
   connect(ui.buttonTestPrint, &QPushButton::clicked, this, &BitmapTextDialog::OnTestPrint);
