@@ -116,13 +116,13 @@ std::vector<Row> Rows() {
                     }});
     s.unit = int(LabelUnit::Dots);
     s.mediaType = 1;
-    s.width = 0;
+    s.width = 1;
     s.length = 9999.9f;
     s.xMargin = 0;
     s.yMargin = 3;
     rows.push_back(
         {"label setting in dots, continuous", LabelSettingCommands(s), [](const auto& c) {
-           EXPECT_EQ(As<p::WidthCommand>(c, 0).dots, 0);
+           EXPECT_EQ(As<p::WidthCommand>(c, 0).dots, 1);
            const auto& l = As<p::LengthCommand>(c, 1);
            EXPECT_EQ(std::tie(l.dots, l.gap, l.continuous), std::tuple(9999, 0, true));
            const auto& m = As<p::MarginCommand>(c, 2);
