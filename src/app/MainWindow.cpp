@@ -125,6 +125,7 @@ void MainWindow::OnSerial() {
 
 void MainWindow::OnParallel() {
   if (context_.port.IsWindows9x()) {
+    // The tool's own wording and spelling; kept as operators know it.
     context_.prompter.Show("Sorry, parallel port don't suport in Windows 98, 98SE, ME.", "Warning",
                            MessageIcon::Information);
     TakeValues();

@@ -34,7 +34,8 @@ class Prompter {
 
   // The result-message conventions every window shares.
   void Information(const std::string& text) { Show(text, "Information", MessageIcon::Information); }
-  // A printer operation that failed. The caption's spelling is what operators know.
+  // A printer operation that failed. The caption is spelled as operators
+  // have always seen it: keep "Warnning" as it is.
   void Failure(const std::string& text) { Show(text, "Warnning", MessageIcon::Warning); }
   // Input or a request that the tool refuses.
   void Refusal(const std::string& text) { Show(text, "Warning", MessageIcon::Warning); }

@@ -61,7 +61,7 @@ std::unique_ptr<FileSource> ChosenFile::Reopen(Prompter& prompter) {
 }
 
 bool Delivered(Prompter& prompter, SendResult sent) {
-  if (sent == SendResult::ReadFailed) prompter.Refusal("File read fail!");
+  if (sent == SendResult::ReadFailed) prompter.Refusal(kFileReadFail);
   return sent == SendResult::Sent;
 }
 

@@ -17,8 +17,12 @@ namespace qm {
 
 class Prompter;
 
-// The texts every downloader shows.
+// The texts more than one downloader shows. They are the printer tool's
+// own, worded and spelled as operators know them: keep them as they are.
 inline constexpr char kCantOpenFile[] = "Can't open file!";
+inline constexpr char kFileReadFail[] = "File read fail!";
+inline constexpr char kDownloaderReady[] = "Downloader is ready.";
+inline constexpr char kSelectFontFiles[] = "Please,\n\nSelect font files!";
 inline constexpr char kNoFileName[] = "None";
 inline constexpr char kNoFileSize[] = "0 Byte";
 

@@ -30,7 +30,7 @@ void FactoryFontDownloader::OnBrowse() {
       statusText = "FileName : " + file.fileName;
       break;
     case BrowseResult::Chosen:
-      statusText = "Downloader is ready.";
+      statusText = kDownloaderReady;
       break;
   }
   ShowFields();

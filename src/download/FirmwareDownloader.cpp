@@ -29,7 +29,7 @@ void FirmwareDownloader::ShowFields() {
 
 void FirmwareDownloader::OnBrowse() {
   if (BrowseForFile(context_.prompter, kFilter, file) == BrowseResult::Chosen)
-    statusText = "Downloader is ready.";
+    statusText = kDownloaderReady;
   ShowFields();
 }
 

@@ -20,7 +20,7 @@ class SoftFontDownloader : public QDialog, public BoundValues {
   explicit SoftFontDownloader(AppContext context, QWidget* parent = nullptr);
 
   static constexpr const char* kFilter = "All files (*.*)|*.*||";
-  static constexpr const char* kSelectFile = "Please,\n\nSelect font files!";
+  static constexpr const char* kSelectFile = kSelectFontFiles;
   static constexpr const char* kTypeSize = "Please,\n\ntype font width and height!";
   static constexpr const char* kBadSize = "Please,\n\ntype a positive font width and height!";
   static constexpr const char* kTypeName = "Please,\n\ntype font name!";

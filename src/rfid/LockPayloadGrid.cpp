@@ -13,7 +13,7 @@ namespace {
 // Column headings on two lines, as operators know them.
 constexpr std::array<std::array<const char*, 2>, kLockColumns> kHeadings{{
     {"Kill", "Pass"},
-    {"Acess", "Pass"},
+    {"Acess", "Pass"},  // the tool's own spelling, kept
     {"EPC", "Memory"},
     {"TID", "Memory"},
     {"User", "Memory"},

@@ -5,6 +5,7 @@
 #include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidExchange.h"
+#include "rfid/RfidTexts.h"
 #include "ui/BusyScope.h"
 #include "ui/ValueBinder.h"
 
@@ -53,7 +54,7 @@ void RfidConfigurationWindow::OnGet() {
   }
   if (!result.Succeeded()) {
     // The controls keep showing what they showed.
-    context_.prompter.Failure("Get RFID setting is faied");
+    context_.prompter.Failure(rfid_texts::kGetSettingFailed);
     return;
   }
   settings = result.settings;
@@ -79,7 +80,7 @@ void RfidConfigurationWindow::OnSet() {
   }
   const std::string command = SetSettingsCommand(settings);
   if (!Send(command.c_str())) return;
-  context_.prompter.Information("Set RFID setting is successful");
+  context_.prompter.Information(rfid_texts::kSetSettingDone);
 }
 
 void RfidConfigurationWindow::OnDefault() {
@@ -95,7 +96,7 @@ void RfidConfigurationWindow::OnDefault() {
 void RfidConfigurationWindow::OnReset() {
   if (!Send(kResetCountersCommand)) return;
   // The encoder's own wording for a counter reset.
-  context_.prompter.Information("Auto calibration is successful");
+  context_.prompter.Information(rfid_texts::kAutoCalibrationDone);
   TakeValues();
   settings.validCount = "0";
   settings.voidCount = "0";
@@ -104,7 +105,7 @@ void RfidConfigurationWindow::OnReset() {
 
 void RfidConfigurationWindow::OnAutoCalibration() {
   if (!Send(kAutoCalibrationCommand)) return;
-  context_.prompter.Information("Auto calibration is successful");
+  context_.prompter.Information(rfid_texts::kAutoCalibrationDone);
 }
 
 void RfidConfigurationWindow::OnClose() {

@@ -3,6 +3,7 @@
 #include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidExchange.h"
+#include "rfid/RfidTexts.h"
 #include "ui/BusyScope.h"
 #include "ui/ValueBinder.h"
 
@@ -54,7 +55,7 @@ void RfidReadWindow::OnRead() {
   }
   if (!result.sent) return;  // the port has said why
   if (!result.Succeeded()) {
-    context_.prompter.Failure("Reading data is faied");
+    context_.prompter.Failure(rfid_texts::kReadingFailed);
     return;
   }
   const auto placed = PlaceReadData(request, result);

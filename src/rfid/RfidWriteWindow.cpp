@@ -5,6 +5,7 @@
 #include "rfid/PasswordBox.h"
 #include "rfid/RfidExchange.h"
 #include "rfid/RfidReadWindow.h"
+#include "rfid/RfidTexts.h"
 #include "ui/BusyScope.h"
 #include "ui/ModalRunner.h"
 #include "ui/ValueBinder.h"
@@ -134,7 +135,7 @@ void RfidWriteWindow::OnPassword() {
   }
   const std::string command = SetPasswordsCommand(*check.passwords, LineEnd::Sent);
   if (!context_.port.Write(command)) return;
-  context_.prompter.Information("Set RFID setting is successful");
+  context_.prompter.Information(rfid_texts::kSetSettingDone);
 }
 
 void RfidWriteWindow::OnPopupRead() {

@@ -70,6 +70,7 @@ void SerialSettingPage::OnGet() {
   ShowValues();
   auto bank = ReadBank(context_.port, context_.clock, kSerialBank);
   if (!bank) {
+    // "faied" is the tool's own spelling; kept as operators know it.
     context_.prompter.Failure("Get serial communication status is faied");
     return;
   }
@@ -84,6 +85,7 @@ void SerialSettingPage::OnSet() {
   TakeValues();
   uint8_t bank = bankcode::EncodeSerial(selection);
   if (!ChangeBank(context_.port, kSerialBank, bank, BankForm::Short)) {
+    // "faied" is the tool's own spelling; kept as operators know it.
     context_.prompter.Failure("Set serial communication status is faied");
     return;
   }
