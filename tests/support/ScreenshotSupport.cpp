@@ -28,7 +28,7 @@ bool OpenOnCom1(PrinterPort& port) {
 bool Grab(QWidget& window, const QString& folder, const char* name) {
   const QString path = QDir(folder).filePath(QString::fromLatin1(name) + ".png");
   const bool saved = window.grab().save(path);
-  std::printf("%s %s (%bind%d)\n", saved ? "saved" : "FAILED", qPrintable(path), window.width(),
+  std::printf("%s %s (%dx%d)\n", saved ? "saved" : "FAILED", qPrintable(path), window.width(),
               window.height());
   return saved;
 }
