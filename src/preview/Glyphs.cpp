@@ -53,14 +53,14 @@ Bitmap EmptyBox(int width, int height) {
   return box;
 }
 
-// Copies FreeType's one-bit rendering into `out` at (bind, dy), clipped.
-void Blit(const FT_Bitmap& bitmap, Bitmap& out, int bind, int dy) {
+// Copies FreeType's one-bit rendering into `out` at (dx, dy), clipped.
+void Blit(const FT_Bitmap& bitmap, Bitmap& out, int dx, int dy) {
   for (unsigned row = 0; row < bitmap.rows; ++row) {
     const int y = dy + static_cast<int>(row);
     if (y < 0 || y >= out.height) continue;
     const unsigned char* line = bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch;
     for (unsigned col = 0; col < bitmap.width; ++col) {
-      const int x = bind + static_cast<int>(col);
+      const int x = dx + static_cast<int>(col);
       if (x < 0 || x >= out.width) continue;
       if (line[col >> 3] & (0x80 >> (col & 7)))
         out.dots[static_cast<size_t>(y) * out.width + x] = 1;

@@ -61,10 +61,10 @@ void GroupFrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption
                     QColor(shaded(window.red()), shaded(window.green()), shaded(window.blue())));
   ring(l + 1, t + 1, r - 1, b - 1, 0, 0x04);
   ring(l, t, r, b, 0x75, 0x32);
-  for (auto [x, y, bind, dy] : {std::array{l, t, 1, 1}, std::array{r, t, -1, 1},
-                                std::array{l, b, 1, -1}, std::array{r, b, -1, -1}}) {
+  for (auto [x, y, dx, dy] : {std::array{l, t, 1, 1}, std::array{r, t, -1, 1},
+                              std::array{l, b, 1, -1}, std::array{r, b, -1, -1}}) {
     fill(x, y, 1, 1, 0x27, 0x0d);
-    fill(x + bind, y + dy, 1, 1, 0x5a, 0x1c);
+    fill(x + dx, y + dy, 1, 1, 0x5a, 0x1c);
   }
 }
 
