@@ -3,6 +3,7 @@
 #include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
+#include "ui/ProgressBars.h"
 
 namespace qm {
 
@@ -50,7 +51,7 @@ void FactoryFontDownloader::OnDownload() {
     prompter.Refusal(kTooShort);
     return;
   }
-  ui.progressBar->setRange(0, int(size / kPieceSize + 1));
+  SetProgressSteps(ui.progressBar, int(size / kPieceSize + 1));
   ui.progressBar->setValue(1);
 
   SendResult sent;

@@ -3,6 +3,7 @@
 #include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
+#include "ui/ProgressBars.h"
 #include "ui/ValueBinder.h"
 
 namespace qm {
@@ -79,8 +80,7 @@ void SoftFontDownloader::OnDownload() {
   }
   const std::string command =
       SoftFontStoreCommand(fontWidth, fontHeight, *characters, startAddress, storeName);
-  ui.progressBar->setRange(0, int(size / kPieceSize));
-  ui.progressBar->setValue(0);
+  SetProgressSteps(ui.progressBar, int(size / kPieceSize));
   SendResult sent;
   {
     DownloadRun run(ui.progressBar);

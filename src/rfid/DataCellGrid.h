@@ -8,6 +8,7 @@ class QLineEdit;
 
 namespace qm {
 
+class Prompter;
 class ValueBinder;
 
 // A block of one-line cells, one per data byte, numbered from 1 by a label
@@ -30,6 +31,9 @@ class DataCellGrid : public QWidget {
   // cells past the end stay closed.
   void OpenRange(int first, int count);
   void DisableAll() { OpenRange(0, 0); }
+  // True when the texts of the open cells make whole hex bytes; otherwise
+  // names the first bad cell in a warning and puts the focus there.
+  bool HoldsWholeHexBytes(const std::vector<std::string>& texts, Prompter& prompter);
 
   // The texts of all cells, in order; taken from or shown in the cells.
   void Bind(ValueBinder& bind, std::vector<std::string>& texts);
@@ -43,6 +47,7 @@ class DataCellGrid : public QWidget {
 
  private:
   std::vector<QLineEdit*> cells_;
+  int firstOpen_ = 0;
 };
 
 }  // namespace qm

@@ -108,11 +108,32 @@ bool LabelSettingDialog::BindValues(ValueBinder& bind) {
       .Check(ui.checkMarginApply, setting.marginOn)
       .Float(ui.editXMargin, setting.xMargin)
       .Float(ui.editYMargin, setting.yMargin);
-  if (!bind.TakingValues())
+  if (bind.TakingValues())
+    RefuseSizesOutOfRange(bind);
+  else
     for (QLabel* label :
          {ui.labelWidthUnit, ui.labelLengthUnit, ui.labelXMarginUnit, ui.labelYMarginUnit})
       bind.Text(label, unitName);
   return !bind.Failed();
+}
+
+void LabelSettingDialog::RefuseSizesOutOfRange(ValueBinder& bind) {
+  // A negative size or one past the printer's dots would go out as a command
+  // it cannot take; the message gives the range in the unit shown, which the
+  // fields are in.
+  const LabelUnit unit = LabelUnit(currentUnit);
+  struct Box {
+    int on;
+    float value;
+    QLineEdit* edit;
+  };
+  const Box boxes[] = {{setting.widthOn, setting.width, ui.editWidth},
+                       {setting.lengthOn, setting.length, ui.editLength},
+                       {setting.marginOn, setting.xMargin, ui.editXMargin},
+                       {setting.marginOn, setting.yMargin, ui.editYMargin}};
+  for (const Box& box : boxes)
+    if (box.on && !LabelSizeFits(box.value, unit))
+      bind.Refuse(box.edit, NumberRangeMessage(0, LabelSizeMaximum(unit)));
 }
 
 void LabelSettingDialog::OnUnit() {

@@ -27,6 +27,15 @@ QString Q(const std::string& s) {
 
 }  // namespace
 
+std::string NumberRangeMessage(float min, float max) {
+  return "Please enter a number between " + FormatFloat(min) + " and " + FormatFloat(max) + ".";
+}
+
+ValueBinder& ValueBinder::Refuse(QWidget* control, const std::string& message) {
+  if (Proceed()) Fail(control, message);
+  return *this;
+}
+
 void ValueBinder::Fail(QWidget* control, const std::string& message) {
   failed_ = true;
   prompter_.AppMessage(message);
@@ -106,8 +115,7 @@ ValueBinder& ValueBinder::Float(QLineEdit* edit, float& value, float min, float 
   if (!parsed || *parsed < -FLT_MAX || *parsed > FLT_MAX) {
     Fail(edit, "Please enter a number.");
   } else if (float(*parsed) < min || float(*parsed) > max) {
-    Fail(edit,
-         "Please enter a number between " + FormatFloat(min) + " and " + FormatFloat(max) + ".");
+    Fail(edit, NumberRangeMessage(min, max));
   } else {
     value = float(*parsed);
   }

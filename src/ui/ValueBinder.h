@@ -16,6 +16,9 @@ namespace qm {
 
 class Prompter;
 
+// "Please enter a number between <min> and <max>.", the numbers as shown.
+std::string NumberRangeMessage(float min, float max);
+
 // Copies a window's fields to its controls ("show the values") or from its
 // controls to its fields with the window's range checks ("take the values").
 // The first value that fails its check shows the standard message, puts the
@@ -50,6 +53,8 @@ class ValueBinder {
   ValueBinder& RadioGroup(std::initializer_list<QAbstractButton*> radios, int& index);
   ValueBinder& Spin(QSpinBox* spin, int& value);
   ValueBinder& Slider(QSlider* slider, int& value);
+  // Refuses a value the window checks itself, as a failed range check does.
+  ValueBinder& Refuse(QWidget* control, const std::string& message);
 
  private:
   bool Proceed() const { return !failed_; }

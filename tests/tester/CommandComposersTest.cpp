@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "tester/CharacterCharts.h"
-#include "tester/FontFinder.h"
 #include "tester/CommandComposers.h"
+#include "tester/FontFinder.h"
 
 namespace qm {
 namespace {
@@ -62,6 +62,26 @@ TEST(CommandComposers, LabelSettingConvertsToDotsWithSinglePrecisionFactors) {
   EXPECT_FLOAT_EQ(ConvertLabelUnit(8.0f, LabelUnit::Dots, LabelUnit::Inch), 0.0393700786f);
   EXPECT_EQ(ToDots(1.0f, LabelUnit::Inch), 203.0);
   EXPECT_EQ(CopiesCommand(0, 100), "P0,100");
+}
+
+TEST(CommandComposers, LabelSizesRunFromZeroTo9999Dots) {
+  struct Row {
+    LabelUnit unit;
+    float value;
+    bool fits;
+  };
+  const Row rows[] = {
+      {LabelUnit::Inch, 0.0f, true},    {LabelUnit::Inch, 49.21f, true},
+      {LabelUnit::Inch, 49.22f, false}, {LabelUnit::Inch, -0.001f, false},
+      {LabelUnit::Mm, 1249.88f, true},  {LabelUnit::Mm, 1250.0f, false},
+      {LabelUnit::Dots, 9999.9f, true}, {LabelUnit::Dots, 10000.0f, false},
+      {LabelUnit::Dots, -1.0f, false},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(LabelSizeFits(row.value, row.unit), row.fits) << int(row.unit) << " " << row.value;
+  EXPECT_FLOAT_EQ(LabelSizeMaximum(LabelUnit::Inch), 49.21f);
+  EXPECT_FLOAT_EQ(LabelSizeMaximum(LabelUnit::Mm), 1249.88f);
+  EXPECT_FLOAT_EQ(LabelSizeMaximum(LabelUnit::Dots), 9999.0f);
 }
 
 TEST(CommandComposers, TextCommands) {
