@@ -38,9 +38,8 @@ std::optional<int> AnswerTerminalOptions(int argc, char** argv) {
                                 QStringLiteral("Displays this help and exits."));
   parser.addOption(help);
   const QCommandLineOption version = parser.addVersionOption();
-  parser.addPositionalArgument(
-      QStringLiteral("[Qt options]"),
-      QStringLiteral("Options of the Qt toolkit, such as -platform or -style."));
+  parser.addPositionalArgument(QStringLiteral("[Qt options]"),
+                               QStringLiteral("Options of the Qt toolkit, such as -platform or -style."));
   parser.parse(QCoreApplication::arguments());
   if (parser.isSet(help)) {
     std::fputs(qPrintable(parser.helpText()), stdout);

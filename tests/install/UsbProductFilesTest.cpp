@@ -30,8 +30,8 @@ std::vector<std::string> TableIdentifiers() {
 // Every "vendor, product" pair `pattern` finds, as "vid_xxxx&pid_xxxx".
 std::vector<std::string> Found(const std::string& text, const std::regex& pattern) {
   std::vector<std::string> identifiers;
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern);
-       it != std::sregex_iterator(); ++it) {
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator();
+       ++it) {
     std::string vendor = (*it)[1], product = (*it)[2];
     for (char& c : vendor) c = char(std::tolower(c));
     for (char& c : product) c = char(std::tolower(c));
