@@ -39,8 +39,8 @@ BitmapText EdgeBitmapText() {
   t.x = 0.9f;
   t.y = 999;
   t.font = "a";
-  t.hMulti = 8;
-  t.vMulti = 12;
+  t.hMulti = 4;
+  t.vMulti = 4;
   t.spaceRight = 3;
   t.rotation = 3;
   t.reverse = "R";
@@ -146,7 +146,7 @@ std::vector<Row> Rows() {
                     const auto& e = As<p::TextCommand>(c, 1);
                     EXPECT_EQ(
                         std::tie(e.x, e.y, e.font, e.hMulti, e.vMulti, e.rightSpace, e.rotation),
-                        std::tuple(0, 999, 'a', 8, 12, 3, 3));
+                        std::tuple(0, 999, 'a', 4, 4, 3, 3));
                     EXPECT_TRUE(e.reverse && e.bold);
                     EXPECT_EQ(e.text, EdgeBitmapText().text);
                   }});
