@@ -36,6 +36,12 @@ seeds_hex_conversion_fuzz() {
   fi
 }
 
+# A 1-bit PCX image of 8 x 2 dots: its 128-byte header, then 3 bytes.
+pcx_8x2() {
+  printf '\x0a\x05\x01\x01\x00\x00\x00\x00\x07\x00\x01\x00'; head -c 53 /dev/zero
+  printf '\x01\x01\x00'; head -c 60 /dev/zero; printf '\x0f\xc1\xff'
+}
+
 # Label scripts as the builders and charts compose them, and a stored image.
 seeds_label_script_fuzz() {
   local dir="$1"
@@ -44,11 +50,7 @@ seeds_label_script_fuzz() {
   printf "B1100,100,0,2,7,100,0,1,'123456789'\r\nB1100,300,9,2,7,80,1,1,12,'0112345678901231'\r\nP1\r\n" >"$dir/barcode1d.txt"
   printf "B2100,100,Q,2,H,4,1,'AB\r\nCD'\r\nB2300,300,P,30,5,2,0,1,1,3,10,0,'PDF'\r\nB2100,500,M,2,'999,840,06810,7317,MSG'\r\nP1\r\n" >"$dir/barcode2d.txt"
   printf "CS2,6\r\nT20,20,3,1,1,10,0,N,N,'#\$@[]\xC4'\r\nT20,60,n,1,1,0,0,N,N,'\xA4\\\xA4\x40'\r\nP1\r\n" >"$dir/charsets.txt"
-  # A 1-bit PCX image of 8 x 2 dots: its 128-byte header, then 3 bytes.
-  { printf "IS131,'logo'";
-    printf '\x0a\x05\x01\x01\x00\x00\x00\x00\x07\x00\x01\x00'; head -c 53 /dev/zero;
-    printf '\x01\x01\x00'; head -c 60 /dev/zero; printf '\x0f\xc1\xff';
-    printf "\r\nIR10,10,'logo'\r\nP1\r\n"; } >"$dir/image.txt"
+  { printf "IS131,'logo'"; pcx_8x2; printf "\r\nIR10,10,'logo'\r\nP1\r\n"; } >"$dir/image.txt"
 }
 
 # Printer replies. The first byte picks the reader: its value modulo 5 is
@@ -108,10 +110,7 @@ seeds_virtual_printer_fuzz() {
   printf '\x00\x1c\x1cMS,4,\x01\x02\x03\x04' >"$dir/factory-font.bin"
   printf "\\x00DS8,2,3,0,'N'ABCDEF\\r\\nDD'N'DI\\r\\nDI\\r\\nDD*DI\\r\\n" >"$dir/soft-font.bin"
   printf "\\x00T20,20,N,1,1,0,0,N,N,'ABC123'\\r\\nP1\\r\\n" >"$dir/soft-font-test.bin"
-  { printf "\\x00IS131,'logo'";
-    printf '\x0a\x05\x01\x01\x00\x00\x00\x00\x07\x00\x01\x00'; head -c 53 /dev/zero;
-    printf '\x01\x01\x00'; head -c 60 /dev/zero; printf '\x0f\xc1\xff';
-    printf "\\r\\nIR10,10,'logo'\\r\\nP1\\r\\nID'logo'II\\r\\n"; } >"$dir/image.bin"
+  { printf "\\x00IS131,'logo'"; pcx_8x2; printf "\\r\\nIR10,10,'logo'\\r\\nP1\\r\\nID'logo'II\\r\\n"; } >"$dir/image.bin"
   printf '\x00^Q25,3\r\n^W50\rE\nP1\r\n\r\nP\r\nP3,2\r\nPRINT\r\nP1 \r\nAB' >"$dir/label.bin"
   # Once answered differently when the CR came in a later piece.
   { printf '\x10^MBY1,SN-00'; head -c 110 /dev/zero | tr '\0' '\377'; printf '42\r^MBX1\r'; } >"$dir/overlong-identity.bin"
