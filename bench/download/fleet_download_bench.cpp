@@ -26,41 +26,14 @@
 #include <vector>
 
 #include "Median.h"
+#include "SpawnRun.h"
 #include "sim/PtyFrontEnd.h"
-
-extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
-struct RunResult {
-  double ms = 0;
-  long maxRssKib = 0;
-  int status = -1;
-};
-
-RunResult Run(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  RunResult result;
-  const auto start = Clock::now();
-  pid_t pid;
-  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) return result;
-  int status = 0;
-  struct rusage usage {};
-  wait4(pid, &status, 0, &usage);
-  result.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-  result.maxRssKib = usage.ru_maxrss;
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return result;
-}
+using qm::bench::Run;
+using qm::bench::RunResult;
 
 // A 256 KiB random image as Intel HEX, 32 data bytes a record.
 std::string WriteHex(const std::string& path) {
@@ -124,7 +97,7 @@ int main(int argc, char** argv) {
       args.push_back(printers[i]->SlavePath());
       before.push_back(printers[i]->ReceivedCount());
     }
-    const RunResult run = Run(args);
+    const RunResult run = Run(args, true);
     for (size_t i = 0; i < ports; ++i) {
       const bool whole =
           printers[i]->WaitForReceived(before[i] + kFrameBytes, std::chrono::seconds(10)) &&
