@@ -15,6 +15,7 @@
 #include "download/FirmwareDownloader.h"
 #include "download/PcxDownloader.h"
 #include "download/SoftFontDownloader.h"
+#include "link/OpenFailure.h"
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidConfigurationWindow.h"
@@ -183,9 +184,7 @@ void MainWindow::OnConnect() {
     if (interfaceChoice == 2) port.Close();
     ApplyEnabling(true);
   } else {
-    std::string text = "Cannot open port!\n\nPlease check printer and cable.";
-    if (!port.LastOpenFailure().empty()) text += "\n\n" + port.LastOpenFailure() + ".";
-    context_.prompter.Refusal(text);
+    context_.prompter.Refusal(OpenFailureMessage(port));
   }
 }
 
