@@ -130,7 +130,7 @@ int RunDownload(std::span<const std::string> args, std::ostream& out, std::ostre
   PrinterPort& port = connection.Port();
   Progress progress{err, size / kPieceSize};
   DownloadEvents events;
-  events.piece = [&] { progress.Step(); };
+  events.piece = [&](uint64_t) { progress.Step(); };
   events.stage = [&](const std::string& text) { err << text << "\n"; };
   SendResult sent;
   if (kind == "firmware") {
@@ -158,6 +158,8 @@ int RunDownload(std::span<const std::string> args, std::ostream& out, std::ostre
     case SendResult::ReadFailed:
       err << file << ": File read fail!\n";
       return 1;
+    case SendResult::Stopped:
+      break;  // nothing here asks to stop
   }
   return 1;
 }
