@@ -376,6 +376,14 @@ QRgb InkOf(const LabelSettings& settings) {
 }  // namespace
 
 RenderResult LabelRenderer::Render(const ParsedScript& script) {
+  return Render(script, std::nullopt);
+}
+
+RenderResult LabelRenderer::Render(std::string_view script, size_t focus) {
+  return Render(ParseScript(script), focus);
+}
+
+RenderResult LabelRenderer::Render(const ParsedScript& script, std::optional<size_t> focus) {
   state_->glyphs.Trim();
   RenderResult result;
   result.errors = script.errors;
@@ -385,10 +393,30 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
   int lastLine = 0;
   size_t lastOffset = 0;
 
+  // The focus lies in the label after the last "P" before it.
+  size_t focusLabel = 0;
+  if (focus) {
+    for (const ParsedCommand& parsed : script.commands)
+      if (parsed.offset < *focus && std::holds_alternative<PrintCommand>(parsed.command))
+        ++focusLabel;
+  }
+  auto nearFocus = [&](size_t index) {
+    return index + kFocusAround >= focusLabel && index <= focusLabel + kFocusAround;
+  };
+
   size_t dropped = 0;
   auto finish = [&](int sets, int copies, bool printed, int line, size_t offset) {
-    if (result.labels.size() == kMaxLabels) {
+    if (!focus && result.labels.size() == kMaxLabels) {
       ++dropped;
+      body.clear();
+      return;
+    }
+    if (focus && !nearFocus(result.labels.size())) {
+      // Listed, not drawn; a character set chosen in it still holds after.
+      for (const ParsedCommand* command : body)
+        if (const auto* c = std::get_if<CharacterSetCommand>(&command->command))
+          characterSet = {c->international, c->codeTable};
+      result.labels.push_back({QImage(), sets, copies, printed, line, offset, settings});
       body.clear();
       return;
     }
@@ -408,7 +436,7 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
     for (const ParsedCommand* command : body) painter.Draw(*command);
     characterSet = painter.CharacterSet();
     result.labels.push_back(
-        {canvas.ToImage(used.bottom, InkOf(used)), sets, copies, printed, line, used});
+        {canvas.ToImage(used.bottom, InkOf(used)), sets, copies, printed, line, offset, used});
     body.clear();
   };
 
@@ -443,6 +471,7 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
     }
   }
   if (!body.empty()) finish(0, 0, false, lastLine, lastOffset);
+  if (!result.labels.empty()) result.focusLabel = std::min(focusLabel, result.labels.size() - 1);
   if (dropped > 0) {
     result.errors.push_back(
         {lastLine, "Preview: " + std::to_string(dropped) + " more labels not drawn", lastOffset});

@@ -88,7 +88,12 @@ void PreviewPane::resizeEvent(QResizeEvent* event) {
 }
 
 void PreviewPane::SetScript(const std::string& script) {
-  script_ = script;
+  job_ = {{}, 0, std::make_shared<const std::string>(script), script.size()};
+  timer_.start();
+}
+
+void PreviewPane::SetScriptText(const QString& text, qsizetype caret) {
+  job_ = {text, caret, nullptr, 0};
   timer_.start();
 }
 
@@ -101,15 +106,26 @@ void PreviewPane::StartRender() {
   busy_ = true;
   QMetaObject::invokeMethod(
       worker_,
-      [this, script = script_, renderer = renderer_.get()] {
-        auto result = std::make_shared<preview::RenderResult>(renderer->Render(script));
+      [this, job = job_, convert = convert_, renderer = renderer_.get()] {
+        std::shared_ptr<const std::string> bytes = job.bytes;
+        size_t focus = job.focus;
+        if (!bytes) {
+          // Bytes before the caret and after it, converted apart, are the
+          // whole script's bytes: the caret never splits a character.
+          const std::string before = convert(job.text.left(job.caret).toStdString());
+          focus = before.size();
+          bytes = std::make_shared<const std::string>(
+              before + convert(job.text.mid(job.caret).toStdString()));
+        }
+        auto result = std::make_shared<preview::RenderResult>(renderer->Render(*bytes, focus));
         QMetaObject::invokeMethod(
-            this, [this, result] { OnRendered(result); }, Qt::QueuedConnection);
+            this, [this, result, bytes] { OnRendered(result, bytes); }, Qt::QueuedConnection);
       },
       Qt::QueuedConnection);
 }
 
-void PreviewPane::OnRendered(std::shared_ptr<preview::RenderResult> result) {
+void PreviewPane::OnRendered(std::shared_ptr<preview::RenderResult> result,
+                             std::shared_ptr<const std::string> bytes) {
   busy_ = false;
   if (again_) {
     again_ = false;
@@ -117,6 +133,7 @@ void PreviewPane::OnRendered(std::shared_ptr<preview::RenderResult> result) {
     return;
   }
   result_ = std::move(result);
+  drawn_ = std::move(bytes);
   ui.listErrors->clear();
   for (const preview::ScriptError& error : result_->errors) {
     auto* item = new QListWidgetItem(
@@ -127,6 +144,9 @@ void PreviewPane::OnRendered(std::shared_ptr<preview::RenderResult> result) {
   const int count = static_cast<int>(result_->labels.size());
   const QSignalBlocker block(ui.spinLabel);
   ui.spinLabel->setMaximum(std::max(count, 1));
+  // The operator's choice of label stands while it is drawn; otherwise the
+  // label the work is in is shown.
+  if (count > 0 && !Drawn(ShownLabel())) ui.spinLabel->setValue(int(result_->focusLabel) + 1);
   ShowLabel();
   if (ui.buttonFit->isChecked()) ApplyFit();
   emit Rendered();
@@ -141,6 +161,11 @@ void PreviewPane::ShowLabel() {
     return;
   }
   const preview::RenderedLabel& label = labels[static_cast<size_t>(index)];
+  if (!Drawn(index) && drawn_) {
+    // Far from where the script was last changed: drawn now, on request.
+    job_ = {{}, 0, drawn_, label.offset};
+    timer_.start();
+  }
   view_->SetLabel(label.image);
   QString text = QString("of %1: %2 x %3 dots")
                      .arg(labels.size())
@@ -153,6 +178,11 @@ void PreviewPane::ShowLabel() {
     text += QString(", %1 cop%2").arg(copies).arg(copies == 1 ? "y" : "ies");
   }
   ui.labelCount->setText(text);
+}
+
+bool PreviewPane::Drawn(int index) const {
+  const auto focus = static_cast<int>(result_->focusLabel);
+  return std::abs(index - focus) <= static_cast<int>(preview::LabelRenderer::kFocusAround);
 }
 
 void PreviewPane::ApplyFit() {
@@ -182,7 +212,10 @@ void PreviewPane::OnExport() {
   // counts after it, as the virtual printer names them.
   std::string base = *file;
   if (base.size() > 4 && base.ends_with(".png")) base.resize(base.size() - 4);
-  const auto& labels = result_->labels;
+  // Every label, not only those drawn near the caret.
+  const preview::RenderResult all =
+      drawn_ ? preview::LabelRenderer().Render(std::string_view(*drawn_)) : *result_;
+  const auto& labels = all.labels;
   for (size_t i = 0; i < labels.size(); ++i) {
     const std::string path =
         labels.size() == 1 ? *file : base + "-" + preview::LabelFileName(int(i) + 1, labels[i]);
