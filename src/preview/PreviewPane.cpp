@@ -188,7 +188,8 @@ bool PreviewPane::Drawn(int index) const {
 void PreviewPane::ApplyFit() {
   const QImage& image = view_->Image();
   if (image.isNull()) return;
-  const QSize room = ui.scrollLabel->viewport()->size() - QSize(2 * kBorder, 2 * kBorder);
+  // As if no scroll bar were shown: a zoomed-in label has them, its fit will not.
+  const QSize room = ui.scrollLabel->maximumViewportSize() - QSize(2 * kBorder, 2 * kBorder);
   const double zoom =
       std::min(double(room.width()) / image.width(), double(room.height()) / image.height());
   view_->SetZoom(std::clamp(zoom, kMinZoom, kMaxZoom));

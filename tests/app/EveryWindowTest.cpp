@@ -238,6 +238,10 @@ void WalkForSilence(QAccessibleInterface* node, std::set<std::string>& silent) {
   for (int i = 0; i < node->childCount(); ++i) {
     QAccessibleInterface* child = node->child(i);
     if (!child || child->state().invisible) continue;
+    // A label showing nothing (a status line between two messages) has
+    // nothing to say; a picture or a text without a name does.
+    const auto* label = qobject_cast<const QLabel*>(child->object());
+    if (label && label->text().isEmpty() && label->pixmap().isNull()) continue;
     if (kControls.contains(child->role()) && child->text(QAccessible::Name).trimmed().isEmpty() &&
         child->text(QAccessible::Value).trimmed().isEmpty()) {
       QObject* object = child->object();
