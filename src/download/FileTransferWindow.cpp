@@ -2,6 +2,7 @@
 
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
+#include "ui/ProgressBars.h"
 #include "ui/Prompter.h"
 
 namespace qm {
@@ -36,8 +37,7 @@ void FileTransferWindow::OnDownload() {
   if (!source) return;
   const uint64_t size = source->Size();
   file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
-  ui.progressBar->setRange(0, int(size / kPieceSize));
-  ui.progressBar->setValue(0);
+  SetProgressSteps(ui.progressBar, int(size / kPieceSize));
   ShowStopped(ui.labelStatus, SendResult::Sent, 0, size);
   SendResult sent;
   uint64_t sentBytes = 0;

@@ -4,6 +4,7 @@
 #include "link/PrinterPort.h"
 #include "ui/Accessibility.h"
 #include "ui/BusyScope.h"
+#include "ui/ProgressBars.h"
 #include "ui/Prompter.h"
 
 namespace qm {
@@ -64,8 +65,7 @@ void FirmwareDownloader::OnDownload() {
   }
   image = std::move(conversion.image);
   checksumText = ChecksumText(conversion.checksum);
-  ui.progressBar->setRange(0, int(imageSize / kPieceSize));
-  ui.progressBar->setValue(0);
+  SetProgressSteps(ui.progressBar, int(imageSize / kPieceSize));
   ShowFields();
 
   SendResult sent;

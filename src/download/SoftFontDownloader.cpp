@@ -3,6 +3,7 @@
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
 #include "ui/DataExchange.h"
+#include "ui/ProgressBars.h"
 #include "ui/Prompter.h"
 
 namespace qm {
@@ -86,8 +87,7 @@ void SoftFontDownloader::OnDownload() {
   }
   const std::string command =
       SoftFontStoreCommand(fontWidth, fontHeight, *characters, startAddress, storeName);
-  ui.progressBar->setRange(0, int(size / kPieceSize));
-  ui.progressBar->setValue(0);
+  SetProgressSteps(ui.progressBar, int(size / kPieceSize));
   ShowStopped(ui.labelStatus, SendResult::Sent, 0, size);
   SendResult sent;
   uint64_t sentBytes = 0;

@@ -39,9 +39,9 @@ struct RenderedLabel {
   // False for the label still being built after the last "P": the preview
   // shows it, the printer has not printed it.
   bool printed = true;
-  int line = 0;       // of its "P", or of its last command when not printed
-  size_t offset = 0;  // of the same command, in the script's bytes
+  int line = 0;  // of its "P", or of its last command when not printed
   LabelSettings settings;
+  size_t offset = 0;  // of the first byte of the command `line` names
 };
 
 struct RenderResult {

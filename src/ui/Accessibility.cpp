@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QRadioButton>
 
+#include "ui/BusyScope.h"
+
 namespace qm {
 namespace {
 
@@ -73,7 +75,8 @@ class ToggleAsClick : public QAccessibleWidget {
 
   void doAction(const QString& action) override {
     auto* button = static_cast<QAbstractButton*>(widget());
-    if (!button->isEnabled()) return;
+    // Dropped, like a click, while the window talks to the printer.
+    if (!button->isEnabled() || BusyScope::DropsInputTo(button)) return;
     // A click, not a bare state change: the window's click handlers run.
     if (action == pressAction() || action == toggleAction()) {
       button->click();
