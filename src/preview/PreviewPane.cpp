@@ -221,8 +221,11 @@ void PreviewPane::SetZoom(double zoom) {
 }
 
 void PreviewPane::OnExport() {
+  // Every label, not only those drawn near the caret.
+  const preview::RenderResult all =
+      drawn_ ? preview::LabelRenderer().Render(std::string_view(*drawn_)) : *result_;
   std::vector<const preview::RenderedLabel*> printed;
-  for (const preview::RenderedLabel& label : result_->labels)
+  for (const preview::RenderedLabel& label : all.labels)
     if (label.printed) printed.push_back(&label);
   if (printed.empty()) {
     prompter_.Refusal("There is no printed label to export.");
@@ -235,11 +238,6 @@ void PreviewPane::OnExport() {
   // counts after it, as the virtual printer names them.
   std::string base = *file;
   if (base.size() > 4 && base.ends_with(".png")) base.resize(base.size() - 4);
-  // Every label, not only those drawn near the caret.
-  const preview::RenderResult all =
-      drawn_ ? preview::LabelRenderer().Render(std::string_view(*drawn_)) : *result_;
-  const auto& labels = all.labels;
-  for (size_t i = 0; i < labels.size(); ++i) {
   for (size_t i = 0; i < printed.size(); ++i) {
     const std::string path =
         printed.size() == 1 ? *file : base + "-" + preview::LabelFileName(int(i) + 1, *printed[i]);
