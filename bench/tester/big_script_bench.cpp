@@ -28,7 +28,7 @@
 #include "link/PrinterPort.h"
 #include "preview/PreviewPane.h"
 #include "tester/CommandTesterWindow.h"
-#include "ui/Clock.h"
+#include "base/Clock.h"
 
 namespace {
 

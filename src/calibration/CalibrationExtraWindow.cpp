@@ -3,12 +3,12 @@
 #include <QRegularExpressionValidator>
 #include <cstdio>
 
+#include "base/Prompter.h"
 #include "calibration/CalibrationExchange.h"
 #include "calibration/SensingAnalysis.h"
 #include "calibration/SensingCalibrationPage.h"
 #include "ui/Accessibility.h"
-#include "ui/DataExchange.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -76,18 +76,18 @@ void CalibrationExtraWindow::ComputeMiddleGapValue() {
 }
 
 bool CalibrationExtraWindow::TakeValues() {
-  DataExchange dx(context_.prompter, true);
-  dx.RadioGroup({candidates_[0], candidates_[1], candidates_[2], candidates_[3], candidates_[4],
-                 candidates_[5], candidates_[6], candidates_[7]},
-                selectedCandidate)
+  ValueBinder bind(context_.prompter, true);
+  bind.RadioGroup({candidates_[0], candidates_[1], candidates_[2], candidates_[3], candidates_[4],
+                   candidates_[5], candidates_[6], candidates_[7]},
+                  selectedCandidate)
       .Int(ui.editMiddleGapValue, middleGapValue, 0, 99999)
       .Int(ui.editGapCount, gapCount, 0, 99);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 void CalibrationExtraWindow::ShowValues() {
-  DataExchange dx(context_.prompter, false);
-  dx.Text(ui.labelLower, lowerLabel)
+  ValueBinder bind(context_.prompter, false);
+  bind.Text(ui.labelLower, lowerLabel)
       .Text(ui.textLowerCount, lowerCountText)
       .Text(ui.labelUpper, upperLabel)
       .Text(ui.textUpperCount, upperCountText)

@@ -1,20 +1,19 @@
 #include "download/DownloadWindow.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "base/Prompter.h"
 #include "download/PieceSender.h"
 #include "ui/Accessibility.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 namespace {
 
-constexpr qint64 kRepaintIntervalMs = 30;
+constexpr std::chrono::milliseconds kRepaintInterval{30};
 
 }  // namespace
 
@@ -69,7 +68,7 @@ std::unique_ptr<FileSource> ChosenFile::Reopen(Prompter& prompter) {
 }
 
 bool Delivered(Prompter& prompter, SendResult sent) {
-  if (sent == SendResult::ReadFailed) prompter.Refusal("File read fail!");
+  if (sent == SendResult::ReadFailed) prompter.Refusal(kFileReadFail);
   return sent == SendResult::Sent;
 }
 
@@ -93,8 +92,9 @@ void ShowStopped(QLabel* line, SendResult sent, uint64_t sentBytes, uint64_t tot
 }
 
 DownloadRun::DownloadRun(QProgressBar* progress, QPushButton* button, DownloadRun*& active)
-    : busy_(button), progress_(progress), button_(button), active_(active) {
-  lastPaint_ = QDateTime::currentMSecsSinceEpoch();
+    : busy_(button), progress_(progress), button_(button), active_(active),
+      repaint_(kRepaintInterval) {
+  repaint_.Restart();
   active_ = this;
   button_->setText(QStringLiteral("Stop"));
 }
@@ -129,11 +129,10 @@ void DownloadRun::ShowSteps() {
 }
 
 void DownloadRun::Repaint() {
-  const qint64 now = QDateTime::currentMSecsSinceEpoch();
-  if (now - lastPaint_ < kRepaintIntervalMs) return;
-  lastPaint_ = now;
-  ShowSteps();
-  BusyScope::KeepResponsive();
+  repaint_.Run([this] {
+    ShowSteps();
+    BusyScope::KeepResponsive();
+  });
 }
 
 void DownloadRun::Step() {
@@ -153,7 +152,7 @@ DownloadEvents DownloadRun::Events(QLabel* status, std::string* statusText) {
   events.stop = [this] { return stop_; };
   events.waiting = [this](int secondsLeft) {
     ShowSecondsLeft(secondsLeft);
-    lastPaint_ = 0;
+    repaint_.Expire();
     Repaint();
   };
   events.stage = [this, status, statusText](const std::string& text) {

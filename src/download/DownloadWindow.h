@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "base/Throttle.h"
 #include "download/Downloads.h"
 #include "ui/BusyScope.h"
 
@@ -17,8 +18,12 @@ namespace qm {
 
 class Prompter;
 
-// The texts every downloader shows.
+// The texts more than one downloader shows. They are the printer tool's
+// own, worded and spelled as operators know them: keep them as they are.
 inline constexpr char kCantOpenFile[] = "Can't open file!";
+inline constexpr char kFileReadFail[] = "File read fail!";
+inline constexpr char kDownloaderReady[] = "Downloader is ready.";
+inline constexpr char kSelectFontFiles[] = "Please,\n\nSelect font files!";
 inline constexpr char kNoFileName[] = "None";
 inline constexpr char kNoFileSize[] = "0 Byte";
 
@@ -110,7 +115,7 @@ class DownloadRun {
   std::function<bool()> confirm_;
   bool stop_ = false;
   uint64_t sent_ = 0;
-  qint64 lastPaint_ = 0;
+  Throttle repaint_;
   int unshownSteps_ = 0;
 };
 

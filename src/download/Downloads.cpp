@@ -3,10 +3,10 @@
 #include <cstring>
 #include <limits>
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
-#include "ui/Clock.h"
-#include "ui/Countdown.h"
-#include "ui/NumberText.h"
+#include "base/Countdown.h"
+#include "base/NumberText.h"
 
 namespace qm {
 namespace {
@@ -40,7 +40,7 @@ class DownloadBracket {
 };
 
 bool WriteText(PrinterPort& port, const std::string& text) {
-  return port.Write(text.data(), uint32_t(text.size())) != 0;
+  return port.Write(text) != 0;
 }
 
 void Stage(const DownloadEvents& events, const char* text) {
@@ -61,8 +61,7 @@ SendResult DownloadFirmware(PrinterPort& port, const std::vector<uint8_t>& image
                             const DownloadEvents& events) {
   DownloadBracket bracket(port, true);
   const auto header = FirmwareHeader(checksum);
-  if (!port.Write(header.data(), uint32_t(header.size())) ||
-      !port.Write(kFirmwareCommand, uint32_t(std::strlen(kFirmwareCommand))))
+  if (!port.Write(header) || !port.Write(kFirmwareCommand))
     return bracket.End(SendResult::WriteFailed);
   Stage(events, "Firmware is downloading...");
   MemorySource source(image);
@@ -78,11 +77,11 @@ SendResult DownloadFactoryFont(PrinterPort& port, Clock& clock, ByteSource& file
   DownloadBracket bracket(port, true);
   Stage(events, "Current Font is deleting...");
   const uint8_t deleteFont[] = {0x1C, 0x1C};
-  if (!port.Write(deleteFont, 2) || !WriteText(port, FactoryFontCommand(size)))
+  if (!port.Write(deleteFont) || !WriteText(port, FactoryFontCommand(size)))
     return bracket.End(SendResult::WriteFailed);
   uint8_t first[2];
   if (file.Read(first, 2) != 2) return bracket.End(SendResult::ReadFailed);
-  if (!port.Write(&first[0], 1) || !port.Write(&first[1], 1))
+  if (!port.Write(std::span(first, 1)) || !port.Write(std::span(first + 1, 1)))
     return bracket.End(SendResult::WriteFailed);
   if (port.GetInterfaceType() == Serial &&
       !SleepCountingDown(clock, kFontEraseWaitMs, events.waiting, events.stop))

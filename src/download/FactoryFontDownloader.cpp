@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
 #include "ui/ProgressBars.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 
@@ -35,7 +35,7 @@ void FactoryFontDownloader::OnBrowse() {
       statusText = "FileName : " + file.fileName;
       break;
     case BrowseResult::Chosen:
-      statusText = "Downloader is ready.";
+      statusText = kDownloaderReady;
       break;
   }
   ShowFields();

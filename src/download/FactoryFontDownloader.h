@@ -18,7 +18,7 @@ class FactoryFontDownloader : public QDialog {
   explicit FactoryFontDownloader(AppContext context, QWidget* parent = nullptr);
 
   static constexpr const char* kFilter = "binary files (*.bin)|*.bin|font files (*.fnt)|*.fnt||";
-  static constexpr const char* kSelectFile = "Please,\n\nSelect font files!";
+  static constexpr const char* kSelectFile = kSelectFontFiles;
   // The first two bytes go out alone before the printer erases its fonts; a
   // file without them is no font.
   static constexpr const char* kTooShort =

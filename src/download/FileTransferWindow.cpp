@@ -1,9 +1,9 @@
 #include "download/FileTransferWindow.h"
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
 #include "ui/ProgressBars.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 

@@ -1,11 +1,11 @@
 #include "download/FirmwareDownloader.h"
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
 #include "ui/Accessibility.h"
 #include "ui/BusyScope.h"
 #include "ui/ProgressBars.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 
@@ -34,7 +34,7 @@ void FirmwareDownloader::ShowFields() {
 
 void FirmwareDownloader::OnBrowse() {
   if (BrowseForFile(context_.prompter, kFilter, file) == BrowseResult::Chosen)
-    statusText = "Downloader is ready.";
+    statusText = kDownloaderReady;
   ShowFields();
 }
 

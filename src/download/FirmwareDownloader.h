@@ -23,7 +23,7 @@ class FirmwareDownloader : public QDialog {
 
   static constexpr const char* kFilter = "HEX files(*.hex)|*.hex||";
   static constexpr const char* kConversionFailed = "Fail convert hex to bin";
-  static constexpr const char* kFileReadFailed = "File read fail!";
+  static constexpr const char* kFileReadFailed = kFileReadFail;
   static constexpr const char* kStopQuestion =
       "Stopping leaves the printer without firmware until a download completes. Stop?";
   static constexpr const char* kCompleted =

@@ -1,15 +1,15 @@
 #include "download/PcxDownloader.h"
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
-#include "ui/DataExchange.h"
 #include "ui/ProgressBars.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
 PcxDownloader::PcxDownloader(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   ReadFileInformation(ui.labelFileNameCaption, ui.labelFileName, ui.labelFileSizeCaption,
                       ui.labelFileSize);
@@ -21,29 +21,28 @@ PcxDownloader::PcxDownloader(AppContext context, QWidget* parent)
           [this] { Send(kImageInformation); });
   connect(ui.buttonImageRecall, &QPushButton::clicked, this, &PcxDownloader::OnRecall);
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
-  Exchange(false);
+  ShowValues();
 }
 
-bool PcxDownloader::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.Text(ui.editStoreName, storeName)
+bool PcxDownloader::BindValues(ValueBinder& bind) {
+  bind.Text(ui.editStoreName, storeName)
       .Text(ui.editDeleteName, deleteName)
       .Text(ui.editRecallName, recallName)
       .Text(ui.editPosX, posX)
       .Text(ui.editPosY, posY);
-  if (!take) file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
-  return !dx.Failed();
+  if (!bind.TakingValues()) file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
+  return !bind.Failed();
 }
 
 void PcxDownloader::Send(const std::string& command) {
-  context_.port.Write(command.data(), uint32_t(command.size()));
+  context_.port.Write(command);
 }
 
 void PcxDownloader::OnBrowse() {
-  Exchange(true);
+  TakeValues();
   if (BrowseForFile(context_.prompter, kFilter, file) == BrowseResult::Chosen)
     storeName = deleteName = recallName = ImageNameFromFile(file.fileName);
-  Exchange(false);
+  ShowValues();
 }
 
 void PcxDownloader::OnDownload() {
@@ -56,12 +55,12 @@ void PcxDownloader::OnDownload() {
     prompter.Refusal(kSelectFile);
     return;
   }
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   const auto source = file.Reopen(prompter);
   if (!source) return;
   if (storeName.empty()) storeName = ImageNameFromFile(file.fileName);
   const uint64_t size = source->Size();
-  Exchange(false);
+  ShowValues();
   if (storeName.empty()) {
     // A file name of four characters or fewer leaves no name to store under.
     prompter.Refusal(kTypeName);
@@ -83,7 +82,7 @@ void PcxDownloader::OnDownload() {
 }
 
 void PcxDownloader::OnDelete() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   if (deleteName.empty()) {
     context_.prompter.Refusal(kTypeName);
     return;
@@ -92,7 +91,7 @@ void PcxDownloader::OnDelete() {
 }
 
 void PcxDownloader::OnRecall() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   if (recallName.empty()) {
     context_.prompter.Refusal(kTypeName);
     return;

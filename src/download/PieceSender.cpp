@@ -44,7 +44,7 @@ SendResult SendInPieces(PrinterPort& port, ByteSource& source, uint64_t total,
   for (;;) {
     const auto n = uint32_t(std::min<uint64_t>(left, kPieceSize));
     if (source.Read(piece.data(), n) != n) return SendResult::ReadFailed;
-    if (!port.Write(piece.data(), n)) return SendResult::WriteFailed;
+    if (!port.Write(std::span(piece.data(), n))) return SendResult::WriteFailed;
     left -= n;
     if (n < kPieceSize) return SendResult::Sent;
     if (events.piece) events.piece(before + total - left);

@@ -1,15 +1,15 @@
 #include "download/SoftFontDownloader.h"
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
-#include "ui/DataExchange.h"
 #include "ui/ProgressBars.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
 SoftFontDownloader::SoftFontDownloader(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   ReadFileInformation(ui.labelFileNameCaption, ui.labelFileName, ui.labelFileSizeCaption,
                       ui.labelFileSize);
@@ -21,16 +21,15 @@ SoftFontDownloader::SoftFontDownloader(AppContext context, QWidget* parent)
           [this] { Send(kSoftFontInformation); });
   connect(ui.buttonPrintTest, &QPushButton::clicked, this, &SoftFontDownloader::OnPrintTest);
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
-  Exchange(false);
+  ShowValues();
 }
 
-bool SoftFontDownloader::Exchange(bool take) {
-  if (!take) {
+bool SoftFontDownloader::BindValues(ValueBinder& bind) {
+  if (!bind.TakingValues()) {
     reverse = test.reverse;
     bold = test.bold;
   }
-  DataExchange dx(context_.prompter, take);
-  dx.Int(ui.editWidth, fontWidth)
+  bind.Int(ui.editWidth, fontWidth)
       .Int(ui.editHeight, fontHeight)
       .Text(ui.editStoreName, storeName)
       .Text(ui.editStartAddress, startAddress)
@@ -46,14 +45,14 @@ bool SoftFontDownloader::Exchange(bool take) {
       .Text(ui.editTestFont, test.font)
       .Text(ui.editSpace, test.space)
       .Text(ui.editTestData, test.data);
-  if (!take) file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
+  if (!bind.TakingValues()) file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
   test.reverse = reverse != 0;
   test.bold = bold != 0;
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 void SoftFontDownloader::Send(const std::string& command) {
-  context_.port.Write(command.data(), uint32_t(command.size()));
+  context_.port.Write(command);
 }
 
 void SoftFontDownloader::OnBrowse() {
@@ -71,7 +70,7 @@ void SoftFontDownloader::OnDownload() {
     prompter.Refusal(kSelectFile);
     return;
   }
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   if (fontWidth == 0 || fontHeight == 0) {
     prompter.Refusal(kTypeSize);
     return;
@@ -103,7 +102,7 @@ void SoftFontDownloader::OnDownload() {
 }
 
 void SoftFontDownloader::OnDelete() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   if (deleteName.empty()) {
     context_.prompter.Refusal(kTypeName);
     return;
@@ -112,7 +111,7 @@ void SoftFontDownloader::OnDelete() {
 }
 
 void SoftFontDownloader::OnPrintTest() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   Send(SoftFontTestCommand(test));
 }
 

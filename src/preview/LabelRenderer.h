@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "preview/LabelCommands.h"
+#include "preview/LabelScriptParser.h"
 #include "preview/Pcx.h"
 
 namespace qm::preview {

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Prompter.h"
 #include "preview/LabelFiles.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 
@@ -51,6 +51,7 @@ PreviewPane::PreviewPane(Prompter& prompter, QWidget* parent)
       renderer_(std::make_unique<preview::LabelRenderer>()),
       result_(std::make_shared<preview::RenderResult>()) {
   ui.setupUi(this);
+  ui.scrollLabel->installEventFilter(this);
   ui.scrollLabel->setWidget(view_);
   ui.buttonFit->setAccessibleName("Fit");
   worker_->moveToThread(&thread_);
@@ -82,10 +83,12 @@ PreviewPane::~PreviewPane() {
   thread_.wait();
 }
 
-void PreviewPane::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  // Fit keeps fitting as the window is resized.
-  if (ui.buttonFit->isChecked()) ApplyFit();
+bool PreviewPane::eventFilter(QObject* watched, QEvent* event) {
+  // Fit keeps fitting whenever the label's room changes: the window resized,
+  // or the count beside the zoom buttons taking a second line.
+  if (watched == ui.scrollLabel && event->type() == QEvent::Resize && ui.buttonFit->isChecked())
+    ApplyFit();
+  return QWidget::eventFilter(watched, event);
 }
 
 void PreviewPane::SetScript(const std::string& script) {

@@ -78,7 +78,7 @@ class PreviewPane : public QWidget {
   void ErrorChosen(qsizetype offset);
 
  private:
-  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // What the next rendering draws: the editor's text, or bytes.
   struct Job {
     QString text;

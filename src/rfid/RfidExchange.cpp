@@ -1,15 +1,15 @@
 #include "rfid/RfidExchange.h"
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
-#include "ui/Clock.h"
-#include "ui/Countdown.h"
+#include "base/Countdown.h"
 
 namespace qm {
 
 namespace {
 
 int Send(PrinterPort& port, const std::string& bytes) {
-  return port.Write(bytes.data(), uint32_t(bytes.size()));
+  return port.Write(bytes);
 }
 
 }  // namespace

@@ -1,24 +1,23 @@
 #include "tester/CommandTesterWindow.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
 
+#include "base/NumberText.h"
+#include "base/Prompter.h"
+#include "base/Throttle.h"
 #include "link/PrinterPort.h"
 #include "preview/PreviewPane.h"
-#include "status/StatusWindow.h"
 #include "tester/ChartDialogs.h"
 #include "tester/ConvertUnitDialog.h"
 #include "tester/ScriptFile.h"
 #include "tester/ScriptText.h"
 #include "ui/BusyScope.h"
-#include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
-#include "ui/NumberText.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -26,14 +25,14 @@ namespace {
 // How often a long send lets the window repaint (and the Stop button take
 // its click): often enough that the sent counter visibly runs, seldom
 // enough not to slow the sending.
-constexpr qint64 kRepaintIntervalMs = 40;
+constexpr std::chrono::milliseconds kRepaintInterval{40};
 // Wide enough for the script and a label beside it on a 1280-pixel screen.
 constexpr int kPreviewWidth = 1200;
 
 }  // namespace
 
 CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   ui.editScript->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
@@ -58,6 +57,7 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
   });
   connect(ui.buttonCheckStatus, &QPushButton::clicked, this,
           &CommandTesterWindow::OnCheckPrinterStatus);
+  ShowAvailable(ui.buttonCheckStatus, false);
   connect(ui.buttonConvert, &QPushButton::clicked, this, &CommandTesterWindow::OnConvert);
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
   connect(ui.buttonPreview, &QPushButton::toggled, this, &CommandTesterWindow::OnPreview);
@@ -80,38 +80,34 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
   for (auto [button, which] : builderButtons) {
     connect(button, &QPushButton::clicked, this, [this, which = which] { OnBuilder(which); });
     builderButtons_[size_t(which)] = button;
-    MarkUnavailable(button);
+    ShowAvailable(button, false);
   }
   // The chart windows print directly and append nothing.
-  connect(ui.buttonCharacterSet, &QPushButton::clicked, this, [this] {
-    CharacterSetDialog dialog(context_, this);
-    RunModal(dialog);
-  });
-  connect(ui.buttonPrintCodes, &QPushButton::clicked, this, [this] {
-    TwoByteCodepageDialog dialog(context_, this);
-    RunModal(dialog);
-  });
+  connect(ui.buttonCharacterSet, &QPushButton::clicked, this,
+          [this] { RunWindow<CharacterSetDialog>(context_, this); });
+  connect(ui.buttonPrintCodes, &QPushButton::clicked, this,
+          [this] { RunWindow<TwoByteCodepageDialog>(context_, this); });
 
   // Enter in the repeat box (or anywhere) presses no button by itself: a
   // builder would open, or a send start, that the operator did not ask for.
-  for (QPushButton* button : findChildren<QPushButton*>()) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
-  }
+  PressNothingOnEnter(*this);
 
   ShowValues();
 }
 
 void CommandTesterWindow::SetBuilder(BuilderButton button, BuilderFactory factory) {
-  QPushButton* control = builderButtons_[size_t(button)];
-  control->setEnabled(bool(factory));
-  control->setToolTip(factory ? QString() : QString::fromLatin1(kNotAvailable));
+  ShowAvailable(builderButtons_[size_t(button)], bool(factory));
   builders_[size_t(button)] = std::move(factory);
 }
 
-void CommandTesterWindow::MarkUnavailable(QPushButton* button) {
-  button->setEnabled(false);
-  button->setToolTip(QString::fromLatin1(kNotAvailable));
+void CommandTesterWindow::SetStatusOpener(std::function<void(QWidget* parent)> open) {
+  ShowAvailable(ui.buttonCheckStatus, bool(open));
+  openStatus_ = std::move(open);
+}
+
+void CommandTesterWindow::ShowAvailable(QPushButton* button, bool available) {
+  button->setEnabled(available);
+  button->setToolTip(available ? QString() : QString::fromLatin1(kNotAvailable));
 }
 
 void CommandTesterWindow::SyncScript() const {
@@ -120,10 +116,10 @@ void CommandTesterWindow::SyncScript() const {
   scriptStale_ = false;
 }
 
-void CommandTesterWindow::Exchange(bool take) {
-  if (take) SyncScript();
-  DataExchange dx(context_.prompter, take);
-  dx.Spin(ui.spinRepeat, repeatCount).Text(ui.editSent, sentCounter);
+bool CommandTesterWindow::BindValues(ValueBinder& bind) {
+  if (bind.TakingValues()) SyncScript();
+  bind.Spin(ui.spinRepeat, repeatCount).Text(ui.editSent, sentCounter);
+  return !bind.Failed();
 }
 
 void CommandTesterWindow::ShowScript() {
@@ -201,12 +197,6 @@ void CommandTesterWindow::OnPreview(bool shown) {
   }
 }
 
-void CommandTesterWindow::ShowValues() {
-  showing_ = true;
-  Exchange(false);
-  showing_ = false;
-}
-
 void CommandTesterWindow::OnScriptChanged() {
   if (showing_) return;
   scriptStale_ = true;
@@ -235,10 +225,10 @@ void CommandTesterWindow::OnMultiSend() {
   {
     // Everything else the operator clicks or types meanwhile is dropped.
     BusyScope busy(ui.buttonMultiSend);
-    QElapsedTimer sincePaint;
-    sincePaint.start();
+    Throttle repaint(kRepaintInterval);
+    repaint.Restart();
     for (int k = 1; k <= repeatCount; ++k) {
-      if (!context_.port.Write(script.data(), uint32_t(script.size()))) {
+      if (!context_.port.Write(script)) {
         // The port has told the operator; a count would claim sends that
         // failed, so it empties, and a note says how many did go out.
         sentCounter.clear();
@@ -251,10 +241,7 @@ void CommandTesterWindow::OnMultiSend() {
       sentCounter = std::to_string(k);
       ui.editSent->setText(QString::fromStdString(sentCounter));
       if (k == repeatCount) break;
-      if (sincePaint.elapsed() >= kRepaintIntervalMs) {
-        BusyScope::KeepResponsive();
-        sincePaint.restart();
-      }
+      repaint.Run(BusyScope::KeepResponsive);
       if (stopRequested_) break;
     }
   }
@@ -312,13 +299,11 @@ void CommandTesterWindow::OnClean() {
 }
 
 void CommandTesterWindow::OnCheckPrinterStatus() {
-  StatusWindow window(context_, this);
-  RunModal(window);
+  if (openStatus_) openStatus_(this);
 }
 
 void CommandTesterWindow::OnConvert() {
-  ConvertUnitDialog dialog(context_, this);
-  RunModal(dialog);
+  RunWindow<ConvertUnitDialog>(context_, this);
 }
 
 void CommandTesterWindow::OnBuilder(BuilderButton button) {

@@ -6,8 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "tester/BuilderDialog.h"
 #include "ui/AppContext.h"
+#include "ui/BuilderDialog.h"
+#include "ui/ValueBinder.h"
 #include "ui_CommandTesterWindow.h"
 
 namespace qm {
@@ -32,13 +33,10 @@ enum class BuilderButton : int {
 };
 inline constexpr size_t kBuilderButtonCount = 13;
 
-// Makes a fresh builder for one press of its button.
-using BuilderFactory = std::function<std::unique_ptr<BuilderDialog>(AppContext, QWidget* parent)>;
-
 // Composes label scripts in the printer's command language, sends them any
 // number of times, and saves and loads them as files. It never reads from the
 // printer itself; its status button opens the window that does.
-class CommandTesterWindow : public QDialog {
+class CommandTesterWindow : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -52,6 +50,9 @@ class CommandTesterWindow : public QDialog {
 
   // Sets what a builder button opens; a button without a factory is disabled.
   void SetBuilder(BuilderButton button, BuilderFactory factory);
+  // Sets what "Check printer status" opens (the status window lives in its
+  // own subsystem, which the app hands in); without it the button is disabled.
+  void SetStatusOpener(std::function<void(QWidget* parent)> open);
 
   // The bound fields, for the operations and for tests.
   const std::string& Script() const {
@@ -75,10 +76,9 @@ class CommandTesterWindow : public QDialog {
   void AppendCommand(const std::string& command);
   void OnPreview(bool shown);
 
-  // Copies the fields to the controls, or the controls to the fields.
-  void Exchange(bool takeFromControls);
-  void ShowValues();
-  void TakeValues() { Exchange(true); }
+  bool BindValues(ValueBinder& bind) override;
+  // Enables a button, or disables one whose window this build does not have.
+  static void ShowAvailable(QPushButton* button, bool available);
   // The script field follows the editor, but a large script is copied out
   // of it only when something reads the field: a keystroke in a script of
   // megabytes must not cost a copy of all of it.
@@ -88,13 +88,12 @@ class CommandTesterWindow : public QDialog {
   void FollowInPreview();
   // Keeps the preview's copy of the editor's text up to date edit by edit.
   void OnContentsChange(int position, int removed, int added);
-  // A button whose window this build does not have yet.
-  static void MarkUnavailable(QPushButton* button);
 
   AppContext context_;
   Ui::CommandTesterWindow ui;
   std::array<BuilderFactory, kBuilderButtonCount> builders_;
   std::array<QPushButton*, kBuilderButtonCount> builderButtons_{};
+  std::function<void(QWidget* parent)> openStatus_;
   bool showing_ = false;
   bool sending_ = false;
   bool stopRequested_ = false;

@@ -35,7 +35,7 @@
 #include "download/FirmwareDownloader.h"
 #include "download/PcxDownloader.h"
 #include "download/SoftFontDownloader.h"
-#include "rfid/RfidBuilders.h"
+#include "app/TesterTools.h"
 #include "rfid/RfidConfigurationWindow.h"
 #include "rfid/RfidKillWindow.h"
 #include "rfid/RfidPasswordWindow.h"
@@ -51,8 +51,8 @@
 #include "tester/ChartDialogs.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/ConvertUnitDialog.h"
-#include "tester/FontFinderDialog.h"
 #include "tester/LabelBuilders.h"
+#include "tester/FontFinderDialog.h"
 #include "tester/TextBuilders.h"
 #include "ui/Accessibility.h"
 
@@ -87,8 +87,7 @@ const std::vector<WindowCase>& EveryWindow() {
       {"CommandTesterWindow",
        [](AppContext context) {
          auto tester = std::make_unique<CommandTesterWindow>(context);
-         RegisterLabelBuilders(*tester);
-         RegisterRfidBuilders(*tester);
+         HandTesterTools(*tester, context);
          return tester;
        },
        ShowPreview},

@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "Recorders.h"
-#include "ui/Countdown.h"
+#include "base/Countdown.h"
 #include "ui/ModalRunner.h"
 #include "ui/PaintingClock.h"
 #include "ui/QtPrompter.h"

@@ -1,9 +1,9 @@
-#include "ui/Clock.h"
+#include "base/Clock.h"
 
 #include <chrono>
 #include <thread>
 
-#include "ui/Countdown.h"
+#include "base/Countdown.h"
 
 namespace qm {
 
