@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <unordered_set>
 
@@ -18,6 +19,7 @@ class MainWindow : public QDialog {
   static constexpr const char* kTitle = "Quillmark  (Version 1.3.3)";
 
   MainWindow(AppContext context, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   bool IsConnected() const { return connected; }
 
@@ -36,6 +38,8 @@ class MainWindow : public QDialog {
   // enabled once connected.
   void OpenOnClick(QPushButton* button, std::function<void()> open);
   void OnDisconnect();
+  // Opens the traffic monitor, or brings it to the front.
+  void OnTraffic();
 
   // Copies the fields to the controls, or takes them back (false on a refused value).
   bool Exchange(bool takeFromControls);
@@ -46,6 +50,8 @@ class MainWindow : public QDialog {
   AppContext context_;
   Ui::MainWindow ui;
   std::unordered_set<QPushButton*> withWindow_;
+  // A window of its own, beside the modal tool windows, not under them.
+  QPointer<QDialog> traffic_;
 
   // Fields bound to the controls.
   int interfaceChoice = 0;  // 0 Serial, 1 Parallel, 2 USB
