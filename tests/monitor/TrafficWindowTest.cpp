@@ -11,6 +11,9 @@
 #include "LabelledInputs.h"
 #include "WindowRig.h"
 #include "ui/BusyScope.h"
+#include "ui/ModalRunner.h"
+
+#include <QTimer>
 
 namespace qm {
 namespace {
@@ -122,6 +125,33 @@ TEST_F(TrafficWindowTest, StaysUsableDuringAnExchangeAndLetsThePortGoWhenClosed)
   EXPECT_EQ(find->text(), "ESC");
   window.reset();
   EXPECT_EQ(rig.port.GetTrafficTap(), nullptr);
+}
+
+// Counts the times the window system told a window that a modal one blocks it.
+class BlockWatch : public QObject {
+ public:
+  explicit BlockWatch(QWidget& window) { window.installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    blocked += event->type() == QEvent::WindowBlocked;
+    return false;
+  }
+  int blocked = 0;
+};
+
+TEST_F(TrafficWindowTest, AToolWindowBlocksTheWindowsItCameFromButNotTheMonitor) {
+  // As the application runs them: the main window, the monitor beside it,
+  // and a tool window opened from the main window.
+  QDialog main;
+  main.setWindowModality(Qt::WindowModal);
+  main.show();
+  TrafficWindow traffic(rig.Context());
+  traffic.show();
+  BlockWatch mainWatch(main), trafficWatch(traffic);
+  QDialog tool(&main);
+  QTimer::singleShot(50, &tool, [&] { tool.done(0); });
+  RunModal(tool);
+  EXPECT_GT(mainWatch.blocked, 0);
+  EXPECT_EQ(trafficWatch.blocked, 0);
 }
 
 }  // namespace
