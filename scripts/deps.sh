@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, if any is missing.
+# Installs the Debian packages the build and the tests need, if any is missing;
+# with --package, also what building and checking the Debian package needs.
 set -euo pipefail
 
 packages=(
@@ -13,7 +14,11 @@ packages=(
   libzint-dev libzxing-dev fonts-dejavu-core libfreetype-dev libfontconfig-dev
   clang libclang-rt-14-dev binutils srecord
   imagemagick
+  help2man desktop-file-utils appstream
 )
+if [ "${1:-}" = "--package" ]; then
+  packages+=(dpkg-dev file fakeroot lintian)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -10,6 +10,5 @@ typedef int (*QmCliPreview)(int argc, const char* const* argv, QmCliWrite write,
 int qm_cli_preview(int argc, const char* const* argv, QmCliWrite write, void* context);
 }
 
-// The module's file name, looked for beside the program, then where the
-// build put it.
+// The module's file name, looked for where OpenPrivateModule looks.
 #define QM_CLI_PREVIEW_MODULE "libqm_cli_preview.so"

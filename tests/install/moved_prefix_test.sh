@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# An installed tree works wherever its prefix ends up: install, move the
+# prefix, then preview a label from the moved copy. Nothing in the installed
+# programs may point back into the build tree.
+set -euo pipefail
+build="$1"
+dir="$(mktemp -d)"
+trap 'rm -rf "$dir"' EXIT
+cmake --install "$build" --prefix "$dir/first" --strip >/dev/null
+mv "$dir/first" "$dir/moved"
+prefix="$dir/moved"
+
+if grep -rlF "$build" "$prefix/bin" "$prefix/lib"; then
+  echo "the files above name the build tree $build"
+  exit 1
+fi
+
+printf "SW400\r\nSL240,24,G\r\nT20,20,3,1,1,0,0,N,N,'moved'\r\nP1\r\n" >"$dir/label.txt"
+out="$(env -u QUILLMARK_MODULE_DIR "$prefix/bin/quillmark-cli" preview "$dir/label.txt" \
+  -o "$dir/out" 2>&1)" || { echo "preview from the moved prefix failed: $out"; exit 1; }
+ls "$dir/out"/*.png >/dev/null 2>&1 || { echo "no label image written: $out"; exit 1; }
+
+# The window's program answers --version on a terminal, with no display.
+version="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/quillmark" --version)"
+[[ "$version" =~ ^quillmark\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "quillmark --version: $version"; exit 1; }
+
+# Without its module the preview says where it looked instead of crashing.
+rm -r "$prefix/lib"
+if out="$(env -u QUILLMARK_MODULE_DIR "$prefix/bin/quillmark-cli" preview "$dir/label.txt" 2>&1)"; then
+  echo "preview without its module succeeded: $out"
+  exit 1
+fi
+grep -qF "not found in $prefix/bin" <<<"$out" || { echo "unexpected: $out"; exit 1; }
+echo "1 passed, 0 failed"
