@@ -1,17 +1,39 @@
 #include "sim/PrintFolder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <string_view>
 
 #include "preview/LabelFiles.h"
 #include "preview/LabelRenderer.h"
 
 namespace qm::sim {
 
+namespace {
+
+// The number of a printed label's file ("label-0003-6-copies.png" is 3), or 0
+// for any other file.
+int LabelNumber(const std::string& name) {
+  constexpr std::string_view kPrefix = "label-";
+  if (!name.starts_with(kPrefix) || !name.ends_with(".png")) return 0;
+  const size_t digits = name.find_first_not_of("0123456789", kPrefix.size());
+  if (digits == kPrefix.size() || digits == std::string::npos || name[digits] != '-' ||
+      digits - kPrefix.size() > 9)
+    return 0;
+  return std::stoi(name.substr(kPrefix.size(), digits - kPrefix.size()));
+}
+
+}  // namespace
+
 PrintFolder::PrintFolder(std::string folder)
     : folder_(std::move(folder)), renderer_(std::make_unique<preview::LabelRenderer>()) {
   std::error_code ec;
   std::filesystem::create_directories(folder_, ec);
+  // Labels printed before (an earlier run on the same folder) keep their
+  // files: numbering goes on after the highest one.
+  for (const auto& entry : std::filesystem::directory_iterator(folder_, ec))
+    count_ = std::max(count_, LabelNumber(entry.path().filename().string()));
 }
 
 PrintFolder::~PrintFolder() = default;

@@ -7,6 +7,7 @@
 
 #include "app/ServiceToolApp.h"
 #include "base/Version.h"
+#include "ui/AssistiveInput.h"
 #include "ui/GroupFrameStyle.h"
 
 namespace {
@@ -56,6 +57,7 @@ std::optional<int> AnswerTerminalOptions(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (const std::optional<int> answered = AnswerTerminalOptions(argc, argv)) return *answered;
   QApplication application(argc, argv);
+  qm::GuardAssistiveInput();
   // Lets Wayland desktops match the window to its menu entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.quillmark.Quillmark"));
   qm::UsePaintedGroupFrames();

@@ -86,8 +86,9 @@ SensingCalibrationPage::SensingCalibrationPage(AppContext context, QWidget* pare
 bool SensingCalibrationPage::TakeValues() {
   DataExchange dx(context_.prompter, true);
   // Four digits at most: a mistyped length must not hold the window for
-  // hours, nor overflow the dot count.
-  dx.Int(ui.editLabelLength, labelLength, 0, 9999)
+  // hours, nor overflow the dot count. A length of 0 scans nothing, and the
+  // threshold proposed from its empty histogram would be stored as 0.
+  dx.Int(ui.editLabelLength, labelLength, 1, 9999)
       .RadioGroup({ui.radioGap, ui.radioBlackMark}, sensingType)
       .Int(ui.editMiddleGapValue, middleGapValue, 0, 99999)
       .ComboIndex(ui.comboGapCount, gapCountIndex);

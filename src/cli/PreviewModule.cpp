@@ -88,7 +88,7 @@ int RenderPreview(const std::vector<std::string>& args, std::ostream& out, std::
   int number = 0;
   for (const preview::RenderedLabel& label : result.labels) {
     if (!label.printed) {
-      err << script << ":" << label.line << ": label not printed: no \"P\" after it\n";
+      err << script << ":" << label.line << ": " << preview::kNotPrintedNote << "\n";
       continue;
     }
     const std::string path =

@@ -34,11 +34,6 @@ const UserItem* ItemNamed(const std::string& word) {
 }
 
 // A reply shown on one console line: without its line end.
-std::string OneLine(std::string text) {
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
-  return text;
-}
-
 int Usage(std::ostream& err, const std::string& why) {
   err << kName << ": " << why
       << "\n  actions: read-bank N | identity | info | set-item ITEM VALUE | reset-item ITEM|all\n";
@@ -113,7 +108,7 @@ int RunSettings(std::span<const std::string> args, std::ostream& out, std::ostre
         std::string shown = !text ? "(no reply)"
                             : info.item == kPrinterInfoItems.back().item
                                 ? membank::TemperatureText(*text)
-                                : OneLine(*text);
+                                : membank::WithoutLineEnd(*text);
         out << info.meaning << ": " << shown << "\n";
         last = text.has_value();
       }

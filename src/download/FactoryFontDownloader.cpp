@@ -2,6 +2,7 @@
 
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
+#include "ui/ProgressBars.h"
 #include "ui/Prompter.h"
 
 namespace qm {
@@ -50,7 +51,7 @@ void FactoryFontDownloader::OnDownload() {
     prompter.Refusal(kTooShort);
     return;
   }
-  ui.progressBar->setRange(0, int(size / kPieceSize + 1));
+  SetProgressSteps(ui.progressBar, int(size / kPieceSize + 1));
   ui.progressBar->setValue(1);
 
   SendResult sent;

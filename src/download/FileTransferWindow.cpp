@@ -2,6 +2,7 @@
 
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
+#include "ui/ProgressBars.h"
 #include "ui/Prompter.h"
 
 namespace qm {
@@ -30,8 +31,7 @@ void FileTransferWindow::OnDownload() {
   if (!source) return;
   const uint64_t size = source->Size();
   file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
-  ui.progressBar->setRange(0, int(size / kPieceSize));
-  ui.progressBar->setValue(0);
+  SetProgressSteps(ui.progressBar, int(size / kPieceSize));
   SendResult sent;
   {
     DownloadRun run(ui.progressBar);

@@ -3,6 +3,7 @@
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
 #include "ui/BusyScope.h"
+#include "ui/ProgressBars.h"
 #include "ui/Prompter.h"
 
 namespace qm {
@@ -56,8 +57,7 @@ void FirmwareDownloader::OnDownload() {
   }
   image = std::move(conversion.image);
   checksumText = ChecksumText(conversion.checksum);
-  ui.progressBar->setRange(0, int(imageSize / kPieceSize));
-  ui.progressBar->setValue(0);
+  SetProgressSteps(ui.progressBar, int(imageSize / kPieceSize));
   ShowFields();
 
   SendResult sent;

@@ -3,6 +3,7 @@
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
 #include "ui/DataExchange.h"
+#include "ui/ProgressBars.h"
 #include "ui/Prompter.h"
 
 namespace qm {
@@ -60,8 +61,7 @@ void PcxDownloader::OnDownload() {
     prompter.Refusal(kTypeName);
     return;
   }
-  ui.progressBar->setRange(0, int(size / kPieceSize));
-  ui.progressBar->setValue(0);
+  SetProgressSteps(ui.progressBar, int(size / kPieceSize));
   SendResult sent;
   {
     DownloadRun run(ui.progressBar);

@@ -3,6 +3,7 @@
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
 #include "ui/DataExchange.h"
+#include "ui/ProgressBars.h"
 #include "ui/Prompter.h"
 
 namespace qm {
@@ -80,8 +81,7 @@ void SoftFontDownloader::OnDownload() {
   }
   const std::string command =
       SoftFontStoreCommand(fontWidth, fontHeight, *characters, startAddress, storeName);
-  ui.progressBar->setRange(0, int(size / kPieceSize));
-  ui.progressBar->setValue(0);
+  SetProgressSteps(ui.progressBar, int(size / kPieceSize));
   SendResult sent;
   {
     DownloadRun run(ui.progressBar);

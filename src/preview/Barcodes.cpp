@@ -90,6 +90,15 @@ EncodedBarcode EncodeBarcode1d(const Barcode1dCommand& command) {
       if (data.size() > 8) {
         return {false, "EAN-8 takes at most 8 digits", 0, 0, {}, {}, {}, false};
       }
+      // Eight digits carry their own check digit, which must be right, as
+      // with EAN-13's thirteen; fewer are the number without it. Either way
+      // the symbol is an EAN-8: the encoder would take eight digits for an
+      // EAN-13 and a short number for an add-on.
+      if (data.size() == 8) {
+        symbol->symbology = BARCODE_EANX_CHK;
+      } else {
+        data.insert(0, 7 - data.size(), '0');
+      }
       break;
     case 9:
       // The data is the application identifier and its value, as printed

@@ -218,14 +218,36 @@ class LabelPainter {
     }
   }
 
-  // A line of small text centred under a symbol `width` dots wide.
-  void HumanReadable(const Placement& place, const std::string& text, int width, int v) {
+  // A line of small text centred on a symbol that spans u0 .. u0 + width.
+  void HumanReadable(const Placement& place, std::string_view text, int u0, int width, int v) {
     const FontCell cell = CellOfFont('1');
     const std::u32string chars = DecodeSingleByte(text, 0, 0);
-    int u = (width - static_cast<int>(chars.size()) * cell.width) / 2;
+    int u = u0 + (width - static_cast<int>(chars.size()) * cell.width) / 2;
     for (char32_t c : chars) {
       place.Stamp(glyphs_.Cell(c, cell.width, cell.height), u, v, 1, 1, Ink::Set);
       u += cell.width;
+    }
+  }
+
+  // The whole text under a symbol: its line breaks kept, each line wrapped
+  // at the symbol's width rather than cut.
+  void HumanReadableBlock(const Placement& place, std::string_view text, int u0, int width, int v) {
+    const int lineHeight = CellOfFont('1').height;
+    const size_t perLine = static_cast<size_t>(std::max(1, width / CellOfFont('1').width));
+    while (!text.empty()) {
+      const size_t end = std::min(text.find_first_of("\r\n"), text.size());
+      std::string_view line = text.substr(0, end);
+      do {
+        HumanReadable(place, line.substr(0, perLine), u0, width, v);
+        line.remove_prefix(std::min(perLine, line.size()));
+        v += lineHeight;
+      } while (!line.empty());
+      text.remove_prefix(end);
+      if (text.starts_with("\r\n")) {
+        text.remove_prefix(2);
+      } else if (!text.empty()) {
+        text.remove_prefix(1);
+      }
     }
   }
 
@@ -250,7 +272,7 @@ class LabelPainter {
       u += width;
       c += run;
     }
-    if (b.hri) HumanReadable(place, code.humanText, u + start, b.height + 4);
+    if (b.hri) HumanReadable(place, code.humanText, 0, u + start, b.height + 4);
   }
 
   void Draw(const Barcode2dCommand& b) {
@@ -284,9 +306,7 @@ class LabelPainter {
         c += run;
       }
     }
-    if (b.type == 'P' && b.hri) {
-      HumanReadable(place, b.data.substr(0, std::max(1, width / 10)), width, v0 + height + 4);
-    }
+    if (b.type == 'P' && b.hri) HumanReadableBlock(place, b.data, u0, width, v0 + height + 4);
   }
 
   // The two corners name a half-open rectangle, in either order:
@@ -408,7 +428,7 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
     for (const ParsedCommand* command : body) painter.Draw(*command);
     characterSet = painter.CharacterSet();
     result.labels.push_back(
-        {canvas.ToImage(used.bottom, InkOf(used)), sets, copies, printed, line, used});
+        {canvas.ToImage(used.bottom, InkOf(used)), sets, copies, printed, line, used, offset});
     body.clear();
   };
 

@@ -40,6 +40,7 @@ struct RenderedLabel {
   bool printed = true;
   int line = 0;  // of its "P", or of its last command when not printed
   LabelSettings settings;
+  size_t offset = 0;  // of the first byte of the command `line` names
 };
 
 struct RenderResult {

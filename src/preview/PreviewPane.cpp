@@ -1,6 +1,7 @@
 #include "preview/PreviewPane.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 #include "preview/LabelFiles.h"
@@ -117,19 +118,35 @@ void PreviewPane::OnRendered(std::shared_ptr<preview::RenderResult> result) {
     return;
   }
   result_ = std::move(result);
+  // The script's errors by line, and where a label no "P" prints ends.
+  std::vector<preview::ScriptError> notes = result_->errors;
+  const auto& labels = result_->labels;
+  if (!labels.empty() && !labels.back().printed) {
+    const preview::RenderedLabel& draft = labels.back();
+    const auto after = std::upper_bound(
+        notes.begin(), notes.end(), draft.line,
+        [](int line, const preview::ScriptError& error) { return line < error.line; });
+    notes.insert(after, {draft.line, preview::kNotPrintedNote, draft.offset});
+  }
   ui.listErrors->clear();
-  for (const preview::ScriptError& error : result_->errors) {
+  for (const preview::ScriptError& error : notes) {
     auto* item = new QListWidgetItem(
         QString("Line %1: %2").arg(error.line).arg(QString::fromStdString(error.message)));
     item->setData(Qt::UserRole, qlonglong(error.offset));
     ui.listErrors->addItem(item);
   }
-  const int count = static_cast<int>(result_->labels.size());
+  const int count = static_cast<int>(labels.size());
   const QSignalBlocker block(ui.spinLabel);
   ui.spinLabel->setMaximum(std::max(count, 1));
   ShowLabel();
   if (ui.buttonFit->isChecked()) ApplyFit();
   emit Rendered();
+}
+
+int PreviewPane::PrintedCount() const {
+  const auto& labels = result_->labels;
+  return static_cast<int>(
+      std::count_if(labels.begin(), labels.end(), [](const auto& label) { return label.printed; }));
 }
 
 void PreviewPane::ShowLabel() {
@@ -140,19 +157,21 @@ void PreviewPane::ShowLabel() {
     ui.labelCount->setText("no label");
     return;
   }
+  // The label still being built stays in view after the printed ones, but
+  // only printed labels are counted, as they are exported.
   const preview::RenderedLabel& label = labels[static_cast<size_t>(index)];
   view_->SetLabel(label.image);
-  QString text = QString("of %1: %2 x %3 dots")
-                     .arg(labels.size())
-                     .arg(label.image.width())
-                     .arg(label.image.height());
+  const QString size = QString("%1 x %2 dots").arg(label.image.width()).arg(label.image.height());
   if (!label.printed) {
-    text += ", not printed (no P)";
-  } else {
-    const long long copies = static_cast<long long>(label.sets) * label.copies;
-    text += QString(", %1 cop%2").arg(copies).arg(copies == 1 ? "y" : "ies");
+    ui.labelCount->setText("not printed (no P): " + size);
+    return;
   }
-  ui.labelCount->setText(text);
+  const long long copies = static_cast<long long>(label.sets) * label.copies;
+  ui.labelCount->setText(QString("of %1: %2, %3 cop%4")
+                             .arg(PrintedCount())
+                             .arg(size)
+                             .arg(copies)
+                             .arg(copies == 1 ? "y" : "ies"));
 }
 
 void PreviewPane::ApplyFit() {
@@ -171,8 +190,11 @@ void PreviewPane::SetZoom(double zoom) {
 }
 
 void PreviewPane::OnExport() {
-  if (result_->labels.empty()) {
-    prompter_.Refusal("There is no label to export.");
+  std::vector<const preview::RenderedLabel*> printed;
+  for (const preview::RenderedLabel& label : result_->labels)
+    if (label.printed) printed.push_back(&label);
+  if (printed.empty()) {
+    prompter_.Refusal("There is no printed label to export.");
     return;
   }
   const std::optional<std::string> file =
@@ -182,11 +204,10 @@ void PreviewPane::OnExport() {
   // counts after it, as the virtual printer names them.
   std::string base = *file;
   if (base.size() > 4 && base.ends_with(".png")) base.resize(base.size() - 4);
-  const auto& labels = result_->labels;
-  for (size_t i = 0; i < labels.size(); ++i) {
+  for (size_t i = 0; i < printed.size(); ++i) {
     const std::string path =
-        labels.size() == 1 ? *file : base + "-" + preview::LabelFileName(int(i) + 1, labels[i]);
-    if (!preview::WriteLabelPng(labels[i], path)) {
+        printed.size() == 1 ? *file : base + "-" + preview::LabelFileName(int(i) + 1, *printed[i]);
+    if (!preview::WriteLabelPng(*printed[i], path)) {
       prompter_.Refusal("Cannot write the label to \"" + path + "\".");
       return;
     }

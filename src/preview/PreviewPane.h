@@ -55,6 +55,9 @@ class PreviewPane : public QWidget {
   // True while a change has not been drawn yet.
   bool Pending() const { return timer_.isActive() || busy_; }
   int ShownLabel() const { return ui.spinLabel->value() - 1; }
+  // Labels a "P" prints; a label still being built at the end is shown but
+  // not counted.
+  int PrintedCount() const;
   double Zoom() const { return view_->Zoom(); }
 
  signals:

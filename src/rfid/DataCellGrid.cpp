@@ -3,6 +3,10 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
+
+#include "rfid/RfidCommands.h"
+#include "ui/Prompter.h"
 
 namespace qm {
 
@@ -43,6 +47,7 @@ void DataCellGrid::SetTextLimit(int chars) {
 }
 
 void DataCellGrid::OpenRange(int first, int count) {
+  firstOpen_ = count > 0 ? std::min(first, Count()) : Count();
   for (int i = 0; i < Count(); ++i) cells_[size_t(i)]->setEnabled(i >= first && i < first + count);
 }
 
@@ -54,6 +59,14 @@ void DataCellGrid::Exchange(std::vector<std::string>& texts, bool take) {
     else if (cells_[i]->text().toStdString() != texts[i])
       cells_[i]->setText(QString::fromStdString(texts[i]));
   }
+}
+
+bool DataCellGrid::HoldsWholeHexBytes(const std::vector<std::string>& texts, Prompter& prompter) {
+  const auto bad = FirstBadHexCell(texts, size_t(firstOpen_));
+  if (!bad) return true;
+  prompter.Refusal(BadHexCellMessage(*bad));
+  cells_[*bad]->setFocus();
+  return false;
 }
 
 bool DataCellGrid::AdvanceFrom(int index, QWidget* fallback) {

@@ -8,6 +8,8 @@ class QLineEdit;
 
 namespace qm {
 
+class Prompter;
+
 // A block of one-line cells, one per data byte, numbered from 1 by a label
 // above each cell and laid out row by row. The write windows type the bytes
 // of a tag write into it; the read window shows what a read brought.
@@ -28,6 +30,9 @@ class DataCellGrid : public QWidget {
   // cells past the end stay closed.
   void OpenRange(int first, int count);
   void DisableAll() { OpenRange(0, 0); }
+  // True when the texts of the open cells make whole hex bytes; otherwise
+  // names the first bad cell in a warning and puts the focus there.
+  bool HoldsWholeHexBytes(const std::vector<std::string>& texts, Prompter& prompter);
 
   // The texts of all cells, in order; taken from or shown in the cells.
   void Exchange(std::vector<std::string>& texts, bool take);
@@ -41,6 +46,7 @@ class DataCellGrid : public QWidget {
 
  private:
   std::vector<QLineEdit*> cells_;
+  int firstOpen_ = 0;
 };
 
 }  // namespace qm

@@ -94,6 +94,12 @@ std::optional<std::string> UnselectedSettingsList(const RfidSettings& s) {
   return std::nullopt;
 }
 
+bool IsTransponderPosition(std::string_view text) {
+  if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+  return !text.empty() && text.size() <= 4 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 namespace {
 
 std::string_view FormatCode(TagDataFormat format) {
@@ -170,6 +176,16 @@ std::string WithoutDots(std::string_view text) {
   return result;
 }
 
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// A tag stores a password as four bytes: anything but eight hex digits would
+// lock it behind a password nobody could type again.
+bool IsPassword(const std::string& text) {
+  return text.size() == 8 && std::all_of(text.begin(), text.end(), IsHexDigit);
+}
+
 // The encoder's own passwords, which the command always carries first.
 constexpr const char* kFixedPassword = "5C2A7E91";
 
@@ -177,8 +193,8 @@ constexpr const char* kFixedPassword = "5C2A7E91";
 
 PasswordCheck CheckPasswords(std::string_view accessText, std::string_view killText) {
   PasswordPair pair{WithoutDots(accessText), WithoutDots(killText)};
-  if (pair.access.size() != 8) return {std::nullopt, kAccessInvalidMessage};
-  if (pair.kill.size() != 8) return {std::nullopt, kKillInvalidMessage};
+  if (!IsPassword(pair.access)) return {std::nullopt, kAccessInvalidMessage};
+  if (!IsPassword(pair.kill)) return {std::nullopt, kKillInvalidMessage};
   return {std::move(pair), nullptr};
 }
 
@@ -193,6 +209,20 @@ std::string SetPasswordsCommand(const PasswordPair& passwords, LineEnd end) {
 std::optional<std::string> AutoDotted(std::string_view text) {
   if (text.size() == 2 || text.size() == 5 || text.size() == 8) return std::string(text) + ".";
   return std::nullopt;
+}
+
+std::optional<size_t> FirstBadHexCell(const std::vector<std::string>& cells, size_t firstOpen) {
+  size_t end = cells.size();
+  while (end > firstOpen && cells[end - 1].empty()) --end;
+  for (size_t i = firstOpen; i < end; ++i) {
+    const std::string& cell = cells[i];
+    if (cell.size() != 2 || !IsHexDigit(cell[0]) || !IsHexDigit(cell[1])) return i;
+  }
+  return std::nullopt;
+}
+
+std::string BadHexCellMessage(size_t index) {
+  return "Cell " + std::to_string(index + 1) + " must hold two hexadecimal digits.";
 }
 
 bool DataRangeFits(int startBlock, int byteCount) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -53,6 +54,12 @@ std::string SetSettingsCommand(const RfidSettings& settings);
 // value the encoder cannot take, or nothing. A missing tag type is not one:
 // the command then simply carries no tag-type code.
 std::optional<std::string> UnselectedSettingsList(const RfidSettings& settings);
+// The encoder reads the transponder position as a whole number: an optional
+// minus and at most four digits. Anything else would go out as typed and be
+// taken as success.
+bool IsTransponderPosition(std::string_view text);
+inline constexpr const char* kTransponderPositionMessage =
+    "Transponder Position must be a whole number of at most 4 digits.";
 
 inline constexpr const char* kResetCountersCommand = ">RFVR\r";
 inline constexpr const char* kAutoCalibrationCommand = ">RFCP\r";
@@ -89,8 +96,8 @@ std::string UnlockCommand(LineEnd end);
 std::string KillCommand(LineEnd end);
 
 // Password boxes hold four hex pairs separated by dots. A password is used
-// without its dots and must then be exactly 8 characters; nothing else is
-// checked, and the case goes out as typed.
+// without its dots and must then be exactly 8 hexadecimal digits; the case
+// goes out as typed.
 inline constexpr const char* kDefaultPassword = "5C.2A.7E.91";
 inline constexpr const char* kAccessInvalidMessage = "Value of acess is invalid!";
 inline constexpr const char* kKillInvalidMessage = "Value of kill is invalid!";
@@ -110,6 +117,15 @@ std::string SetPasswordsCommand(const PasswordPair& passwords, LineEnd end);
 // The text a password box takes after a change: a dot appended when the text
 // has just reached 2, 5 or 8 characters, so typed pairs come out separated.
 std::optional<std::string> AutoDotted(std::string_view text);
+
+// Hex data reach the tag byte by byte: from the first open cell on, a filled
+// cell must hold two hexadecimal digits and no empty cell may stand before a
+// filled one, or every following byte would shift. The index of the first
+// cell that breaks this, or nothing; empty cells after the last filled one
+// are fine.
+std::optional<size_t> FirstBadHexCell(const std::vector<std::string>& cells, size_t firstOpen);
+// "Cell 7 must hold two hexadecimal digits." for the cell at `index`.
+std::string BadHexCellMessage(size_t index);
 
 // The bound of the 64-byte data grids: the start block plus the byte count
 // must not pass 69.

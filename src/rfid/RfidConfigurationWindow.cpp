@@ -77,6 +77,11 @@ void RfidConfigurationWindow::OnSet() {
     context_.prompter.Refusal("Please choose the " + *list + ".");
     return;
   }
+  if (!IsTransponderPosition(settings.transponderPosition)) {
+    context_.prompter.Refusal(kTransponderPositionMessage);
+    ui.editTransponderPosition->setFocus();
+    return;
+  }
   const std::string command = SetSettingsCommand(settings);
   if (!Send(command.c_str())) return;
   context_.prompter.Information("Set RFID setting is successful");

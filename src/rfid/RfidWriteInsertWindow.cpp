@@ -46,6 +46,9 @@ bool RfidWriteInsertWindow::Exchange(bool take) {
 }
 
 std::optional<std::string> RfidWriteInsertWindow::Compose() {
+  // A half-filled cell or a gap would shift every following byte.
+  if (dataType != 1 && !ui.cellGrid->HoldsWholeHexBytes(cells, context_.prompter))
+    return std::nullopt;
   std::string data;
   for (const std::string& cell : cells) data += cell;
   return WriteDataCommand(dataType == 1 ? TagDataFormat::Ascii : TagDataFormat::Hex, startIndex + 4,

@@ -97,6 +97,7 @@ void RfidWriteWindow::OnOperationToggled() {
 
 void RfidWriteWindow::OnWrite() {
   Exchange(true);
+  if (doData && dataType == 0 && !ui.cellGrid->HoldsWholeHexBytes(cells, context_.prompter)) return;
   RfidWriteRequest request;
   request.unlock = doUnlock;
   request.data = doData;

@@ -111,8 +111,7 @@ uint32_t IdentityReplyLength(int item) {
 std::string IdentityText(const uint8_t* reply, uint32_t count) {
   std::string text(reinterpret_cast<const char*>(reply), count);
   text.resize(std::min(text.size(), text.find('\0')));
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
-  return text;
+  return WithoutLineEnd(std::move(text));
 }
 
 std::string InfoText(const uint8_t* reply, uint32_t count) {
@@ -122,9 +121,16 @@ std::string InfoText(const uint8_t* reply, uint32_t count) {
 }
 
 std::string TemperatureText(const std::string& reply) {
-  std::string text = reply;
+  return WithoutLineEnd(reply) + " Celsius";
+}
+
+std::string WithoutLineEnd(std::string text) {
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
-  return text + " Celsius";
+  return text;
+}
+
+bool IsPlainText(std::string_view utf8) {
+  return std::all_of(utf8.begin(), utf8.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
 }
 
 }  // namespace membank

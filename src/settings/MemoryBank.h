@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/InterfaceType.h"
@@ -63,6 +64,12 @@ std::string IdentityText(const uint8_t* reply, uint32_t count);
 std::string InfoText(const uint8_t* reply, uint32_t count);
 // The head temperature as shown: trailing CR and LF removed, " Celsius" added.
 std::string TemperatureText(const std::string& reply);
+// A reply's text without its trailing CR and LF characters, as a field shows it.
+std::string WithoutLineEnd(std::string text);
+// Whether a text is what the printer stores an identity string as: printable
+// ASCII, one byte per character. Any other character would be stored as
+// something else.
+bool IsPlainText(std::string_view utf8);
 
 }  // namespace membank
 

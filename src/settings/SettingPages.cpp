@@ -398,6 +398,14 @@ void HardwareInfoPage::OnGet(const Row& row) {
 }
 
 void HardwareInfoPage::OnSet(const Row& row) {
+  // The printer keeps one byte per character: anything past printable ASCII
+  // would be stored as something else and reported as a success.
+  if (!membank::IsPlainText(row.edit->text().toStdString())) {
+    context_.prompter.Refusal("The " + std::string(FindIdentityItem(row.item)->meaning) +
+                              " may hold printable ASCII characters only.");
+    row.edit->setFocus();
+    return;
+  }
   BusyScope busy;
   Exchange(true);
   Report(context_.prompter, WriteIdentity(context_.port, row.item, *row.value),
@@ -438,8 +446,11 @@ PrinterInfoPage::PrinterInfoPage(AppContext context, QWidget* parent)
 void PrinterInfoPage::ShowValues() {
   QLineEdit* fields[] = {ui.editModelName, ui.editModelType, ui.editFirmwareVersion,
                          ui.editTemperature};
-  for (size_t i = 0; i < info.size(); ++i)
-    fields[i]->setText(QString::fromLatin1(info[i].data(), qsizetype(info[i].size())));
+  for (size_t i = 0; i < info.size(); ++i) {
+    // The reply's line end is no part of the text.
+    const std::string shown = membank::WithoutLineEnd(info[i]);
+    fields[i]->setText(QString::fromLatin1(shown.data(), qsizetype(shown.size())));
+  }
 }
 
 void PrinterInfoPage::OnGet() {

@@ -217,10 +217,8 @@ void CommandTesterWindow::OnSave() {
 }
 
 void CommandTesterWindow::OnLoad() {
-  script.clear();
-  ShowValues();
-  TakeValues();
-
+  // The script is replaced only by a file that was chosen and read: a
+  // cancelled or failed load keeps the operator's unsaved work, caret and all.
   FileDialogOptions options{{}, "*.*", kLoadFilter, {}};
   std::optional<std::string> file = context_.prompter.OpenFileName(options);
   if (!file) {
@@ -234,12 +232,19 @@ void CommandTesterWindow::OnLoad() {
                               outcome.reason);
     return;
   }
-  script = ScriptFromFileContents(contents);
+  LoadedScript loaded = ScriptFromFileContents(contents);
+  script = std::move(loaded.script);
   ShowValues();
-  if (script.size() < contents.size())
-    context_.prompter.Information("Loaded " + WithThousands(script.size()) + " of " +
-                                  WithThousands(contents.size()) +
-                                  " bytes: the file holds a zero byte");
+  // What the load changed on the way in, one line each.
+  std::string note;
+  auto add = [&note](const std::string& line) { note += (note.empty() ? "" : "\r\n") + line; };
+  if (loaded.bytesUsed < contents.size())
+    add("Loaded " + WithThousands(loaded.bytesUsed) + " of " + WithThousands(contents.size()) +
+        " bytes: the file holds a zero byte");
+  if (loaded.lineEndsChanged > 0)
+    add("Changed " + WithThousands(loaded.lineEndsChanged) + " line end" +
+        (loaded.lineEndsChanged == 1 ? "" : "s") + " from LF to CR LF");
+  if (!note.empty()) context_.prompter.Information(note);
 }
 
 void CommandTesterWindow::OnClean() {

@@ -116,11 +116,32 @@ bool LabelSettingDialog::Exchange(bool take) {
       .Check(ui.checkMarginApply, setting.marginOn)
       .Float(ui.editXMargin, setting.xMargin)
       .Float(ui.editYMargin, setting.yMargin);
-  if (!take)
+  if (take)
+    RefuseSizesOutOfRange(dx);
+  else
     for (QLabel* label :
          {ui.labelWidthUnit, ui.labelLengthUnit, ui.labelXMarginUnit, ui.labelYMarginUnit})
       dx.Text(label, unitName);
   return !dx.Failed();
+}
+
+void LabelSettingDialog::RefuseSizesOutOfRange(DataExchange& dx) {
+  // A negative size or one past the printer's dots would go out as a command
+  // it cannot take; the message gives the range in the unit shown, which the
+  // fields are in.
+  const LabelUnit unit = LabelUnit(currentUnit);
+  struct Box {
+    int on;
+    float value;
+    QLineEdit* edit;
+  };
+  const Box boxes[] = {{setting.widthOn, setting.width, ui.editWidth},
+                       {setting.lengthOn, setting.length, ui.editLength},
+                       {setting.marginOn, setting.xMargin, ui.editXMargin},
+                       {setting.marginOn, setting.yMargin, ui.editYMargin}};
+  for (const Box& box : boxes)
+    if (box.on && !LabelSizeFits(box.value, unit))
+      dx.Refuse(box.edit, NumberRangeMessage(0, LabelSizeMaximum(unit)));
 }
 
 void LabelSettingDialog::OnUnit() {

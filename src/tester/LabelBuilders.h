@@ -11,6 +11,7 @@
 namespace qm {
 
 class CommandTesterWindow;
+class DataExchange;
 
 // Gives the tester's label, text, barcode and drawing buttons their builders.
 void RegisterLabelBuilders(CommandTesterWindow& tester);
@@ -53,6 +54,9 @@ class LabelSettingDialog : public BuilderDialog {
 
  private:
   void OnUnit();
+  // Takes part in a taking exchange: sizes and margins that are on must be
+  // 0 to 9999 dots.
+  void RefuseSizesOutOfRange(DataExchange& dx);
 
   Ui::LabelSettingDialog ui;
   LabelSetting setting;

@@ -94,6 +94,17 @@ double ToDots(float value, LabelUnit unit) {
   return std::trunc(double(value));
 }
 
+bool LabelSizeFits(float value, LabelUnit unit) {
+  return value >= 0 && ToDots(value, unit) <= kMaxLabelDots;
+}
+
+float LabelSizeMaximum(LabelUnit unit) {
+  const double dotsPerUnit = unit == LabelUnit::Inch ? kMmPerInch * kDotsPerMm
+                             : unit == LabelUnit::Mm ? kDotsPerMm
+                                                     : 1.0;
+  return float(std::round(kMaxLabelDots / dotsPerUnit * 100) / 100);
+}
+
 float ConvertLabelUnit(float value, LabelUnit from, LabelUnit to) {
   // Each row goes through millimetres, as the converter's factors do.
   static constexpr double kFactor[3][3] = {

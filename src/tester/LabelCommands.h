@@ -53,6 +53,14 @@ double ToDots(float value, LabelUnit unit);
 // A length in another unit, worked in double and stored as single precision.
 float ConvertLabelUnit(float value, LabelUnit from, LabelUnit to);
 
+// The printer takes label sizes and margins of 0 to 9999 dots.
+inline constexpr int kMaxLabelDots = 9999;
+// Whether a value in `unit` is a size the printer takes.
+bool LabelSizeFits(float value, LabelUnit unit);
+// The largest size in `unit` as the range message shows it: 9999 dots,
+// rounded to two decimals (49.21 inch, 1249.88 mm).
+float LabelSizeMaximum(LabelUnit unit);
+
 // Width, length with the media type, and the margins.
 struct LabelSetting {
   int unit = 0;       // LabelUnit

@@ -12,13 +12,22 @@ struct FileOutcome {
   std::string reason;
 };
 
-// A saved script always ends with a bare print command on a line of its own,
-// so sending the file later prints the label it describes.
+// A saved script always ends with exactly one bare print command "P," on a
+// line of its own, so sending the file later prints the label it describes
+// once. A script whose last line already is that command (a saved file
+// loaded again) is written as it stands, a CR added when the line has no
+// end, so saving a loaded file again gives the same bytes.
 std::string SavedScriptContents(std::string_view script);
 
-// A loaded file's script: its bytes up to the first zero byte. Scripts are
-// text; a zero byte marks where a binary tail starts.
-std::string ScriptFromFileContents(std::string_view contents);
+// A loaded file as a script: its bytes up to the first zero byte (scripts
+// are text; a zero byte marks where a binary tail starts), with every LF
+// that has no CR before it made CR LF, the line end the printer reads.
+struct LoadedScript {
+  std::string script;
+  size_t bytesUsed = 0;        // of the file, before its first zero byte
+  size_t lineEndsChanged = 0;  // bare LFs that became CR LF
+};
+LoadedScript ScriptFromFileContents(std::string_view contents);
 
 // Replaces the file at path with contents so that a failure at any point
 // leaves the previous file as it was: the bytes go to a new file in the same

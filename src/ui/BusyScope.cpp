@@ -36,7 +36,10 @@ class InputDropper : public QObject {
  public:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (!IsUserInput(event->type()) || !watched->isWidgetType()) return false;
-    auto* widget = static_cast<QWidget*>(watched);
+    return Drops(static_cast<QWidget*>(watched));
+  }
+
+  bool Drops(const QWidget* widget) const {
     if (!blocked.contains(widget->window()) || alwaysLive.contains(widget->window())) return false;
     if (live && (widget == live || live->isAncestorOf(widget))) return false;
     return true;
@@ -95,6 +98,10 @@ void BusyScope::KeepLive(QWidget* window) {
 
 bool BusyScope::Active() {
   return dropper && dropper->depth > 0;
+}
+
+bool BusyScope::DropsInputTo(const QWidget* target) {
+  return target && Active() && dropper->Drops(target);
 }
 
 }  // namespace qm

@@ -29,6 +29,9 @@ class BusyScope {
   // A window that never talks to the printer (the traffic monitor) keeps
   // taking input during exchanges, for as long as it lives.
   static void KeepLive(QWidget* window);
+  // Whether input aimed at `target` is dropped now: it lies in a window that
+  // was open when the outermost scope began, outside the live control.
+  static bool DropsInputTo(const QWidget* target);
 
  private:
   QPointer<QWidget> previousLive_;

@@ -64,6 +64,15 @@ std::string FormatDouble(double value) {
   return Formatted("%.15g", value);
 }
 
+std::string NumberRangeMessage(float min, float max) {
+  return "Please enter a number between " + FormatFloat(min) + " and " + FormatFloat(max) + ".";
+}
+
+DataExchange& DataExchange::Refuse(QWidget* control, const std::string& message) {
+  if (Proceed()) Fail(control, message);
+  return *this;
+}
+
 void DataExchange::Fail(QWidget* control, const std::string& message) {
   failed_ = true;
   prompter_.AppMessage(message);
@@ -143,8 +152,7 @@ DataExchange& DataExchange::Float(QLineEdit* edit, float& value, float min, floa
   if (!parsed || *parsed < -FLT_MAX || *parsed > FLT_MAX) {
     Fail(edit, "Please enter a number.");
   } else if (float(*parsed) < min || float(*parsed) > max) {
-    Fail(edit,
-         "Please enter a number between " + FormatFloat(min) + " and " + FormatFloat(max) + ".");
+    Fail(edit, NumberRangeMessage(min, max));
   } else {
     value = float(*parsed);
   }

@@ -28,6 +28,8 @@ std::optional<double> ParseReal(std::string_view text);
 std::string FormatFloat(float value);
 // A double as the windows show it: at most fifteen significant digits.
 std::string FormatDouble(double value);
+// "Please enter a number between <min> and <max>.", the numbers as shown.
+std::string NumberRangeMessage(float min, float max);
 
 // Copies a window's fields to its controls ("show the values") or from its
 // controls to its fields with the window's range checks ("take the values").
@@ -63,6 +65,8 @@ class DataExchange {
   DataExchange& RadioGroup(std::initializer_list<QAbstractButton*> radios, int& index);
   DataExchange& Spin(QSpinBox* spin, int& value);
   DataExchange& Slider(QSlider* slider, int& value);
+  // Refuses a value the window checks itself, as a failed range check does.
+  DataExchange& Refuse(QWidget* control, const std::string& message);
 
  private:
   bool Proceed() const { return !failed_; }

@@ -124,6 +124,21 @@ TEST_F(CalibrationWindowTest, WorkedCaseProposesLevel17ThenSavesWhatIsShown) {
   EXPECT_EQ(chart->Threshold(), std::nullopt);
 }
 
+TEST_F(CalibrationWindowTest, LabelLengthOutsideOneTo9999IsRefusedAndNothingSent) {
+  auto* length = In<QLineEdit>(Page(), "editLabelLength");
+  for (const char* typed : {"0", "0000"}) {
+    rig.prompter.Clear();
+    length->setText(QString::fromLatin1(typed));
+    Click(Page(), "buttonCheckSensing");
+    EXPECT_EQ(rig.prompter.Messages(),
+              std::vector<std::string>{"Please enter an integer between 1 and 9999."})
+        << typed;
+    EXPECT_EQ(rig.Writes(), std::vector<std::string>{}) << typed;
+    EXPECT_EQ(rig.clock.Total(), 0) << typed;
+    ExpectIdle();
+  }
+}
+
 TEST_F(CalibrationWindowTest, BlackMarkScanOnUsbWaitsSixMsPerDot) {
   rig.services.usbNode = "/dev/usb/lp0";
   rig.port.SetPortName("USB");

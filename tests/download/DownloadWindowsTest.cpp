@@ -206,6 +206,41 @@ TEST_F(DownloadWindows, FirmwareConversionFailuresSayWhy) {
   EXPECT_EQ(rig.device.written.size(), 8u + kFirmwareImageSize);
 }
 
+// Work of no whole piece leaves an empty bar at 0, never Qt's busy animation.
+TEST_F(DownloadWindows, SmallFilesLeaveAnEmptyProgressBar) {
+  struct Row {
+    const char* what;
+    std::function<std::unique_ptr<QDialog>()> make;
+    std::function<void(QDialog&)> act;
+  };
+  auto ctx = rig.Context();
+  const Row rows[] = {
+      {"transfer: empty file", [ctx] { return std::make_unique<FileTransferWindow>(ctx); },
+       [&](QDialog& w) { Choose(w, folder.Write("empty.bin", std::string())); }},
+      {"transfer: 499 bytes", [ctx] { return std::make_unique<FileTransferWindow>(ctx); },
+       [&](QDialog& w) { Choose(w, folder.Write("small.bin", Pattern(499))); }},
+      {"pcx: 128 bytes", [ctx] { return std::make_unique<PcxDownloader>(ctx); },
+       [&](QDialog& w) { Choose(w, folder.Write("tiny.pcx", Pattern(128))); }},
+      {"soft font: 64 bytes", [ctx] { return std::make_unique<SoftFontDownloader>(ctx); },
+       [&](QDialog& w) {
+         Choose(w, folder.Write("f8.bin", Pattern(64)));
+         Type(w, "editWidth", "8");
+         Type(w, "editHeight", "8");
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    rig.prompter.Clear();
+    auto window = row.make();
+    row.act(*window);
+    Click(*window, "buttonDownload");
+    EXPECT_EQ(rig.prompter.Messages().size(), 1u);
+    auto* bar = Child<QProgressBar>(*window, "progressBar");
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(bar->text(), "0%");  // Qt's busy bar has no text
+  }
+}
+
 TEST_F(DownloadWindows, FactoryFontSendsTheSizeItFindsAtDownload) {
   FactoryFontDownloader window(rig.Context());
   EXPECT_EQ(window.StatusText(), "Please select font file.");

@@ -171,6 +171,9 @@ TEST_F(Rendering, EveryBarcodeDecodesBackToItsData) {
       {"B1100,100,6,3,7,100,0,1,'0123456'", F::UPCE, "01234565"},
       {"B1100,100,7,3,7,100,0,1,'123456789012'", F::EAN13, "1234567890128"},
       {"B1100,100,8,3,7,100,0,1,'1234567'", F::EAN8, "12345670"},
+      // Given with its check digit, or shorter: still an EAN-8.
+      {"B1100,80,8,2,5,100,0,1,'96385074'", F::EAN8, "96385074"},
+      {"B1100,100,8,3,7,100,0,1,'123'", F::EAN8, "00001236"},
       {"B1100,100,9,2,7,100,0,1,'0112345678901231'", F::Code128, "0112345678901231"},
       // The same symbols turned, quiet zone or not.
       {"B1300,100,1,2,7,100,1,0,12,'TURNED'", F::Code128, "TURNED"},
@@ -185,6 +188,56 @@ TEST_F(Rendering, EveryBarcodeDecodesBackToItsData) {
     const RenderedLabel label = One(std::string(row.command) + "\rP1\r");
     EXPECT_EQ(Decode(label.image, row.format), row.text) << row.command;
   }
+}
+
+TEST_F(Rendering, AWrongCheckDigitIsRefused) {
+  struct Row {
+    const char* command;
+    const char* error;
+  };
+  const Row rows[] = {
+      {"B1100,100,7,3,7,100,0,1,'5901234123458'", "Invalid check digit '8', expecting '7'"},
+      {"B1100,100,8,3,7,100,0,1,'96385075'", "Invalid check digit '5', expecting '4'"},
+  };
+  for (const Row& row : rows) {
+    const RenderResult result = renderer.Render(std::string(row.command) + "\rP1\r");
+    ASSERT_EQ(result.errors.size(), 1u) << row.command;
+    EXPECT_NE(result.errors[0].message.find(row.error), std::string::npos)
+        << result.errors[0].message;
+    EXPECT_EQ(InkIn(result.labels[0].image).count, 0) << row.command;
+  }
+}
+
+TEST_F(Rendering, Pdf417TextSitsWholeUnderItsSymbolInEitherOrigin) {
+  // The symbol's rows end where the first blank row below its top is; the
+  // text starts below that.
+  auto split = [](const QImage& image) {
+    const QRect all = InkIn(image).box;
+    int y = all.top();
+    while (InkIn(image, {0, y, image.width(), 1}).count > 0) ++y;
+    return std::pair(InkIn(image, {0, all.top(), image.width(), y - all.top()}).box,
+                     InkIn(image, {0, y, image.width(), all.bottom() + 1 - y}).box);
+  };
+  const std::string data = "TORVALE Label Printer LTR420, This is Test Printing.";
+  for (const char* origin : {"0", "1"}) {
+    const std::string command =
+        std::string("B2400,300,P,30,5,0,0,1,") + origin + ",3,10,0,'" + data + "'\rP1\r";
+    const auto [symbol, text] = split(One(command).image);
+    ASSERT_FALSE(text.isNull()) << origin;
+    EXPECT_GT(text.top(), symbol.bottom()) << origin;
+    EXPECT_NEAR(text.center().x(), symbol.center().x(), 10) << origin;
+    EXPECT_GE(text.left(), symbol.left()) << origin;
+    EXPECT_LE(text.right(), symbol.right()) << origin;
+  }
+  // Long data is drawn to its last character, over several lines, not cut.
+  auto textOf = [&](char last) {
+    const QImage image =
+        One("B2400,300,P,90,3,0,0,1,1,3,10,0,'" + data + data + last + "'\rP1\r").image;
+    const QRect text = split(image).second;
+    EXPECT_GT(text.height(), 2 * CellOfFont('1').height);
+    return image.copy(text);
+  };
+  EXPECT_NE(textOf('X'), textOf('Y'));
 }
 
 TEST_F(Rendering, MaxiCodeDecodesInEveryMode) {

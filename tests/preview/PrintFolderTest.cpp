@@ -11,11 +11,13 @@
 #include <array>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "BuilderLabel.h"
 #include "ToolSide.h"
 #include "preview/LabelRenderer.h"
+#include "sim/PrintFolder.h"
 
 extern char** environ;
 
@@ -76,6 +78,37 @@ TEST(PrintFolder, TheVirtualPrinterPrintsWhatThePreviewShows) {
   const QImage second((folder / "label-0002-6-copies.png").c_str());
   EXPECT_EQ(first, expected.labels[0].image.convertToFormat(first.format()));
   EXPECT_EQ(second, expected.labels[2].image.convertToFormat(second.format()));
+  fs::remove_all(folder);
+}
+
+TEST(PrintFolder, NumberingGoesOnAfterTheLabelsAlreadyThere) {
+  struct Row {
+    std::vector<std::string> present;
+    const char* printed;
+  };
+  const Row rows[] = {
+      {{}, "label-0001-1-copy.png"},
+      {{"label-0003-1-copy.png", "label-0007-6-copies.png"}, "label-0008-1-copy.png"},
+      {{"label-9999-1-copy.png"}, "label-10000-1-copy.png"},
+      {{"label-12345-2-copies.png", "label-0002-1-copy.png"}, "label-12346-1-copy.png"},
+      // Files of other names take no number.
+      {{"label-abcd-1-copy.png", "label-0009.png", "label-0009-1-copy.txt", "0042.png"},
+       "label-0001-1-copy.png"},
+  };
+  const fs::path folder = fs::temp_directory_path() / ("qm-numbers-" + std::to_string(::getpid()));
+  for (const Row& row : rows) {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    for (const std::string& name : row.present) std::ofstream(folder / name) << "x";
+    PrintFolder paper(folder.string());
+    const std::string written = paper.Print({{"BD0,0,10,10,O", "P1"}});
+    EXPECT_EQ(fs::path(written).filename().string(), row.printed);
+    // Nothing that was there is overwritten.
+    for (const std::string& name : row.present) {
+      std::ifstream kept(folder / name);
+      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "x") << name;
+    }
+  }
   fs::remove_all(folder);
 }
 

@@ -132,7 +132,7 @@ TEST(RfidLockPayload, BoxesMostSignificantFirst) {
   }
 }
 
-TEST(RfidPasswordRule, DotsRemovedEightCharactersAccessFirst) {
+TEST(RfidPasswordRule, DotsRemovedEightHexDigitsAccessFirst) {
   struct Row {
     const char* access;
     const char* kill;
@@ -141,7 +141,11 @@ TEST(RfidPasswordRule, DotsRemovedEightCharactersAccessFirst) {
   };
   const Row rows[] = {
       {"5C.2A.7E.91", "5C.2A.7E.91", nullptr, {"5C2A7E91", "5C2A7E91"}},
-      {"12345678", "zz.zz.zz.zz", nullptr, {"12345678", "zzzzzzzz"}},  // not checked for hex
+      {"12345678", "ab.cd.ef.09", nullptr, {"12345678", "abcdef09"}},  // case as typed
+      {"12345678", "zz.zz.zz.zz", kKillInvalidMessage, {}},
+      {"5C.2A.7E.9G", "zz.zz.zz.zz", kAccessInvalidMessage, {}},
+      {"5C 2A 7E", "5C.2A.7E.91", kAccessInvalidMessage, {}},
+      {"+C.2A.7E.91", "5C.2A.7E.91", kAccessInvalidMessage, {}},
       {"5C.2A.7E", "5C.2A.7E.91", kAccessInvalidMessage, {}},
       {"5C.2A.7E", "5C", kAccessInvalidMessage, {}},
       {"5C.2A.7E.91", "5C2A7E9", kKillInvalidMessage, {}},

@@ -119,6 +119,20 @@ TEST_F(RfidInsertTest, WriteInsertTypingMovesToTheNextOpenCell) {
   EXPECT_EQ(last->text(), "B1");  // and after the last cell the focus stays
 }
 
+TEST_F(RfidInsertTest, WriteInsertRefusesHexCellsThatAreNotWholeBytes) {
+  RfidWriteInsertWindow window(rig.Context());
+  window.Prepare();
+  Activate(window);
+  Click(window, "buttonSetData");
+  SetText(window, "cell1", "A0");
+  SetText(window, "cell2", "B");
+  Click(window, "buttonInsert");
+  EXPECT_EQ(window.insertFlag, 0);
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(rig.prompter.Messages(), Strings{"Cell 2 must hold two hexadecimal digits."});
+  EXPECT_EQ(QApplication::focusWidget(), Child<QLineEdit>(window, "cell2"));
+}
+
 TEST_F(RfidInsertTest, ReadInsertComposesOneReadLine) {
   RfidReadInsertWindow window(rig.Context());
   Strings shownAgain;

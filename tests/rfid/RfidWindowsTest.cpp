@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <map>
 
 #include "WindowRig.h"
 #include "rfid/RfidConfigurationWindow.h"
@@ -133,6 +134,22 @@ TEST_F(RfidConfigurationTest, SetSendsSettingsAndPositionInOneWrite) {
        },
        {">RFS,2,10,5,31\r>RFTP,12\r"},
        {"Set RFID setting is successful"}},
+      {[&] { Child<QLineEdit>(window, "editTransponderPosition")->setText("-9999"); },
+       {">RFS,2,10,5,31\r>RFTP,-9999\r"},
+       {"Set RFID setting is successful"}},
+      // A position the encoder cannot read as a number is named, nothing goes out.
+      {[&] { Child<QLineEdit>(window, "editTransponderPosition")->setText("abc"); },
+       {},
+       {"Transponder Position must be a whole number of at most 4 digits."}},
+      {[&] { Child<QLineEdit>(window, "editTransponderPosition")->setText("12345"); },
+       {},
+       {"Transponder Position must be a whole number of at most 4 digits."}},
+      {[&] { Child<QLineEdit>(window, "editTransponderPosition")->setText(""); },
+       {},
+       {"Transponder Position must be a whole number of at most 4 digits."}},
+      {[&] { Child<QLineEdit>(window, "editTransponderPosition")->setText("+12"); },
+       {},
+       {"Transponder Position must be a whole number of at most 4 digits."}},
       // A list left without a selection is named, and nothing goes out.
       {[&] { Child<QComboBox>(window, "comboRetry")->setCurrentIndex(-1); },
        {},
@@ -230,6 +247,42 @@ TEST_F(RfidWriteTest, WriteSendsTheChosenStepsInOrderThenPrints) {
   }
 }
 
+TEST_F(RfidWriteTest, HexCellsMustMakeWholeBytes) {
+  struct Row {
+    std::map<int, const char*> typed;  // cell number -> text
+    bool ascii;
+    Strings writes;
+    std::string refusal;
+    int focusedCell;
+  };
+  const Row rows[] = {
+      {{{5, "A0"}, {6, "b1"}}, false, {">RFW,H,4,12,'A0b1'\r", "P1\r"}, "", 0},
+      {{}, false, {">RFW,H,4,12,''\r", "P1\r"}, "", 0},
+      {{{5, "A0"}, {6, "B"}}, false, {}, "Cell 6 must hold two hexadecimal digits.", 6},
+      {{{5, "A0"}, {7, "B1"}}, false, {}, "Cell 6 must hold two hexadecimal digits.", 6},
+      {{{6, "B1"}}, false, {}, "Cell 5 must hold two hexadecimal digits.", 5},
+      {{{5, "G0"}}, false, {}, "Cell 5 must hold two hexadecimal digits.", 5},
+      // ASCII cells go out as typed, gaps and all.
+      {{{5, "Q"}, {7, "R"}}, true, {">RFW,A,4,12,'QR'\r", "P1\r"}, "", 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.refusal + (row.writes.empty() ? "" : row.writes.front()));
+    RfidWriteWindow window(rig.Context());
+    Activate(window);
+    if (row.ascii) Choose(window, "comboDataType", "ASCII");
+    Click(window, "buttonSetData");
+    for (const auto& [cell, text] : row.typed) Type(window, cell, text);
+    Click(window, "checkData");
+    Forget();
+    Click(window, "buttonWrite");
+    EXPECT_EQ(rig.Writes(), row.writes);
+    if (row.refusal.empty()) continue;
+    EXPECT_EQ(Messages(), Strings{row.refusal});
+    EXPECT_EQ(LastCaption(), "Warning");
+    EXPECT_EQ(QApplication::focusWidget(), Cell(window, row.focusedCell));
+  }
+}
+
 TEST_F(RfidWriteTest, LayoutOpensTheChosenCellsWithinTheBound) {
   RfidWriteWindow window(rig.Context());
   Activate(window);
@@ -293,6 +346,7 @@ TEST_F(RfidWriteTest, PasswordFollowsThePasswordRule) {
        {"Set RFID setting is successful"}},
       {"5C.2A.7E", "12345678", {}, {"Value of acess is invalid!"}},
       {"5C.2A.7E.91", "1234567", {}, {"Value of kill is invalid!"}},
+      {"5C.2A.7E.9G", "12345678", {}, {"Value of acess is invalid!"}},
   };
   RfidWriteWindow window(rig.Context());
   for (const Row& row : rows) {

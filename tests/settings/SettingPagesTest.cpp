@@ -399,6 +399,12 @@ TEST_F(SettingPagesTest, HardwareInfoReadsWritesAndCutsTooLongTexts) {
        [&] { Click(3, "buttonGetSerialNumber"); }, {"^MBX1\r"},
        {"Information: Serial Number is ABCDEFGHIJKLMNOPQ."},
        [&] { EXPECT_EQ(rig.device.calls.back().count, 19u); EXPECT_TRUE(rig.device.replies.empty()); }},
+      {"a character past printable ASCII is refused, nothing sent", "",
+       [&] { On<QLineEdit>(3, "editSerialNumber")->setText(QString::fromUtf8("QL4\u00e9\u4e2d")); Click(3, "buttonSetSerialNumber"); },
+       {}, {"Warning: The serial number may hold printable ASCII characters only."}},
+      {"so is a control character", "",
+       [&] { On<QLineEdit>(3, "editPrinterId")->setText("A\tB"); Click(3, "buttonSetPrinterId"); },
+       {}, {"Warning: The printer ID may hold printable ASCII characters only."}},
       {"eight ID characters", "", [&] { On<QLineEdit>(3, "editPrinterId")->setText("12345678"); }, {},
        {"Warning: Printer ID string can't over 7 character."}},
       {"initialize leaves the edit", "", [&] { Click(3, "buttonInitPrinterId"); },
@@ -440,6 +446,15 @@ TEST_F(SettingPagesTest, PrinterInfoReadsFourItemsWithProgress) {
          EXPECT_EQ(progress->value(), 100);
        }},
   });
+  // clang-format on
+  // The fields show the texts without the replies' line ends.
+  rig.device.readResults = {{true, 8}, {true, 11}, {true, 7}, {true, 4}};
+  // clang-format off
+  Play({{"replies ending in CR LF", "QL-412\r\nQL-412 TT\r\nV1.33\r\n35\r\n",
+         [&] { Click(4, "buttonGet"); },
+         {"^PI0", "^PI1", "^PI2", "^PI4,0"},
+         {"Information: Get printer information is successful"},
+         [&] { EXPECT_EQ(fields(), (Strings{"QL-412", "QL-412 TT", "V1.33", "35 Celsius"})); }}});
   // clang-format on
   // Only the temperature decides: a lost model name still counts as read.
   rig.device.readResults = {{true, 0}, {true, 2}, {true, 2}, {true, 2}};

@@ -244,6 +244,10 @@ TEST_F(BuildersTest, RefusedNumbersInsertAndSendNothing) {
       {"buttonBitmapText", "editX", "1000", "Please enter a number between 0 and 999."},
       {"buttonBitmapText", "editY", "-1", "Please enter a number between 0 and 999."},
       {"buttonLabelSetting", "editLength", "six", "Please enter a number."},
+      // Sizes and margins of 0 to 9999 dots, in the unit shown.
+      {"buttonLabelSetting", "editWidth", "-4", "Please enter a number between 0 and 49.21."},
+      {"buttonLabelSetting", "editLength", "49.22", "Please enter a number between 0 and 49.21."},
+      {"buttonLabelSetting", "editYMargin", "-0.01", "Please enter a number between 0 and 49.21."},
   };
   for (const Row& row : rows) {
     rig.prompter.Clear();

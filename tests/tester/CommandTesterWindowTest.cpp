@@ -284,9 +284,9 @@ TEST_F(CommandTesterTest, AFileThatCannotBeWrittenIsNamedWithTheReason) {
 
 TEST_F(CommandTesterTest, LoadReplacesTheScriptWithTheFilesBytes) {
   Type("old\n");
-  // Big5 text and a lone LF are not what an editor keeps; they must still go
-  // out as they are in the file.
-  std::string bytes = "^L\r\nT1,1,0,1,1,0,\"\xA4\xA4\xA4\xE5\"\nE\r\n";
+  // Big5 text is not what an editor keeps; it must still go out as it is in
+  // the file.
+  std::string bytes = "^L\r\nT1,1,0,1,1,0,\"\xA4\xA4\xA4\xE5\"\r\nE\r\n";
   Put(File("label.txt"), bytes);
   rig.prompter.files = {File("label.txt")};
   Press("buttonLoad");
@@ -302,40 +302,67 @@ TEST_F(CommandTesterTest, LoadReplacesTheScriptWithTheFilesBytes) {
   EXPECT_EQ(rig.Writes(), std::vector<std::string>{bytes});
 }
 
-TEST_F(CommandTesterTest, LoadKeepsOnlyTheTextBeforeAZeroByteAndSaysSo) {
+TEST_F(CommandTesterTest, LoadSaysWhatItChangedOnTheWayIn) {
   std::string big(1234567, 'x');
   big[1000] = '\0';
-  const std::pair<std::string, std::string> rows[] = {
-      {std::string("^L\r\nE\r\n\0\x01\x02rest", 13),
-       "Loaded 7 of 13 bytes: the file holds a zero byte"},
-      {big, "Loaded 1,000 of 1,234,567 bytes: the file holds a zero byte"},
+  struct Row {
+    std::string contents;
+    std::string script;
+    std::string message;
   };
-  for (const auto& [contents, message] : rows) {
-    Put(File("mixed.bin"), contents);
+  const Row rows[] = {
+      {std::string("^L\r\nE\r\n\0\x01\x02rest", 13), "^L\r\nE\r\n",
+       "Loaded 7 of 13 bytes: the file holds a zero byte"},
+      {big, big.substr(0, 1000), "Loaded 1,000 of 1,234,567 bytes: the file holds a zero byte"},
+      {"^L\nE\n", "^L\r\nE\r\n", "Changed 2 line ends from LF to CR LF"},
+      {std::string("^L\r\nE\n\0\n", 9), "^L\r\nE\r\n",
+       "Loaded 6 of 9 bytes: the file holds a zero byte\r\nChanged 1 line end from LF to CR LF"},
+  };
+  for (const Row& row : rows) {
+    Put(File("mixed.bin"), row.contents);
+    rig.prompter.Clear();
     rig.prompter.files = {File("mixed.bin")};
     Press("buttonLoad");
-    EXPECT_EQ(window.Script(), contents.substr(0, contents.find('\0')));
-    EXPECT_EQ(rig.prompter.Last()->text, message);
+    EXPECT_EQ(window.Script(), row.script);
+    EXPECT_EQ(rig.prompter.Messages(), std::vector<std::string>{row.message});
+    EXPECT_EQ(rig.prompter.Last()->caption, "Information");
   }
-  EXPECT_EQ(Editor()->toPlainText(), QString(1000, 'x'));
+  // One command per line in the editor.
+  EXPECT_EQ(Editor()->toPlainText(), "^L\nE\n");
 }
 
-TEST_F(CommandTesterTest, CancelledOrFailedLoadLeavesAnEmptyScript) {
-  Type("old\n");
+TEST_F(CommandTesterTest, CancelledOrFailedLoadKeepsTheScriptAndTheCaret) {
+  Type("^L\nT10,10\nE\n");
+  QTextCursor caret = Editor()->textCursor();
+  caret.setPosition(5);
+  Editor()->setTextCursor(caret);
+
   Press("buttonLoad");
   EXPECT_EQ(rig.prompter.Messages(), std::vector<std::string>{"Don't select load file"});
   EXPECT_EQ(rig.prompter.Last()->caption, "Warning");
-  EXPECT_EQ(window.Script(), "");
-  EXPECT_EQ(Editor()->toPlainText(), "");
+  EXPECT_EQ(window.Script(), "^L\r\nT10,10\r\nE\r\n");
+  EXPECT_EQ(Editor()->toPlainText(), "^L\nT10,10\nE\n");
+  EXPECT_EQ(Editor()->textCursor().position(), 5);
 
-  Type("old\n");
   rig.prompter.Clear();
   rig.prompter.files = {File("absent.txt")};
   Press("buttonLoad");
   EXPECT_EQ(rig.prompter.Messages(),
             std::vector<std::string>{"Cannot load the script from \"" + File("absent.txt") +
                                      "\".\r\nNo such file or directory"});
-  EXPECT_EQ(window.Script(), "");
+  EXPECT_EQ(window.Script(), "^L\r\nT10,10\r\nE\r\n");
+  EXPECT_EQ(Editor()->textCursor().position(), 5);
+}
+
+TEST_F(CommandTesterTest, SavingALoadedFileAgainChangesNoByte) {
+  Type("^L\nT10,10\nE\n");
+  rig.prompter.files = {File("first.txt"), File("first.txt"), File("second.txt")};
+  Press("buttonSave");
+  Press("buttonLoad");
+  Press("buttonSave");
+  EXPECT_EQ(Slurp(File("first.txt")), "^L\r\nT10,10\r\nE\r\n\rP,\r");
+  EXPECT_EQ(Slurp(File("second.txt")), Slurp(File("first.txt")));
+  EXPECT_TRUE(rig.prompter.Messages().empty());
 }
 
 TEST_F(CommandTesterTest, CleanCutCopyAndPasteKeepTheScriptInStep) {

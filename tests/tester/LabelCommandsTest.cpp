@@ -64,6 +64,26 @@ TEST(LabelCommands, LabelSettingConvertsToDotsWithSinglePrecisionFactors) {
   EXPECT_EQ(CopiesCommand(0, 100), "P0,100");
 }
 
+TEST(LabelCommands, LabelSizesRunFromZeroTo9999Dots) {
+  struct Row {
+    LabelUnit unit;
+    float value;
+    bool fits;
+  };
+  const Row rows[] = {
+      {LabelUnit::Inch, 0.0f, true},    {LabelUnit::Inch, 49.21f, true},
+      {LabelUnit::Inch, 49.22f, false}, {LabelUnit::Inch, -0.001f, false},
+      {LabelUnit::Mm, 1249.88f, true},  {LabelUnit::Mm, 1250.0f, false},
+      {LabelUnit::Dots, 9999.9f, true}, {LabelUnit::Dots, 10000.0f, false},
+      {LabelUnit::Dots, -1.0f, false},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(LabelSizeFits(row.value, row.unit), row.fits) << int(row.unit) << " " << row.value;
+  EXPECT_FLOAT_EQ(LabelSizeMaximum(LabelUnit::Inch), 49.21f);
+  EXPECT_FLOAT_EQ(LabelSizeMaximum(LabelUnit::Mm), 1249.88f);
+  EXPECT_FLOAT_EQ(LabelSizeMaximum(LabelUnit::Dots), 9999.0f);
+}
+
 TEST(LabelCommands, TextCommands) {
   EXPECT_EQ(BitmapTextCommand({}), "T20,20,3,1,1,0,0,N,N,'TORVALE Label Printer LTR-420 II Test'");
   EXPECT_EQ(BitmapTextCommand({12.9f, 0, "f", 4, 2, 100, 3, "R", "B", "a'b"}),

@@ -38,15 +38,61 @@ class ScriptFileTest : public ::testing::Test {
   fs::path Path(const char* name) { return fs::path(dir.path().toStdString()) / name; }
 };
 
-TEST(ScriptContents, SavedScriptsEndWithABarePrintCommand) {
-  EXPECT_EQ(SavedScriptContents(""), "\rP,\r");
-  EXPECT_EQ(SavedScriptContents("^L\r\nE\r\n"), "^L\r\nE\r\n\rP,\r");
+TEST(ScriptContents, SavedScriptsEndWithExactlyOneBarePrintCommand) {
+  struct Row {
+    std::string script;
+    std::string saved;
+  };
+  const Row rows[] = {
+      {"", "\rP,\r"},
+      {"^L\r\nE\r\n", "^L\r\nE\r\n\rP,\r"},
+      {"^L\r\nE", "^L\r\nE\rP,\r"},
+      // A saved file loaded again: written as it stands.
+      {"^L\r\nE\r\n\rP,\r", "^L\r\nE\r\n\rP,\r"},
+      {"^L\r\nE\r\nP,\r\n", "^L\r\nE\r\nP,\r\n"},
+      {"E\nP,\n", "E\nP,\n"},
+      // The print line without its end gets a CR.
+      {"^L\r\nE\r\nP,", "^L\r\nE\r\nP,\r"},
+      {"P,", "P,\r"},
+      // Not a bare "P," line of its own: the print command is added.
+      {"^L\r\nP1,1\r\n", "^L\r\nP1,1\r\n\rP,\r"},
+      {"^L\r\nXP,\r", "^L\r\nXP,\r\rP,\r"},
+      {"P,\r\n\r\n", "P,\r\n\r\n\rP,\r"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(SavedScriptContents(row.script), row.saved) << row.script;
+
+  // However often it goes round, the file keeps one print line.
+  std::string file = SavedScriptContents("^L\r\nE\r\n");
+  for (int i = 0; i < 3; ++i) file = SavedScriptContents(ScriptFromFileContents(file).script);
+  EXPECT_EQ(file, "^L\r\nE\r\n\rP,\r");
 }
 
-TEST(ScriptContents, LoadedScriptsStopAtTheFirstZeroByte) {
-  EXPECT_EQ(ScriptFromFileContents(std::string("AB\0CD\0", 6)), "AB");
-  EXPECT_EQ(ScriptFromFileContents(std::string("\0AB", 3)), "");
-  EXPECT_EQ(ScriptFromFileContents("\xA4\xA4\r\n"), "\xA4\xA4\r\n");
+TEST(ScriptContents, LoadedScriptsStopAtAZeroByteAndEndLinesWithCrLf) {
+  struct Row {
+    std::string file;
+    std::string script;
+    size_t bytesUsed;
+    size_t lineEndsChanged;
+  };
+  const Row rows[] = {
+      {std::string("AB\0CD\0", 6), "AB", 2, 0},
+      {std::string("\0AB", 3), "", 0, 0},
+      {"\xA4\xA4\r\n", "\xA4\xA4\r\n", 4, 0},
+      // Lines written on Linux become lines the printer reads apart.
+      {"^L\nE\n", "^L\r\nE\r\n", 5, 2},
+      {"\n\nA", "\r\n\r\nA", 3, 2},
+      {"^L\r\nAD,1\nE\r\n", "^L\r\nAD,1\r\nE\r\n", 12, 1},
+      // CR LF and lone CRs (a saved file's print line) stay as they are.
+      {"^L\r\nE\r\n\rP,\r", "^L\r\nE\r\n\rP,\r", 11, 0},
+      {"\r\n\n", "\r\n\r\n", 3, 1},
+      {std::string("A\nB\0C\n", 6), "A\r\nB", 3, 1},
+  };
+  for (const Row& row : rows) {
+    LoadedScript loaded = ScriptFromFileContents(row.file);
+    EXPECT_EQ(loaded.script, row.script) << row.file;
+    EXPECT_EQ(loaded.bytesUsed, row.bytesUsed) << row.file;
+    EXPECT_EQ(loaded.lineEndsChanged, row.lineEndsChanged) << row.file;
+  }
 }
 
 TEST_F(ScriptFileTest, ReplacesTheFileAndLeavesNothingBehind) {

@@ -2,6 +2,7 @@
 // loading, zooming, exporting.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -133,6 +134,36 @@ TEST_F(TesterPreview, ZoomAndExport) {
   EXPECT_EQ(rig.prompter.Messages(),
             std::vector<std::string>{
                 "Cannot write the label to \"/nonexistent/dir/x-label-0001-1-copy.png\"."});
+}
+
+TEST_F(TesterPreview, OnlyPrintedLabelsAreCountedAndExported) {
+  Press("buttonPreview");
+  // Two labels printed, a third still being built at the end.
+  Editor()->setPlainText(
+      "SW400\nSL200,0,C\nBD0,0,10,10,O\nP3,2\nBD0,0,20,20,O\nP\nBD5,5,30,30,O\n");
+  Settle();
+  auto* count = Child<QLabel>(*Pane(), "labelCount");
+  EXPECT_EQ(count->text(), "of 2: 400 x 200 dots, 6 copies");
+  Child<QSpinBox>(*Pane(), "spinLabel")->setValue(3);
+  EXPECT_EQ(count->text(), "not printed (no P): 400 x 200 dots");
+  // As the command line says it.
+  EXPECT_EQ(Errors(), QStringList{"Line 7: label not printed: no \"P\" after it"});
+  auto* list = Child<QListWidget>(*Pane(), "listErrors");
+  emit list->itemActivated(list->item(0));
+  EXPECT_EQ(Editor()->textCursor().blockNumber(), 6);
+
+  QTemporaryDir dir;
+  rig.prompter.files.push_back(dir.filePath("mine.png").toStdString());
+  Press("buttonExport");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+            (QStringList{"mine-label-0001-6-copies.png", "mine-label-0002-1-copy.png"}));
+
+  // Nothing printed yet: nothing to export.
+  Editor()->setPlainText("BD5,5,30,30,O\n");
+  Settle();
+  Press("buttonExport");
+  EXPECT_EQ(rig.prompter.Messages(),
+            std::vector<std::string>{"There is no printed label to export."});
 }
 
 TEST_F(TesterPreview, ALongScriptDoesNotHoldUpTyping) {

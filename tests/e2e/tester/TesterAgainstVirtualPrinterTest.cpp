@@ -8,7 +8,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "Recorders.h"
@@ -48,10 +51,10 @@ using Labels = std::vector<std::string>;
 TEST_F(AgainstVirtualPrinter, MultiSendDeliversTheScriptByteForByteEachTime) {
   ConnectSerial();
   CommandTesterWindow window({port, prompter, clock});
-  // A label with a line the editor cannot show as typed (a lone LF) and text
+  // A label with a line the editor cannot show as typed (a lone CR) and text
   // that is not UTF-8, loaded as bytes; it must still arrive unchanged.
   const std::string script =
-      "^Q40,3\r\n^W60\r\n^L\r\nAD,20,20,1,1,0,0,\xA4\xA4\xA4\xE5\nE\r\nP1\r\n";
+      "^Q40,3\r\n^W60\r\n^L\r\nAD,20,20,1,1,0,0,\xA4\xA4\xA4\xE5\rE\r\nP1\r\n";
   {
     char name[] = "/tmp/qm-e2e-script-XXXXXX";
     int fd = mkstemp(name);
@@ -75,6 +78,40 @@ TEST_F(AgainstVirtualPrinter, MultiSendDeliversTheScriptByteForByteEachTime) {
       printer.WithPrinter([](sim::VirtualPrinter& p) { return p.State().traffic.printCommands; }),
       3u);
   EXPECT_TRUE(prompter.Messages().empty());
+}
+
+TEST_F(AgainstVirtualPrinter, ASavedFileLoadedAndSavedAgainIsTheSameAndPrintsOnce) {
+  ConnectSerial();
+  CommandTesterWindow window({port, prompter, clock});
+  QTemporaryDir dir;
+  const std::string written = dir.filePath("linux.txt").toStdString();
+  const std::string first = dir.filePath("first.txt").toStdString();
+  const std::string second = dir.filePath("second.txt").toStdString();
+  // Written with a Linux editor: its lines end with LF alone.
+  std::ofstream(written, std::ios::binary) << "SW400\nSL300,0,C\nBD0,0,40,20,O\n";
+  prompter.files = {written, first, first, second};
+  auto press = [&](const char* name) { window.findChild<QPushButton*>(name)->click(); };
+  auto read = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  press("buttonLoad");
+  press("buttonSave");
+  press("buttonLoad");
+  press("buttonSave");
+
+  const std::string saved = "SW400\r\nSL300,0,C\r\nBD0,0,40,20,O\r\n\rP,\r";
+  EXPECT_EQ(read(first), saved);
+  EXPECT_EQ(read(second), read(first));
+  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{"Changed 3 line ends from LF to CR LF"});
+
+  // The loaded file, sent once, prints one label.
+  press("buttonMultiSend");
+  ASSERT_TRUE(printer.WaitForReceived(saved.size(), 5s));
+  std::vector<uint8_t> received = Received();
+  EXPECT_EQ(std::string(received.begin(), received.end()), saved);
+  EXPECT_EQ(Printer([](sim::PrinterState& s) { return s.label.printed.size(); }), 1u);
+  EXPECT_EQ(Printer([](sim::PrinterState& s) { return s.label.errors.size(); }), 0u);
 }
 
 TEST_F(AgainstVirtualPrinter, EachStatusTabShowsThePrintersState) {
