@@ -10,7 +10,7 @@ packages=(
   libudev-dev libcups2-dev cups-daemon cups-client
   xvfb xauth
   ccache
-  nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev
   libzint-dev libzxing-dev fonts-dejavu-core libfreetype-dev libfontconfig-dev
   clang libclang-rt-14-dev binutils srecord
   imagemagick

@@ -170,7 +170,11 @@ Match SoftFont(std::span<const uint8_t> input, DownloadState& state) {
   const auto height = Number(h.fields[1]);
   const auto count = Number(h.fields[2]);
   if (!width || !height || !count || *width > 65535 || *height > 65535) return Match::No();
-  const uint64_t bytes = *count * ((*width + 7) / 8) * *height;
+  // A character count so large that the font's size wraps would otherwise
+  // announce a few bytes for a font of billions of characters.
+  const uint64_t characterBytes = (*width + 7) / 8 * *height;
+  if (characterBytes != 0 && *count > kMaxPayload / characterBytes) return Match::No();
+  const uint64_t bytes = *count * characterBytes;
   Match m = WithPayload(input, h.length, bytes);
   if (m.kind != Match::Kind::Consumed) return m;
   StoredFont& font = state.softFonts[h.name];

@@ -37,6 +37,10 @@ int main(int argc, char** argv) {
     std::cout << qm::sim::Usage(program);
     return 0;
   }
+  if (commandLine.version) {
+    std::cout << qm::sim::VersionText() << "\n";
+    return 0;
+  }
 
   qm::sim::PtyFrontEnd frontEnd(commandLine.frontEnd);
   std::unique_ptr<qm::sim::PrintFolder> paper;

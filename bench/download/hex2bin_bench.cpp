@@ -28,42 +28,14 @@
 #include <vector>
 
 #include "Median.h"
-
-extern char** environ;
+#include "SpawnRun.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct RunResult {
-  double ms = 0;     // wall time
-  double cpuMs = 0;  // user + system time of the process
-  long maxRssKib = 0;
-  int status = -1;
-};
-
-RunResult Run(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  RunResult result;
-  const auto start = Clock::now();
-  pid_t pid;
-  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) return result;
-  int status = 0;
-  struct rusage usage {};
-  wait4(pid, &status, 0, &usage);
-  result.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-  result.maxRssKib = usage.ru_maxrss;
-  auto toMs = [](const timeval& t) { return double(t.tv_sec) * 1000 + double(t.tv_usec) / 1000; };
-  result.cpuMs = toMs(usage.ru_utime) + toMs(usage.ru_stime);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return result;
-}
+using qm::bench::Run;
+using qm::bench::RunResult;
 
 std::string Read(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

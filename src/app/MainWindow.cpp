@@ -12,6 +12,7 @@
 #include "download/FirmwareDownloader.h"
 #include "download/PcxDownloader.h"
 #include "download/SoftFontDownloader.h"
+#include "link/OpenFailure.h"
 #include "link/PortNames.h"
 #include "monitor/TrafficWindow.h"
 #include "link/PrinterPort.h"
@@ -228,9 +229,7 @@ void MainWindow::OnConnect() {
     if (interfaceChoice == 2) port.Close();
     ApplyEnabling(true);
   } else {
-    std::string text = "Cannot open port!\n\nPlease check printer and cable.";
-    if (!port.LastOpenFailure().empty()) text += "\n\n" + port.LastOpenFailure() + ".";
-    context_.prompter.Refusal(text);
+    context_.prompter.Refusal(OpenFailureMessage(port));
   }
 }
 

@@ -1,84 +1,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <optional>
 #include <ostream>
 
 #include "calibration/CalibrationExchange.h"
 #include "calibration/SensingAnalysis.h"
-#include "cli/PrinterConnection.h"
-#include "cli/Subcommands.h"
+#include "cli/PortRunner.h"
 #include "link/PrinterPort.h"
 
 namespace qm::cli {
-
 namespace {
-
-struct CalibrateOptions {
-  int labelLengthMm = 150;
-  int sensingType = kGapSensing;
-  int gapCount = 7;
-  bool save = false;
-  std::optional<int> value;  // stores this instead of the proposal
-};
-
-std::optional<int> WholeNumber(const std::string& text, int least, int most) {
-  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
-    return std::nullopt;
-  const int value = std::stoi(text);
-  if (value < least || value > most) return std::nullopt;
-  return value;
-}
-
-bool TakeOptions(const std::vector<std::string>& words, CalibrateOptions& options,
-                 std::ostream& err) {
-  for (size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
-    if (word == "--mark") {
-      options.sensingType = kBlackMarkSensing;
-      continue;
-    }
-    if (word == "--gap") {
-      options.sensingType = kGapSensing;
-      continue;
-    }
-    if (word == "--save") {
-      options.save = true;
-      continue;
-    }
-    struct Numeric {
-      const char* name;
-      int least, most;
-    };
-    static const Numeric numerics[] = {
-        {"--length", 1, 9999}, {"--gap-count", 4, 10}, {"--value", 0, 99999}};
-    const Numeric* numeric = nullptr;
-    for (const Numeric& n : numerics)
-      if (word == n.name) numeric = &n;
-    if (!numeric) {
-      err << "quillmark-cli calibrate: unexpected '" << word << "'\n";
-      return false;
-    }
-    if (i + 1 == words.size()) {
-      err << "quillmark-cli calibrate: " << word << " needs a value\n";
-      return false;
-    }
-    const auto value = WholeNumber(words[++i], numeric->least, numeric->most);
-    if (!value) {
-      err << "quillmark-cli calibrate: " << word << " takes " << numeric->least << " to "
-          << numeric->most << ", not '" << words[i] << "'\n";
-      return false;
-    }
-    if (word == "--length") options.labelLengthMm = *value;
-    if (word == "--gap-count") options.gapCount = *value;
-    if (word == "--value") options.value = *value;
-  }
-  if (options.value && !options.save) {
-    err << "quillmark-cli calibrate: --value is stored only with --save\n";
-    return false;
-  }
-  return true;
-}
 
 // One line per bucket: its threshold, count, a bar on a log scale, and
 // what the analysis made of it.
@@ -100,43 +31,27 @@ void PrintHistogram(const SensingCounts& counts, const DistributionAnalysis& ana
   }
 }
 
-}  // namespace
-
-// Measures the sensing histogram as the sensing page does, prints it with
-// the proposal and, with --save, stores a threshold.
-int RunCalibrate(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  ConnectionOptions connectionOptions;
-  std::vector<std::string> rest;
-  if (!TakeConnectionOptions(args, connectionOptions, rest, err)) return 2;
-  CalibrateOptions options;
-  if (!TakeOptions(rest, options, err)) return 2;
-  PrinterConnection connection(err);
-  if (!connection.Open(connectionOptions)) return 1;
-
-  PrinterPort& port = connection.Port();
-  const int waitMs = ScanWaitMs(options.labelLengthMm, port.GetInterfaceType());
-  err << "sampling " << options.labelLengthMm << " mm of media for " << waitMs / 1000.0 << " s\n";
-  const SensingMeasurement scan =
-      MeasureSensing(port, connection.GetClock(), options.labelLengthMm, options.sensingType,
-                     {{}, [&] { err << "sensing values: short reply, reading again\n"; }});
-  if (!scan.sent) return 1;
-  if (!scan.complete) {
-    err << "no sensing values arrived; nothing proposed\n";
-    return 1;
-  }
-
-  const DistributionAnalysis analysis = AnalyzeDistribution(scan.counts, options.sensingType);
-  PrintHistogram(scan.counts, analysis, out);
+// The threshold proposed: the middle of the gap between the peaks, or, when
+// the peaks lie close, what Calibration Extra would offer with its default
+// choice taken. Says which on `out` and in `json`.
+int Propose(const CalibrateOptions& options, const DistributionAnalysis& analysis,
+            std::ostream& out, nlohmann::ordered_json& json) {
+  const int sensing = options.mark ? kBlackMarkSensing : kGapSensing;
   int proposal = analysis.middleGapValue;
   out << "peaks at " << LevelValue(analysis.lowerPeak) << " and " << LevelValue(analysis.upperPeak)
       << "\n";
+  json["peaks"] = {LevelValue(analysis.lowerPeak), LevelValue(analysis.upperPeak)};
+  json["candidates"] = nlohmann::ordered_json::array();
+  for (int level = analysis.firstCandidate; level <= analysis.lastCandidate; ++level)
+    json["candidates"].push_back(LevelValue(level));
   if (analysis.NeedsFinerThreshold()) {
-    // What Calibration Extra would offer, its default choice taken.
-    const auto finer = FinerCandidates(options.sensingType, analysis.lowerPeak, analysis.upperPeak,
+    const auto finer = FinerCandidates(sensing, analysis.lowerPeak, analysis.upperPeak,
                                        analysis.Difference());
     out << "peaks close together; finer candidates:";
+    json["finer"] = nlohmann::ordered_json::array();
     if (finer) {
       for (int value : *finer) out << " " << value;
+      json["finer"] = *finer;
       proposal = (*finer)[kDefaultFinerCandidate];
     } else {
       out << " none";
@@ -144,13 +59,53 @@ int RunCalibrate(std::span<const std::string> args, std::ostream& out, std::ostr
     out << "\n";
   }
   out << "proposed threshold: " << proposal << "\n";
+  json["proposal"] = proposal;
+  json["level"] = LevelValue(analysis.selectedLevel);
+  return proposal;
+}
 
-  if (!options.save) return 0;
+// Measures the sensing histogram as the sensing page does, prints it with
+// the proposal and, with --save, stores a threshold.
+PortResult Calibrate(const CalibrateOptions& options, PortSession& session) {
+  PrinterPort& port = session.port;
+  const int sensing = options.mark ? kBlackMarkSensing : kGapSensing;
+  const int waitMs = ScanWaitMs(options.lengthMm, port.GetInterfaceType());
+  session.err << "sampling " << options.lengthMm << " mm of media for " << waitMs / 1000.0
+              << " s\n";
+  const SensingMeasurement scan =
+      MeasureSensing(port, session.clock, options.lengthMm, sensing,
+                     {{}, [&] { session.err << "sensing values: short reply, reading again\n"; }});
+  if (!scan.sent) return {kFailed, {{"error", "the printer did not take the command"}}};
+  if (!scan.complete) {
+    session.err << "no sensing values arrived; nothing proposed\n";
+    return {kFailed, {{"error", "no sensing values arrived"}}};
+  }
+
+  PortResult result;
+  result.json["media"] = options.mark ? "mark" : "gap";
+  result.json["counts"] = scan.counts;
+  const DistributionAnalysis analysis = AnalyzeDistribution(scan.counts, sensing);
+  PrintHistogram(scan.counts, analysis, session.out);
+  const int proposal = Propose(options, analysis, session.out, result.json);
+  if (!options.save) return result;
   const int stored = options.value.value_or(proposal);
-  if (!SendCalibrationCommand(port, SaveCalibrationCommand(stored, options.gapCount))) return 1;
+  if (!SendCalibrationCommand(port, SaveCalibrationCommand(stored, options.gapCount)))
+    return {kFailed, {{"error", "the printer did not take the command"}}};
   // The connection waits for the bytes to leave the line before it closes.
-  out << "stored threshold " << stored << " with gap count " << options.gapCount << "\n";
-  return 0;
+  session.out << "stored threshold " << stored << " with gap count " << options.gapCount << "\n";
+  result.json["stored"] = {{"level", stored}, {"gap count", options.gapCount}};
+  return result;
+}
+
+}  // namespace
+
+int RunCalibrate(const CalibrateOptions& options, Streams streams) {
+  if (options.value && !options.save) {
+    streams.err << "quillmark-cli calibrate: --value is stored only with --save\n";
+    return kUsage;
+  }
+  return RunOnPorts(
+      options.line, [&](PortSession& session) { return Calibrate(options, session); }, streams);
 }
 
 }  // namespace qm::cli

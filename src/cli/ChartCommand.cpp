@@ -1,10 +1,7 @@
 #include <algorithm>
-#include <cstdlib>
-#include <optional>
 #include <ostream>
 
-#include "cli/PrinterConnection.h"
-#include "cli/Subcommands.h"
+#include "cli/PortRunner.h"
 #include "tester/CharacterCharts.h"
 #include "tester/FontFinder.h"
 #include "tester/JobSender.h"
@@ -12,144 +9,134 @@
 namespace qm::cli {
 namespace {
 
-std::optional<int> IntIn(const std::string& text, int min, int max) {
-  char* end = nullptr;
-  long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || value < min || value > max) return std::nullopt;
-  return int(value);
+constexpr const char* kName = "quillmark-cli chart: ";
+
+// The single-byte charts of the tester's chart window.
+struct SingleByteKind {
+  const char* name;
+  std::vector<std::string> (*job)(const CharacterSetChart&);
+};
+constexpr SingleByteKind kSingleByteKinds[] = {
+    {"under", UnderChartJob}, {"over", OverChartJob}, {"international", InternationalChartJob}};
+
+const TwoByteTable* TwoByteNamed(const std::string& name) {
+  const auto& tables = TwoByteTables();
+  auto found = std::find_if(tables.begin(), tables.end(),
+                            [&](const TwoByteTable& t) { return name == t.name; });
+  return found == tables.end() ? nullptr : &*found;
 }
 
-std::optional<double> Real(const std::string& text) {
-  char* end = nullptr;
-  double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0') return std::nullopt;
-  return value;
+// A double-byte chart's writes, or why the options do not fit its table.
+std::string TwoByteJob(const ChartOptions& options, const TwoByteTable& table,
+                       std::vector<std::string>& writes) {
+  TwoByteChart chart;
+  chart.table = int(&table - TwoByteTables().data());
+  chart.firstRow = table.firstRow;
+  chart.lastRow = table.lastRow;
+  chart.bitmapFont = table.fonts[size_t(table.selectedFont)];
+  if (options.set || options.table) return "--set and --table are for single-byte charts";
+  if (options.vector && !table.vectorFont) return options.kind + " has no scalable font";
+  chart.vector = options.vector;
+  if (options.font) {
+    if (std::none_of(table.fonts.begin(), table.fonts.end(),
+                     [&](const char* f) { return *options.font == f; }))
+      return "--font cannot be '" + *options.font + "' for " + options.kind;
+    chart.bitmapFont = *options.font;
+  }
+  if (!options.size.empty()) {
+    chart.vectorWidth = std::to_string(options.size[0]);
+    chart.vectorHeight = std::to_string(options.size[1]);
+  }
+  if (options.rows) {
+    const std::string& rows = *options.rows;
+    const size_t dash = rows.find('-');
+    auto first = ParseBlock(rows.substr(0, dash));
+    auto last = dash == std::string::npos ? std::nullopt : ParseBlock(rows.substr(dash + 1));
+    if (!first || !last) return "--rows needs two hexadecimal blocks, as A1-B0";
+    chart.firstRow = *first;
+    chart.lastRow = *last;
+  }
+  writes = TwoByteChartJob(chart);
+  return "";
 }
 
-// "A,B" as two whole numbers from 1 to `max`.
-bool TakeSizes(const std::string& text, int max, int& first, int& second) {
-  size_t comma = text.find(',');
-  if (comma == std::string::npos) return false;
-  auto a = IntIn(text.substr(0, comma), 1, max), b = IntIn(text.substr(comma + 1), 1, max);
-  if (!a || !b) return false;
-  first = *a;
-  second = *b;
-  return true;
+std::string SingleByteJob(const ChartOptions& options, const SingleByteKind& kind,
+                          std::vector<std::string>& writes) {
+  CharacterSetChart chart;
+  if (options.rows) return "--rows is for double-byte charts";
+  chart.internationalSet = options.set.value_or(chart.internationalSet);
+  chart.codeTable = options.table.value_or(chart.codeTable);
+  chart.font.vector = options.vector;
+  if (options.font) {
+    if (std::none_of(std::begin(kChartFonts), std::end(kChartFonts),
+                     [&](const char* f) { return *options.font == f; }))
+      return "--font cannot be '" + *options.font + "'";
+    chart.font.font = *options.font;
+  }
+  if (!options.size.empty()) {
+    chart.font.firstSize = options.size[0];
+    chart.font.secondSize = options.size[1];
+  } else if (options.vector) {
+    chart.font.firstSize = chart.font.secondSize = 35;
+  }
+  if (!options.vector && (chart.font.firstSize > 4 || chart.font.secondSize > 4))
+    return "bitmap multipliers run from 1 to 4";
+  writes = kind.job(chart);
+  return "";
 }
 
 }  // namespace
 
+std::vector<std::string> ChartKindNames() {
+  std::vector<std::string> names;
+  for (const SingleByteKind& kind : kSingleByteKinds) names.push_back(kind.name);
+  for (const TwoByteTable& table : TwoByteTables()) names.push_back(table.name);
+  return names;
+}
+
 // Prints a character chart, single-byte or double-byte, as the tester's chart
 // windows do.
-int RunChart(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  ConnectionOptions options;
-  std::vector<std::string> rest;
-  if (!TakeConnectionOptions(args, options, rest, err)) return 2;
-  auto bad = [&err](const std::string& what) {
-    err << "quillmark-cli chart: " << what << "\n";
-    return 2;
-  };
-  if (rest.empty()) return bad("which chart? under, over, international, or a code table");
-  const std::string kind = rest.front();
-  const auto& tables = TwoByteTables();
-  auto table = std::find_if(tables.begin(), tables.end(),
-                            [&](const TwoByteTable& t) { return kind == t.name; });
-  const bool twoByte = table != tables.end();
-  if (!twoByte && kind != "under" && kind != "over" && kind != "international")
-    return bad("unknown chart '" + kind + "'");
-
-  CharacterSetChart single;
-  TwoByteChart dual;
-  if (twoByte) {
-    dual.table = int(table - tables.begin());
-    dual.firstRow = table->firstRow;
-    dual.lastRow = table->lastRow;
-    dual.bitmapFont = table->fonts[size_t(table->selectedFont)];
+int RunChart(const ChartOptions& options, Streams streams) {
+  std::vector<std::string> writes;
+  std::string problem;
+  if (const TwoByteTable* table = TwoByteNamed(options.kind)) {
+    problem = TwoByteJob(options, *table, writes);
+  } else {
+    for (const SingleByteKind& kind : kSingleByteKinds)
+      if (options.kind == kind.name) problem = SingleByteJob(options, kind, writes);
   }
-  bool sized = false;
-  for (size_t i = 1; i < rest.size(); ++i) {
-    const std::string& word = rest[i];
-    const bool hasValue = i + 1 < rest.size();
-    if (word == "--vector") {
-      if (twoByte && !table->vectorFont) return bad(kind + " has no scalable font");
-      single.font.vector = dual.vector = 1;
-      continue;
-    }
-    if (!hasValue) return bad(word + " needs a value");
-    const std::string& value = rest[++i];
-    if (word == "--set" && !twoByte) {
-      auto n = IntIn(value, 0, 15);
-      if (!n) return bad("--set cannot be '" + value + "' (0 to 15)");
-      single.internationalSet = *n;
-    } else if (word == "--table" && !twoByte) {
-      auto n = IntIn(value, 0, int(std::size(kCodeTables)) - 1);
-      if (!n) return bad("--table cannot be '" + value + "' (0 to 22)");
-      single.codeTable = *n;
-    } else if (word == "--font") {
-      const auto& fonts =
-          twoByte ? table->fonts
-                  : std::vector<const char*>(std::begin(kChartFonts), std::end(kChartFonts));
-      if (std::none_of(fonts.begin(), fonts.end(), [&](const char* f) { return value == f; }))
-        return bad("--font cannot be '" + value + "'");
-      single.font.font = dual.bitmapFont = value;
-    } else if (word == "--size") {
-      sized = true;
-      if (twoByte) {
-        int w, h;
-        if (!TakeSizes(value, 100, w, h)) return bad("--size needs WIDTH,HEIGHT from 1 to 100");
-        dual.vectorWidth = std::to_string(w);
-        dual.vectorHeight = std::to_string(h);
-      } else if (!TakeSizes(value, 100, single.font.firstSize, single.font.secondSize)) {
-        return bad("--size needs two numbers, as H,V multipliers or WIDTH,HEIGHT");
-      }
-    } else if (word == "--rows" && twoByte) {
-      auto first = ParseBlock(value.substr(0, value.find('-')));
-      auto last = value.find('-') == std::string::npos
-                      ? std::nullopt
-                      : ParseBlock(value.substr(value.find('-') + 1));
-      if (!first || !last) return bad("--rows needs two hexadecimal blocks, as A1-B0");
-      dual.firstRow = *first;
-      dual.lastRow = *last;
-    } else {
-      return bad("unexpected '" + word + "'");
-    }
+  if (!problem.empty()) {
+    streams.err << kName << problem << "\n";
+    return kUsage;
   }
-  if (!twoByte && !sized && single.font.vector) single.font.firstSize = single.font.secondSize = 35;
-  if (!twoByte && !single.font.vector && (single.font.firstSize > 4 || single.font.secondSize > 4))
-    return bad("bitmap multipliers run from 1 to 4");
-
-  std::vector<std::string> writes = twoByte           ? TwoByteChartJob(dual)
-                                    : kind == "under" ? UnderChartJob(single)
-                                    : kind == "over"  ? OverChartJob(single)
-                                                      : InternationalChartJob(single);
-  PrinterConnection connection(err);
-  if (!connection.Open(options)) return 1;
-  size_t sent = SendWrites(connection.Port(), writes);
-  size_t bytes = 0;
-  for (size_t i = 0; i < sent; ++i) bytes += writes[i].size();
-  out << "sent " << sent << " of " << writes.size() << " writes, " << bytes << " bytes\n";
-  return sent == writes.size() ? 0 : 1;
+  return RunOnPorts(
+      options.line,
+      [&](PortSession& session) {
+        const size_t sent = SendWrites(session.port, writes);
+        size_t bytes = 0;
+        for (size_t i = 0; i < sent; ++i) bytes += writes[i].size();
+        session.out << "sent " << sent << " of " << writes.size() << " writes, " << bytes
+                    << " bytes\n";
+        return PortResult{sent == writes.size() ? kDone : kFailed,
+                          {{"writes", writes.size()}, {"sent", sent}, {"bytes", bytes}}};
+      },
+      streams);
 }
 
 // The font finder's two searches for a wanted character size in millimetres.
-int RunFindFont(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  std::optional<double> width = args.size() == 2 ? Real(args[0]) : std::nullopt;
-  std::optional<double> height = args.size() == 2 ? Real(args[1]) : std::nullopt;
-  if (!width || !height) {
-    err << "quillmark-cli find-font: needs WIDTH and HEIGHT in millimetres\n";
-    return 2;
-  }
-  auto show = [&out](const char* name, std::optional<FontChoice> c) {
-    out << name << ": ";
+int RunFindFont(const FindFontOptions& options, Streams streams) {
+  auto show = [&](const char* name, std::optional<FontChoice> c) {
+    streams.out << name << ": ";
     if (c)
-      out << "font " << c->font << ", X multiplier " << c->xMulti << ", Y multiplier " << c->yMulti
-          << "\n";
+      streams.out << "font " << c->font << ", X multiplier " << c->xMulti << ", Y multiplier "
+                  << c->yMulti << "\n";
     else
-      out << "none\n";
+      streams.out << "none\n";
   };
-  show("Most Similar", FindMostSimilar(float(*width), float(*height)));
-  show("Similar & Round", FindSimilarAndRound(float(*width), float(*height)));
-  return 0;
+  const float width = float(options.widthMm), height = float(options.heightMm);
+  show("Most Similar", FindMostSimilar(width, height));
+  show("Similar & Round", FindSimilarAndRound(width, height));
+  return kDone;
 }
 
 }  // namespace qm::cli

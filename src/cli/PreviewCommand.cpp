@@ -3,16 +3,11 @@
 #include <vector>
 
 #include "cli/PreviewModule.h"
-#include "cli/Subcommands.h"
+#include "cli/Options.h"
 #include "link/LoadedLibrary.h"
 
 namespace qm::cli {
 namespace {
-
-struct Streams {
-  std::ostream& out;
-  std::ostream& err;
-};
 
 void WriteTo(void* context, int stream, const char* data, size_t size) {
   auto* streams = static_cast<Streams*>(context);
@@ -22,7 +17,7 @@ void WriteTo(void* context, int stream, const char* data, size_t size) {
 }  // namespace
 
 // Renders a label script to PNGs through the preview module, loaded now.
-int RunPreview(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+int RunPreview(const PreviewOptions& options, Streams streams) {
   std::string why;
   void* module = OpenPrivateModule(QM_CLI_PREVIEW_MODULE, &why);
   QmCliPreview preview = nullptr;
@@ -31,14 +26,18 @@ int RunPreview(std::span<const std::string> args, std::ostream& out, std::ostrea
     why = error ? error : "it has no qm_cli_preview";
   }
   if (!preview) {
-    err << "quillmark-cli preview: the renderer module " QM_CLI_PREVIEW_MODULE " cannot be loaded: "
-        << why << "\n";
-    return 1;
+    streams.err << "quillmark-cli preview: the renderer module " QM_CLI_PREVIEW_MODULE
+                   " cannot be loaded: "
+                << why << "\n";
+    return kFailed;
   }
-  std::vector<const char*> argv;
-  for (const std::string& arg : args) argv.push_back(arg.c_str());
-  Streams streams{out, err};
-  return preview(int(argv.size()), argv.data(), WriteTo, &streams);
+  std::vector<const char*> names, files;
+  for (const auto& [name, file] : options.images) {
+    names.push_back(name.c_str());
+    files.push_back(file.c_str());
+  }
+  return preview(options.script.c_str(), options.folder.c_str(), int(names.size()), names.data(),
+                 files.data(), WriteTo, &streams);
 }
 
 }  // namespace qm::cli

@@ -26,40 +26,10 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
 
 // Renders a label script to one PNG per printed label and lists its errors
 // by line, as the tester's preview shows them. Images the script recalls but
-// does not store can be given with --image NAME=FILE.pcx.
-int RenderPreview(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::string script;
-  std::string folder = ".";
-  std::vector<std::pair<std::string, std::string>> images;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "-o" || arg == "--image") {
-      if (i + 1 == args.size()) {
-        err << "quillmark-cli preview: " << arg << " needs a value\n";
-        return 2;
-      }
-      const std::string& value = args[++i];
-      const size_t equals = value.find('=');
-      if (arg == "-o") {
-        folder = value;
-      } else if (equals == std::string::npos || equals == 0) {
-        err << "quillmark-cli preview: --image wants NAME=FILE, not '" << value << "'\n";
-        return 2;
-      } else {
-        images.emplace_back(value.substr(0, equals), value.substr(equals + 1));
-      }
-    } else if (script.empty() && !arg.starts_with('-')) {
-      script = arg;
-    } else {
-      err << "quillmark-cli preview: unexpected '" << arg << "'\n";
-      return 2;
-    }
-  }
-  if (script.empty()) {
-    err << "quillmark-cli preview: which script? (preview SCRIPT [-o DIR])\n";
-    return 2;
-  }
-
+// does not store come from files.
+int RenderPreview(const std::string& script, const std::string& folder,
+                  const std::vector<std::pair<std::string, std::string>>& images,
+                  std::ostream& out, std::ostream& err) {
   preview::LabelRenderer renderer;
   for (const auto& [name, path] : images) {
     std::vector<uint8_t> pcx;
@@ -109,10 +79,13 @@ int RenderPreview(const std::vector<std::string>& args, std::ostream& out, std::
 
 // Only plain C crosses the boundary: the program and the module may each
 // carry their own C++ runtime.
-extern "C" int qm_cli_preview(int argc, const char* const* argv, QmCliWrite write, void* context) {
-  std::vector<std::string> args(argv, argv + argc);
+extern "C" int qm_cli_preview(const char* script, const char* folder, int imageCount,
+                              const char* const* imageNames, const char* const* imageFiles,
+                              QmCliWrite write, void* context) {
+  std::vector<std::pair<std::string, std::string>> images;
+  for (int i = 0; i < imageCount; ++i) images.emplace_back(imageNames[i], imageFiles[i]);
   std::ostringstream out, err;
-  const int code = qm::cli::RenderPreview(args, out, err);
+  const int code = qm::cli::RenderPreview(script, folder, images, out, err);
   const std::string said = out.str(), complained = err.str();
   write(context, 1, said.data(), said.size());
   write(context, 2, complained.data(), complained.size());

@@ -1,91 +1,140 @@
 #include "cli/PrinterConnection.h"
 
-#include <charconv>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <ostream>
 
+#include "link/OpenFailure.h"
 #include "link/PrinterPort.h"
 #include "link/SystemLinkServices.h"
+#include "link/UsbDiscovery.h"
+#include "link/UsbProducts.h"
 
 namespace qm::cli {
 namespace {
 
-std::optional<uint32_t> Number(std::string_view text) {
-  uint32_t value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
+// The machine's services, except that USB discovery hands back the one node
+// the command line named instead of the first printer found.
+class PinnedUsbServices : public LinkServices {
+ public:
+  PinnedUsbServices(std::unique_ptr<LinkServices> inner, std::string node, int modelIndex)
+      : inner_(std::move(inner)), node_(std::move(node)), modelIndex_(modelIndex) {}
 
-// The main window's lists: whatever it cannot choose, the command line refuses too.
-std::optional<uint32_t> Choose(std::string_view option, std::string_view value) {
-  if (option == "--baud") {
-    auto baud = Number(value);
-    for (uint32_t allowed : {9600u, 19200u, 38400u, 57600u, 115200u})
-      if (baud == allowed) return baud;
-    return std::nullopt;
+  bool CheckDriverPorts(const PrinterPort& port, InterfaceType kind) override {
+    return inner_->CheckDriverPorts(port, kind);
   }
-  if (option == "--parity") {
-    if (value == "none") return 0;
-    if (value == "odd") return 1;
-    if (value == "even") return 2;
-    return std::nullopt;
+  bool OsSupportsUsb() override { return inner_->OsSupportsUsb(); }
+  bool FindUsbPrinter(PrinterPort& port) override {
+    if (node_.size() > kMaxUsbDevicePathLength) return false;
+    port.SetUsbModelIndex(modelIndex_);
+    auto& path = port.DevicePath();
+    path.fill('\0');
+    node_.copy(path.data(), node_.size());
+    return true;
   }
-  if (option == "--data-bits") {
-    if (value == "7") return 7;
-    if (value == "8") return 8;
-    return std::nullopt;
+  void RepairUsbPrintRegistry(int usbModelIndex) override {
+    inner_->RepairUsbPrintRegistry(usbModelIndex);
   }
-  if (value == "1") return 0;
-  if (value == "1.5") return 1;
-  if (value == "2") return 2;
-  return std::nullopt;
+
+ private:
+  std::unique_ptr<LinkServices> inner_;
+  std::string node_;
+  int modelIndex_;
+};
+
+// A device whose reply reads, while the port keeps its standard time-outs,
+// wait the command line's --timeout instead of the 3000 ms the standard set
+// gives: a port's every open (a USB port opens around each transfer) starts
+// from that set again, so the bound is applied here, read by read. Reads
+// under any other set (a download's) are left as they are.
+class BoundedReads : public PortDevice {
+ public:
+  BoundedReads(std::unique_ptr<PortDevice> inner, const PrinterPort& port, uint32_t timeoutMs)
+      : inner_(std::move(inner)), port_(port), timeoutMs_(timeoutMs) {}
+
+  bool Open(const std::string& path) override { return inner_->Open(path); }
+  void Close() override { inner_->Close(); }
+  bool IsOpen() const override { return inner_->IsOpen(); }
+  bool Configure(const SerialSettings& settings) override { return inner_->Configure(settings); }
+  bool ReadModemLines(ModemLines& lines) override { return inner_->ReadModemLines(lines); }
+  bool QueryParallelStatus(uint8_t& status) override {
+    return inner_->QueryParallelStatus(status);
+  }
+  IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) override {
+    const TimeoutSet& set = port_.Timeouts();
+    if (set.readTotalConstant == kDefaultTimeouts.readTotalConstant &&
+        set.readTotalMultiplier == kDefaultTimeouts.readTotalMultiplier)
+      timeoutMs += int(timeoutMs_) - int(kDefaultTimeouts.readTotalConstant);
+    return inner_->Read(buffer, count, std::max(timeoutMs, 1), gapMs);
+  }
+  IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) override {
+    return inner_->Write(buffer, count, timeoutMs);
+  }
+  bool Purge() override { return inner_->Purge(); }
+  void SetWaitHook(std::function<void()> hook) override { inner_->SetWaitHook(std::move(hook)); }
+  bool WaitUntilSent(int timeoutMs) override { return inner_->WaitUntilSent(timeoutMs); }
+  std::string FailureReason() const override { return inner_->FailureReason(); }
+
+ private:
+  std::unique_ptr<PortDevice> inner_;
+  const PrinterPort& port_;
+  uint32_t timeoutMs_;
+};
+
+}  // namespace
+
+class PrinterConnection::Devices : public DeviceFactory {
+ public:
+  Devices(uint32_t timeoutMs) : timeoutMs_(timeoutMs) {}
+  void Serve(const PrinterPort& port) { port_ = &port; }
+  std::unique_ptr<PortDevice> Create(InterfaceType kind) override {
+    auto device = SystemDevices().Create(kind);
+    if (!device || !port_) return device;
+    return std::make_unique<BoundedReads>(std::move(device), *port_, timeoutMs_);
+  }
+
+ private:
+  uint32_t timeoutMs_;
+  const PrinterPort* port_ = nullptr;
+};
+
+namespace {
+
+bool IsWindowName(const std::string& name) {
+  return name == "USB" || name.starts_with("COM") || name.starts_with("LPT");
 }
 
 }  // namespace
 
-bool TakeConnectionOptions(std::span<const std::string> args, ConnectionOptions& options,
-                           std::vector<std::string>& rest, std::ostream& err) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& word = args[i];
-    const bool known = word == "--port" || word == "--baud" || word == "--parity" ||
-                       word == "--data-bits" || word == "--stop-bits";
-    if (!known) {
-      rest.push_back(word);
-      continue;
-    }
-    if (i + 1 >= args.size()) {
-      err << "quillmark-cli: " << word << " needs a value\n";
-      return false;
-    }
-    const std::string& value = args[++i];
-    if (word == "--port") {
-      if (value.empty()) {
-        err << "quillmark-cli: --port needs a port name\n";
-        return false;
-      }
-      options.port = value;
-      continue;
-    }
-    auto chosen = Choose(word, value);
-    if (!chosen) {
-      err << "quillmark-cli: " << word << " cannot be '" << value << "' (see --help)\n";
-      return false;
-    }
-    if (word == "--baud") options.baud = *chosen;
-    if (word == "--parity") options.parity = *chosen;
-    if (word == "--data-bits") options.dataBits = *chosen;
-    if (word == "--stop-bits") options.stopBits = *chosen;
+PortTarget ResolvePort(const std::string& given, const std::string& sysRoot,
+                       const std::string& devRoot) {
+  PortTarget target;
+  target.portName = given;
+  if (IsWindowName(given)) return target;
+  std::error_code ec;
+  const std::filesystem::path real = std::filesystem::canonical(given, ec);
+  struct stat info {};
+  if (ec || ::stat(real.c_str(), &info) != 0) {
+    target.problem = "No such device";
+    return target;
   }
-  return true;
-}
-
-std::string_view PrinterOptionsHelp() {
-  return "  --port NAME        COM1: .. COM10:, LPT1: .. LPT4:, USB, or a serial device\n"
-         "                     path (default COM1:; QUILLMARK_COM1 and the like redirect)\n"
-         "  --baud N           9600, 19200, 38400, 57600 or 115200 (default 115200)\n"
-         "  --parity P         none, odd or even (default none)\n"
-         "  --data-bits N      7 or 8 (default 8)\n"
-         "  --stop-bits N      1, 1.5 or 2 (default 1)\n";
+  if (!S_ISCHR(info.st_mode)) {
+    target.problem = given + " is not a character device";
+    return target;
+  }
+  target.portName = real.string();
+  for (const UsbPrinterNode& node : SysfsUsbSource(sysRoot, devRoot).Enumerate()) {
+    if (std::filesystem::canonical(node.devnode, ec) != real) continue;
+    target.portName = "USB";
+    target.usbNode = real.string();
+    target.usbModelIndex = KnownProductByPathIdentifier(
+                               UsbPathIdentifier(node.vendorId, node.productId))
+                               .value_or(-1);
+    break;
+  }
+  return target;
 }
 
 void ConsolePrompter::Show(const std::string& text, const std::string& caption, MessageIcon) {
@@ -107,9 +156,18 @@ std::optional<std::string> ConsolePrompter::SaveFileName(const FileDialogOptions
   return std::nullopt;
 }
 
-PrinterConnection::PrinterConnection(std::ostream& err)
-    : err_(err), prompter_(err), services_(SystemLinkServices(prompter_)) {
-  port_ = std::make_unique<PrinterPort>(SystemDevices(), *services_, prompter_, clock_);
+PrinterConnection::PrinterConnection(const std::string& given, const LineOptions& line,
+                                     std::ostream& err)
+    : err_(err), target_(ResolvePort(given)), prompter_(err) {
+  services_ = SystemLinkServices(prompter_);
+  if (target_.usbNode)
+    services_ = std::make_unique<PinnedUsbServices>(std::move(services_), *target_.usbNode,
+                                                    target_.usbModelIndex);
+  devices_ = std::make_unique<Devices>(line.timeoutMs);
+  port_ = std::make_unique<PrinterPort>(*devices_, *services_, prompter_, clock_);
+  devices_->Serve(*port_);
+  port_->SetPortName(target_.portName);
+  port_->SetSerialParameters(line.baud, line.parity, line.dataBits, line.stopBits);
 }
 
 PrinterConnection::~PrinterConnection() {
@@ -119,15 +177,18 @@ PrinterConnection::~PrinterConnection() {
     err_ << "quillmark-cli: the printer did not take the last bytes in time\n";
 }
 
-bool PrinterConnection::Open(const ConnectionOptions& options) {
-  port_->SetPortName(options.port);
-  port_->SetSerialParameters(options.baud, options.parity, options.dataBits, options.stopBits);
-  if (!port_->Open()) {
-    err_ << "Cannot open port " << options.port << "! Please check printer and cable.\n";
-    return false;
+bool PrinterConnection::Open() {
+  if (!target_.problem.empty()) {
+    failure_ = std::string(kCannotOpenMessage) + "\n\n" + target_.problem + ".";
+  } else if (port_->Open()) {
+    if (port_->GetInterfaceType() == Usb) port_->Close();
+    return true;
+  } else {
+    failure_ = OpenFailureMessage(*port_);
   }
-  if (port_->GetInterfaceType() == Usb) port_->Close();
-  return true;
+  // One line on a terminal: the window's paragraphs become sentences.
+  for (size_t at; (at = failure_.find("\n\n")) != std::string::npos;) failure_.replace(at, 2, " ");
+  return false;
 }
 
 }  // namespace qm::cli

@@ -2,11 +2,10 @@
 
 #include <iosfwd>
 #include <memory>
-#include <span>
+#include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
+#include "cli/Options.h"
 #include "ui/Clock.h"
 #include "ui/Prompter.h"
 
@@ -17,29 +16,9 @@ class PrinterPort;
 
 namespace qm::cli {
 
-// The line a printer subcommand connects over, as the main window would set
-// it: its defaults are the main window's ("COM1:", 115200 baud, no parity, 8
-// data bits, one stop bit).
-struct ConnectionOptions {
-  std::string port = "COM1:";  // COM1:..COM10:, LPT1:..LPT4:, USB, or a serial device path
-  uint32_t baud = 115200;
-  uint32_t parity = 0;    // 0 none, 1 odd, 2 even
-  uint32_t dataBits = 8;  // 7 or 8
-  uint32_t stopBits = 0;  // 0 one, 1 one and a half, 2 two
-};
-
-// Takes the connection options (--port, --baud, --parity, --data-bits,
-// --stop-bits) out of `args` and leaves every other word in `rest`, in order.
-// A bad value is said on `err` and returns false.
-bool TakeConnectionOptions(std::span<const std::string> args, ConnectionOptions& options,
-                           std::vector<std::string>& rest, std::ostream& err);
-
-// The lines --help prints for those options.
-std::string_view PrinterOptionsHelp();
-
 // Message boxes become lines on the error stream ("Caption: text"); a Yes/No
-// question takes the answer the subcommand chose (a flag such as --yes) and
-// says which; file dialogs have nobody to ask and give nothing.
+// question takes the answer the subcommand chose and says which; file
+// dialogs have nobody to ask and give nothing.
 class ConsolePrompter : public Prompter {
  public:
   explicit ConsolePrompter(std::ostream& err, bool answerYes = false)
@@ -61,17 +40,32 @@ class ConsolePrompter : public Prompter {
   int shown_ = 0;
 };
 
-// One printer connection for one subcommand: the real devices, the machine's
-// link services, a console prompter and a blocking clock, the same
-// PrinterPort the windows use.
+// Where a --port value leads. COMn:, LPTn: and USB are the main window's
+// names; any other word is a path to a character device, symbolic links
+// resolved, opened as the USB printer it is when discovery lists its node
+// and as a serial line otherwise.
+struct PortTarget {
+  std::string portName;               // what PrinterPort is given
+  std::optional<std::string> usbNode;  // a USB printer addressed by its node
+  int usbModelIndex = -1;
+  std::string problem;  // why the name leads nowhere; empty when it does
+};
+PortTarget ResolvePort(const std::string& given, const std::string& sysRoot = "/sys",
+                       const std::string& devRoot = "/dev");
+
+// One printer connection: the real devices, the machine's link services, a
+// console prompter and a blocking clock, the same PrinterPort the windows use.
 class PrinterConnection {
  public:
-  explicit PrinterConnection(std::ostream& err);
+  PrinterConnection(const std::string& given, const LineOptions& line, std::ostream& err);
   ~PrinterConnection();
 
   // Opens the port as the main window's Connect does (a USB port is closed
-  // again and opened around each transfer). False with the reason on `err`.
-  bool Open(const ConnectionOptions& options);
+  // again and opened around each transfer). False with the message in
+  // OpenFailure().
+  bool Open();
+  // The main window's text and the system's reason, on one line.
+  const std::string& OpenFailure() const { return failure_; }
 
   // How long closing waits for queued bytes to leave the line.
   static constexpr int kSendLimitMs = 5000;
@@ -82,10 +76,14 @@ class PrinterConnection {
 
  private:
   std::ostream& err_;
+  PortTarget target_;
   ConsolePrompter prompter_;
   SystemClock clock_;
+  class Devices;
+  std::unique_ptr<Devices> devices_;
   std::unique_ptr<LinkServices> services_;
   std::unique_ptr<PrinterPort> port_;
+  std::string failure_;
 };
 
 }  // namespace qm::cli

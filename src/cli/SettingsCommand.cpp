@@ -1,10 +1,7 @@
-#include <charconv>
 #include <cstdio>
-#include <optional>
 #include <ostream>
 
-#include "cli/PrinterConnection.h"
-#include "cli/Subcommands.h"
+#include "cli/PortRunner.h"
 #include "link/PrinterPort.h"
 #include "settings/MemoryBank.h"
 #include "settings/SettingsTables.h"
@@ -12,117 +9,117 @@
 namespace qm::cli {
 namespace {
 
-constexpr const char* kName = "quillmark-cli settings";
-
-std::optional<int> Number(const std::string& word) {
-  int value = 0;
-  auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
-  if (word.empty() || ec != std::errc() || end != word.data() + word.size()) return std::nullopt;
-  return value;
+template <size_t N>
+nlohmann::ordered_json Choice(const char* const (&labels)[N], int index) {
+  if (index < 0 || size_t(index) >= N) return nullptr;
+  return labels[index];
 }
 
-// A user item by number (0-5) or by name with dashes ("paper-width").
-const UserItem* ItemNamed(const std::string& word) {
-  if (auto n = Number(word)) return FindUserItem(*n);
-  for (const UserItem& item : kUserItems) {
-    std::string name(item.meaning);
-    for (char& c : name)
-      if (c == ' ') c = '-';
-    if (name == word) return &item;
+// A bank byte's settings as the pages show them after a Get.
+nlohmann::ordered_json BankFields(int bank, uint8_t value) {
+  using namespace bankcode;
+  switch (bank) {
+    case kCodePageBank:
+      return {{"code page", value}};
+    case kSerialBank: {
+      const SerialSelection s = DecodeSerial(value);
+      static const char* const kLength[] = {"8", "7"};
+      static const char* const kHandShake[] = {"Hardware", "Software"};
+      static const char* const kCheck[] = {"No Parity", "Parity"};
+      static const char* const kParity[] = {"Even", "Odd"};
+      static const char* const kStop[] = {"1 Stop Bit", "2 Stop Bit"};
+      static const char* const kBaud[] = {"By Dip Switch", "38400", "57600"};
+      return {{"data length", Choice(kLength, s.dataLength)},
+              {"hand shake", Choice(kHandShake, s.handShake)},
+              {"parity check", Choice(kCheck, s.parityCheck)},
+              {"parity", Choice(kParity, s.paritySelection)},
+              {"stop bit", Choice(kStop, s.stopBit)},
+              {"baud rate", Choice(kBaud, s.baudRate)}};
+    }
+    case kIcsBank: {
+      static const char* const kSpeed[] = {"Default", "3ips", "4ips", "5ips",
+                                           "6ips",    "7ips", "8ips"};
+      return {{"ics", value & 0x1F}, {"print speed", Choice(kSpeed, DecodeSpeed(value))}};
+    }
+    default: {
+      static const char* const kStrobe[] = {"2", "3", "4"};
+      static const char* const kGap[] = {"lower", "upper"};
+      return {{"print strobe", Choice(kStrobe, DecodeStrobe(value).value_or(-1))},
+              {"gap detect position", Choice(kGap, DecodeGapDetect(value).value_or(-1))}};
+    }
   }
-  return nullptr;
 }
 
-// A reply shown on one console line: without its line end.
-int Usage(std::ostream& err, const std::string& why) {
-  err << kName << ": " << why
-      << "\n  actions: read-bank N | identity | info | set-item ITEM VALUE | reset-item ITEM|all\n";
-  return 2;
+PortResult ReadOneBank(PortSession& session, int bank) {
+  auto byte = ReadBank(session.port, session.clock, bank);
+  if (!byte) {
+    session.err << "bank " << bank << ": no reply\n";
+    return {kFailed, {{"bank", bank}, {"error", "no reply"}}};
+  }
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "0x%02X", *byte);
+  session.out << "bank " << bank << ": " << hex << "\n";
+  return {kDone, {{"bank", bank}, {"raw", *byte}, {"fields", BankFields(bank, *byte)}}};
+}
+
+// Reads each item of a table and prints "meaning: text". As on the pages,
+// the last read decides whether the printer answered.
+template <typename Items, typename Read>
+PortResult ReadTexts(PortSession& session, const Items& items, Read read) {
+  PortResult result;
+  nlohmann::ordered_json& fields = result.json["fields"] = nlohmann::ordered_json::object();
+  bool last = false;
+  for (const auto& item : items) {
+    const std::optional<std::string> text = read(item);
+    session.out << item.meaning << ": " << (text ? *text : "(no reply)") << "\n";
+    fields[std::string(item.meaning)] = text ? nlohmann::ordered_json(*text) : nlohmann::ordered_json(nullptr);
+    last = text.has_value();
+  }
+  result.code = last ? kDone : kFailed;
+  return result;
+}
+
+PortResult Settle(const SettingsOptions& options, PortSession& session) {
+  PrinterPort& port = session.port;
+  switch (options.action) {
+    case SettingsAction::ReadBank:
+      return ReadOneBank(session, options.bank);
+    case SettingsAction::Identity:
+      return ReadTexts(session, kIdentityItems, [&](const IdentityItem& identity) {
+        return ReadIdentity(port, session.clock, identity.item);
+      });
+    case SettingsAction::Info:
+      return ReadTexts(session, kPrinterInfoItems, [&](const PrinterInfoItem& info) {
+        auto text = ReadPrinterInfo(port, session.clock, info.item);
+        if (!text) return text;
+        return std::optional(info.item == kPrinterInfoItems.back().item
+                                 ? membank::TemperatureText(*text)
+                                 : membank::WithoutLineEnd(*text));
+      });
+    case SettingsAction::SetItem:
+      // The connection waits for the bytes to leave the line before it closes.
+      return {WriteUserItem(port, options.item, options.value) ? kDone : kFailed,
+              {{"item", options.item}, {"value", options.value}}};
+    case SettingsAction::ResetItem:
+      return {ResetUserItem(port, options.item) ? kDone : kFailed, {{"item", options.item}}};
+  }
+  return {kUsage, {}};
 }
 
 }  // namespace
 
 // Reads and changes the settings the printer keeps, with the same operations
 // as the User Setting Manager's pages.
-int RunSettings(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  ConnectionOptions options;
-  std::vector<std::string> words;
-  if (!TakeConnectionOptions(args, options, words, err)) return 2;
-  if (words.empty()) return Usage(err, "an action is needed");
-  const std::string& action = words[0];
-  const size_t wanted = action == "read-bank" || action == "reset-item" ? 2
-                        : action == "set-item"                          ? 3
-                        : action == "identity" || action == "info"      ? 1
-                                                                        : 0;
-  if (wanted == 0) return Usage(err, "unknown action '" + action + "'");
-  if (words.size() != wanted)
-    return Usage(err, action + " takes " + std::to_string(wanted - 1) + " value(s)");
-
-  // Check the words before any byte goes out.
-  std::optional<int> bank;
-  const UserItem* item = nullptr;
-  std::optional<int> value;
-  if (action == "read-bank") {
-    bank = Number(words[1]);
-    if (!bank || *bank < 1 || *bank > kBankCount) return Usage(err, "a bank is 1 to 4");
+int RunSettings(const SettingsOptions& options, Streams streams) {
+  const UserItem* item = FindUserItem(options.item);
+  if (options.action == SettingsAction::SetItem && item && item->ranged &&
+      (options.value < item->min || options.value > item->max)) {
+    streams.err << "quillmark-cli settings: " << item->meaning << " must be " << item->min
+                << " to " << item->max << "\n";
+    return kUsage;
   }
-  if (action == "set-item" || (action == "reset-item" && words[1] != "all")) {
-    item = ItemNamed(words[1]);
-    if (!item) return Usage(err, "unknown item '" + words[1] + "'");
-  }
-  if (action == "set-item") {
-    value = Number(words[2]);
-    if (!value) return Usage(err, "'" + words[2] + "' is not a whole number");
-    if (item->ranged && (*value < item->min || *value > item->max))
-      return Usage(err, std::string(item->meaning) + " must be " + std::to_string(item->min) +
-                            " to " + std::to_string(item->max));
-  }
-
-  PrinterConnection connection(err);
-  if (!connection.Open(options)) return 1;
-  PrinterPort& port = connection.Port();
-  Clock& clock = connection.GetClock();
-
-  if (action == "read-bank") {
-    auto byte = ReadBank(port, clock, *bank);
-    if (!byte) {
-      err << kName << ": bank " << *bank << ": no reply\n";
-      return 1;
-    }
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "0x%02X", *byte);
-    out << "bank " << *bank << ": " << hex << "\n";
-    return 0;
-  }
-  if (action == "identity" || action == "info") {
-    bool last = false;
-    if (action == "identity") {
-      for (const IdentityItem& identity : kIdentityItems) {
-        auto text = ReadIdentity(port, clock, identity.item);
-        out << identity.meaning << ": " << (text ? *text : "(no reply)") << "\n";
-        last = text.has_value();
-      }
-    } else {
-      for (const PrinterInfoItem& info : kPrinterInfoItems) {
-        auto text = ReadPrinterInfo(port, clock, info.item);
-        std::string shown = !text ? "(no reply)"
-                            : info.item == kPrinterInfoItems.back().item
-                                ? membank::TemperatureText(*text)
-                                : membank::WithoutLineEnd(*text);
-        out << info.meaning << ": " << shown << "\n";
-        last = text.has_value();
-      }
-    }
-    // As on the pages, the last read decides whether the printer answered.
-    return last ? 0 : 1;
-  }
-  const auto command = action == "set-item"
-                           ? membank::WriteUserItemCommand(item->item, *value)
-                           : membank::ResetUserItemCommand(item ? item->item : kAllUserItems);
-  int sent = action == "set-item" ? WriteUserItem(port, item->item, *value)
-                                  : ResetUserItem(port, item ? item->item : kAllUserItems);
-  // The connection waits for the bytes to leave the line before it closes.
-  return sent ? 0 : 1;
+  return RunOnPorts(
+      options.line, [&](PortSession& session) { return Settle(options, session); }, streams);
 }
 
 }  // namespace qm::cli

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "TempFiles.h"
-#include "cli/Subcommand.h"
+#include "cli/Cli.h"
 
 namespace qm::test {
 namespace {
@@ -237,7 +237,9 @@ TEST(Hex2BinCommand, FailuresSayFileLineAndReason) {
       {{"hex2bin", folder.Path() + "/none.hex"},
        1,
        folder.Path() + "/none.hex: cannot open " + folder.Path() + "/none.hex\n"},
-      {{"hex2bin"}, 2, "quillmark-cli hex2bin: which file? (hex2bin FILE [-o OUT])\n"},
+      {{"hex2bin"},
+       2,
+       "quillmark-cli hex2bin: FILE is required\nTry 'quillmark-cli hex2bin --help'.\n"},
   };
   for (const Row& row : rows) {
     std::ostringstream o, e;

@@ -27,6 +27,7 @@ TEST(CommandLine, EveryOption) {
   EXPECT_EQ(c.status.errorCode, (std::array<char, 2>{'0', '8'}));
   EXPECT_EQ(c.storeDir, "/tmp/got");
   EXPECT_TRUE(Parse({"--help"}).help);
+  EXPECT_TRUE(Parse({"--version"}).version);
   const CommandLine rfid = Parse({"--no-tag", "--tag-epc", "3000e2"});
   EXPECT_FALSE(rfid.rfid.tag.present);
   EXPECT_EQ(rfid.rfid.tag.epc[0], 0x30);
@@ -50,15 +51,15 @@ TEST_P(BadCommandLine, SaysWhatIsWrong) {
 INSTANTIATE_TEST_SUITE_P(
     Errors, BadCommandLine,
     testing::Values(
-        BadCase{{"--fast"}, "unknown option --fast"},
-        BadCase{{"--baud"}, "--baud needs a positive bit rate"},
+        BadCase{{"--fast"}, "unknown option --fast; did you mean --baud?"},
+        BadCase{{"--baud"}, "--baud: 1 required N missing"},
         BadCase{{"--baud=96k"}, "--baud needs a positive bit rate, not '96k'"},
         BadCase{{"--hangup-after", "-1"}, "--hangup-after needs a positive byte count, not '-1'"},
-        BadCase{{"--silent=yes"}, "--silent takes no value"},
+        BadCase{{"--silent=yes"}, "silent was given a disallowed flag override"},
         BadCase{{"--cp", "84"}, "--cp needs two hex bytes HH,HH, not '84'"},
         BadCase{{"--cp", "184,00"}, "--cp needs two hex bytes HH,HH, not '184,00'"},
         BadCase{{"--ee", "8"}, "--ee needs two characters such as 08, not '8'"},
-        BadCase{{"--link="}, "--link needs a path, not ''"},
+        BadCase{{"--link="}, "--link: 1 required PATH missing"},
         BadCase{{"--tag-epc", "3G"}, "--tag-epc needs hex bytes such as 3000E2801160, not '3G'"}));
 
 }  // namespace

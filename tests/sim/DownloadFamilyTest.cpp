@@ -35,6 +35,11 @@ TEST(DownloadFamily, CommandsAndTheirPayloads) {
        {"IS", "IR"},
        {"P1"}},
       {"deletes of all, lists", "ID*IIDD*DI", {"ID*", "II", "DD*", "DI"}, {}},
+      // 8 x 19 dots times this count wraps past 2^64 to 2 bytes.
+      {"soft font whose size wraps is script",
+       "DS8,19,970881267037344822,0,'W'AB\r",
+       {},
+       {"DS8,19,970881267037344822,0,'W'AB"}},
       {"label script is not a download",
        "I8,A,001\r\nD10\r\nIS\r\n",
        {},

@@ -1,0 +1,309 @@
+// Every subcommand and option of quillmark-cli, declared once: the parser,
+// --help, `help SUBCOMMAND` and the man page are all made from this table.
+#include "cli/CommandTable.h"
+
+#include <CLI/CLI.hpp>
+#include <map>
+#include <memory>
+
+#include "settings/SettingsTables.h"
+
+namespace qm::cli {
+namespace {
+
+// Values the parser holds as words and the options hold as codes.
+struct LineWords {
+  std::string parity = "none";
+  std::string stopBits = "1";
+};
+
+// The connection options of every subcommand that talks to a printer.
+void AddLineOptions(CLI::App& sub, LineOptions& line, bool json, bool ports = true) {
+  static const std::vector<uint32_t> kBauds{9600, 19200, 38400, 57600, 115200};
+  auto words = std::make_shared<LineWords>();
+  const char* group = "Connection";
+  if (ports)
+    sub.add_option("--port", line.ports,
+                 "COM1: .. COM10:, LPT1: .. LPT4:, USB, or a device path; several times for "
+                 "several printers at once")
+        ->type_name("NAME")
+        ->allow_extra_args(false)
+        ->capture_default_str()
+        ->group(group);
+  sub.add_option("--baud", line.baud, "bit rate of a serial port")
+      ->type_name("RATE")
+      ->check(CLI::IsMember(kBauds))
+      ->capture_default_str()
+      ->group(group);
+  sub.add_option("--parity", words->parity, "parity of a serial port")
+      ->type_name("PARITY")
+      ->check(CLI::IsMember({"none", "odd", "even"}))
+      ->capture_default_str()
+      ->group(group);
+  sub.add_option("--data-bits", line.dataBits, "data bits of a serial port")
+      ->type_name("N")
+      ->check(CLI::IsMember(std::vector<uint32_t>{7, 8}))
+      ->capture_default_str()
+      ->group(group);
+  sub.add_option("--stop-bits", words->stopBits, "stop bits of a serial port")
+      ->type_name("N")
+      ->check(CLI::IsMember({"1", "1.5", "2"}))
+      ->capture_default_str()
+      ->group(group);
+  sub.add_option("--timeout", line.timeoutMs,
+                 "longest wait for each reply, in milliseconds")
+      ->type_name("MS")
+      ->check(CLI::Range(1u, 600000u))
+      ->capture_default_str()
+      ->group(group);
+  if (json)
+    sub.add_flag("--json", line.json, "print one JSON object per port instead of text");
+  sub.parse_complete_callback([&line, words] {
+    static const std::map<std::string, uint32_t> kParity{{"none", 0}, {"odd", 1}, {"even", 2}};
+    static const std::map<std::string, uint32_t> kStop{{"1", 0}, {"1.5", 1}, {"2", 2}};
+    line.parity = kParity.at(words->parity);
+    line.stopBits = kStop.at(words->stopBits);
+  });
+}
+
+template <typename Options>
+std::shared_ptr<Options> Hold(Invocation& invocation, CLI::App& sub,
+                              int (*run)(const Options&, Streams)) {
+  auto options = std::make_shared<Options>();
+  sub.final_callback([&invocation, options, run] {
+    invocation.run = [options, run](Streams streams) { return run(*options, streams); };
+  });
+  return options;
+}
+
+void AddStatus(CLI::App& app, Invocation& invocation) {
+  auto& sub = *app.add_subcommand("status", "asks the printer's status and error code and prints "
+                                            "them decoded");
+  auto options = Hold(invocation, sub, RunStatus);
+  AddLineOptions(sub, options->line, true);
+}
+
+// Turns an item's name into its number, or names the word it does not know.
+CLI::Validator ItemNamed(std::shared_ptr<std::map<std::string, int>> items) {
+  return CLI::Validator(
+      [items](std::string& word) -> std::string {
+        const auto found = items->find(word);
+        if (found == items->end()) return "unknown item '" + word + "'";
+        word = std::to_string(found->second);
+        return "";
+      },
+      "");
+}
+
+void AddSettings(CLI::App& app, Invocation& invocation) {
+  auto& sub = *app.add_subcommand(
+      "settings", "reads a memory bank, the identity strings or the printer information; sets or "
+                  "resets a user item");
+  auto options = Hold(invocation, sub, RunSettings);
+  AddLineOptions(sub, options->line, true);
+  sub.require_subcommand(1);
+  auto action = [&](const char* name, const char* summary, SettingsAction which) {
+    auto& child = *sub.add_subcommand(name, summary);
+    child.fallthrough();
+    child.parse_complete_callback([options, which] { options->action = which; });
+    return &child;
+  };
+  action("read-bank", "reads memory bank N", SettingsAction::ReadBank)
+      ->add_option("N", options->bank, "the bank, 1 to 4")
+      ->required()
+      ->check(CLI::Range(1, kBankCount));
+  action("identity", "reads the hardware version, serial number and printer ID",
+         SettingsAction::Identity);
+  action("info", "reads the model name, model type, firmware version and head temperature",
+         SettingsAction::Info);
+
+  // A user item by number or by its name with dashes ("paper-width").
+  auto items = std::make_shared<std::map<std::string, int>>();
+  for (const UserItem& item : kUserItems) {
+    std::string name(item.meaning);
+    for (char& c : name)
+      if (c == ' ') c = '-';
+    (*items)[name] = item.item;
+    (*items)[std::to_string(item.item)] = item.item;
+  }
+  auto* set = action("set-item", "sets a user item to VALUE", SettingsAction::SetItem);
+  set->add_option("ITEM", options->item, "paper-width, print-density, paper-length, "
+                                          "paper-horizontal-margin, paper-vertical-margin, "
+                                          "gap-length, or its number 0 to 5")
+      ->required()
+      ->transform(ItemNamed(items));
+  set->add_option("VALUE", options->value, "a whole number in the item's range")->required();
+  auto resets = *items;
+  resets["all"] = kAllUserItems;
+  action("reset-item", "brings a user item, or all of them, back to its factory value",
+         SettingsAction::ResetItem)
+      ->add_option("ITEM", options->item, "an item as for set-item, or all")
+      ->required()
+      ->transform(ItemNamed(std::make_shared<std::map<std::string, int>>(resets)));
+}
+
+void AddRfid(CLI::App& app, Invocation& invocation) {
+  auto& sub = *app.add_subcommand(
+      "rfid", "reads the RFID settings, reads tag data, or writes tag data and prints the label");
+  auto options = Hold(invocation, sub, RunRfid);
+  AddLineOptions(sub, options->line, true);
+  sub.require_subcommand(1);
+  auto action = [&](const char* name, const char* summary, RfidAction which) {
+    auto& child = *sub.add_subcommand(name, summary);
+    child.fallthrough();
+    child.parse_complete_callback([options, which] { options->action = which; });
+    if (which == RfidAction::Get) return &child;
+    child.add_option("START", options->start, "the first block, 0 to 16")
+        ->required()
+        ->check(CLI::Range(0, 16));
+    child.add_flag("--ascii", options->ascii, "data as ASCII characters, not hexadecimal");
+    child.add_flag("--user", options->user, "the tag's user memory instead of its EPC");
+    return &child;
+  };
+  action("get", "reads the encoder's seven settings", RfidAction::Get);
+  action("read", "reads COUNT bytes of tag data from block START", RfidAction::Read)
+      ->add_option("COUNT", options->count, "bytes to read, 1 to 64")
+      ->required()
+      ->check(CLI::Range(1, 64));
+  action("write", "writes DATA from block START and prints the label", RfidAction::Write)
+      ->add_option("DATA", options->data, "hexadecimal digits, two a byte (or text with --ascii)")
+      ->required();
+}
+
+void AddCalibrate(CLI::App& app, Invocation& invocation) {
+  auto& sub = *app.add_subcommand("calibrate",
+                                  "samples the media sensor over one label, prints the histogram "
+                                  "and the proposed threshold; --save stores it");
+  auto options = Hold(invocation, sub, RunCalibrate);
+  AddLineOptions(sub, options->line, true);
+  sub.add_flag("--mark,!--gap", options->mark, "black-mark media (default: gap media)");
+  sub.add_option("--length", options->lengthMm, "millimetres of media to sample")
+      ->type_name("MM")
+      ->check(CLI::Range(1, 9999))
+      ->capture_default_str();
+  sub.add_option("--gap-count", options->gapCount, "labels the printer checks, stored with --save")
+      ->check(CLI::Range(4, 10))
+      ->capture_default_str();
+  sub.add_flag("--save", options->save, "store the proposed threshold in the printer");
+  sub.add_option("--value", options->value, "with --save: store N instead of the proposal")
+      ->type_name("N")
+      ->check(CLI::Range(0, 99999));
+}
+
+void AddChart(CLI::App& app, Invocation& invocation) {
+  auto& sub = *app.add_subcommand(
+      "chart", "prints a character chart of a single-byte or double-byte code table");
+  auto options = Hold(invocation, sub, RunChart);
+  sub.add_option("KIND", options->kind, "under, over, international, or a code table")
+      ->required()
+      ->check(CLI::IsMember(ChartKindNames()));
+  sub.add_option("--set", options->set, "international character set, 0 to 15")
+      ->type_name("N")
+      ->check(CLI::Range(0, 15));
+  sub.add_option("--table", options->table, "code table, 0 to 22")
+      ->type_name("N")
+      ->check(CLI::Range(0, 22));
+  sub.add_flag("--vector", options->vector, "the scalable font instead of a bitmap font");
+  sub.add_option("--font", options->font, "the bitmap font");
+  sub.add_option("--size", options->size,
+                 "H,V multipliers (1 to 4) of a bitmap font, or WIDTH,HEIGHT (1 to 100) of the "
+                 "scalable font")
+      ->type_name("A,B")
+      ->delimiter(',')
+      ->expected(2)
+      ->allow_extra_args(false)
+      ->check(CLI::Range(1, 100));
+  sub.add_option("--rows", options->rows, "double-byte rows to print, as A1-B0");
+  AddLineOptions(sub, options->line, false);
+}
+
+void AddFindFont(CLI::App& app, Invocation& invocation) {
+  auto& sub = *app.add_subcommand(
+      "find-font", "names the bitmap font and multipliers nearest a character size in millimetres");
+  auto options = Hold(invocation, sub, RunFindFont);
+  sub.add_option("WIDTH", options->widthMm, "millimetres")->required()->check(CLI::PositiveNumber);
+  sub.add_option("HEIGHT", options->heightMm, "millimetres")->required()->check(CLI::PositiveNumber);
+}
+
+void AddDownload(CLI::App& app, Invocation& invocation) {
+  auto& sub = *app.add_subcommand(
+      "download", "sends a firmware file, factory font, soft font, PCX image or any file as the "
+                  "downloader windows do");
+  auto options = Hold(invocation, sub, RunDownload);
+  AddLineOptions(sub, options->line, true);
+  sub.require_subcommand(1);
+  for (const DownloadKind& kind : DownloadKinds()) {
+    auto& child = *sub.add_subcommand(kind.name, kind.summary);
+    child.fallthrough();
+    const std::string name = kind.name;
+    child.parse_complete_callback([options, name] { options->kind = name; });
+    child.add_option("FILE", options->file, "the file to send")->required();
+    if (kind.options & kChecksumsOption)
+      child.add_flag("--accept-bad-checksums", options->acceptBadChecksums,
+                     "take records whose checksum does not add up");
+    if (kind.options & kSizeOption) {
+      child.add_option("--width", options->width, "character width in dots")->required();
+      child.add_option("--height", options->height, "character height in dots")->required();
+    }
+    if (kind.options & kNameOption) child.add_option("--name", options->name, "the stored name");
+    if (kind.options & kStartOption)
+      child.add_option("--start", options->start, "the first character code")
+          ->capture_default_str();
+  }
+}
+
+void AddHex2Bin(CLI::App& app, Invocation& invocation) {
+  auto& sub = *app.add_subcommand(
+      "hex2bin",
+      "converts an Intel HEX or S-record firmware file into the 256 KiB image the printer takes");
+  auto options = Hold(invocation, sub, RunHex2Bin);
+  sub.add_option("FILE", options->input, "the firmware file")->required();
+  sub.add_option("-o,--output", options->output, "the image (default: FILE with .bin)")
+      ->type_name("OUT");
+  sub.add_flag("--accept-bad-checksums", options->acceptBadChecksums,
+               "take records whose checksum does not add up");
+  sub.add_flag("--json", options->json, "print the result as a JSON object");
+}
+
+void AddPreview(CLI::App& app, Invocation& invocation) {
+  auto& sub = *app.add_subcommand(
+      "preview", "renders a label script to one PNG per printed label and lists its errors");
+  auto options = Hold(invocation, sub, RunPreview);
+  sub.add_option("SCRIPT", options->script, "the label script")->required();
+  sub.add_option("-o,--output", options->folder, "the folder the images go to")
+      ->type_name("DIR")
+      ->capture_default_str();
+  sub.add_option("--image", options->images,
+                 "an image the script recalls, from a PCX file; may be given several times")
+      ->type_name("NAME=FILE")
+      ->allow_extra_args(false)
+      ->delimiter('=')
+      ->expected(1);
+}
+
+void AddList(CLI::App& app, Invocation& invocation) {
+  auto& sub = *app.add_subcommand(
+      "list", "lists the printers this machine can reach, each with its --port value");
+  auto options = Hold(invocation, sub, RunList);
+  sub.add_flag("--probe", options->probe,
+               "ask each serial port for status at the line settings and mark where a printer "
+               "answered");
+  AddLineOptions(sub, options->line, true, false);
+}
+
+}  // namespace
+
+void AddSubcommands(CLI::App& app, Invocation& invocation) {
+  AddStatus(app, invocation);
+  AddSettings(app, invocation);
+  AddRfid(app, invocation);
+  AddCalibrate(app, invocation);
+  AddDownload(app, invocation);
+  AddHex2Bin(app, invocation);
+  AddChart(app, invocation);
+  AddFindFont(app, invocation);
+  AddPreview(app, invocation);
+  AddList(app, invocation);
+}
+
+}  // namespace qm::cli
