@@ -77,6 +77,8 @@ Header ParseNamed(std::string_view in, std::string_view lead, int numbers, bool 
     if (in.size() - pos > kMaxHeader) return h;
     return Header::More();
   }
+  // Too long a name is script whether its closing quote came in this write or a later one.
+  if (close - pos > kMaxHeader) return h;
   h.name = std::string(in.substr(pos + 1, close - pos - 1));
   if (h.name.find_first_of("\r\n") != std::string::npos) return h;
   h.kind = Match::Kind::Consumed;

@@ -22,11 +22,11 @@
 #include "BenchSeams.h"
 #include "BuilderLabel.h"
 #include "Median.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "preview/LabelRenderer.h"
 #include "preview/PreviewPane.h"
 #include "tester/CommandTesterWindow.h"
-#include "ui/Clock.h"
 
 namespace {
 

@@ -29,14 +29,14 @@
 
 #include "BenchSeams.h"
 #include "Median.h"
+#include "base/Clock.h"
+#include "base/Prompter.h"
 #include "link/LinkServices.h"
 #include "link/PrinterPort.h"
 #include "monitor/TrafficWindow.h"
 #include "sim/PtyFrontEnd.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/ScriptText.h"
-#include "ui/Clock.h"
-#include "ui/Prompter.h"
 
 namespace {
 
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
   auto direct = [&] {
     const uint64_t target = printer.ReceivedCount() + total;
     const auto start = Clock::now();
-    for (int k = 0; k < repeats; ++k) port.Write(script.data(), uint32_t(script.size()));
+    for (int k = 0; k < repeats; ++k) port.Write(script);
     printer.WaitForReceived(target, std::chrono::minutes(5));
     return Ms(Clock::now() - start).count();
   };

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/Clock.h"
+#include "base/Prompter.h"
 #include "link/PortNames.h"
-#include "ui/Clock.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 namespace {
@@ -241,12 +241,12 @@ uint32_t PrinterPort::ReadReply(void* buffer, uint32_t count, uint32_t gapMs) {
   return got;
 }
 
-int PrinterPort::Write(const void* buffer, uint32_t count) {
-  const auto* bytes = static_cast<const uint8_t*>(buffer);
+int PrinterPort::Write(std::span<const uint8_t> bytes) {
+  const size_t count = bytes.size();
   auto writeSome = [&](size_t offset, size_t n) -> IoResult {
     if (!handle) return {false, 0};
     return handle->Write(
-        bytes + offset, n,
+        bytes.data() + offset, n,
         TotalTimeout(timeouts.writeTotalConstant, timeouts.writeTotalMultiplier, uint32_t(n)));
   };
   if (PerTransferOpen()) OpenForTransfer();

@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "link/InterfaceType.h"
 #include "link/LinkServices.h"
@@ -92,7 +94,10 @@ class PrinterPort {
   // The same with the quiet gap of a reply family that is known to come in
   // one piece.
   uint32_t ReadReply(void* buffer, uint32_t count, uint32_t gapMs);
-  int Write(const void* buffer, uint32_t count);
+  int Write(std::span<const uint8_t> bytes);
+  int Write(std::string_view text) {
+    return Write(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  }
 
   InterfaceType GetInterfaceType() const { return interfaceType; }
   // Every Open, Close, Write and Read is recorded into `tap` from now on;

@@ -16,7 +16,7 @@
 #include "settings/MemoryBank.h"
 #include "sim/PtyFrontEnd.h"
 #include "status/StatusExchange.h"
-#include "ui/Clock.h"
+#include "base/Clock.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);

@@ -35,6 +35,10 @@ TEST(DownloadFamily, CommandsAndTheirPayloads) {
        {"IS", "IR"},
        {"P1"}},
       {"deletes of all, lists", "ID*IIDD*DI", {"ID*", "II", "DD*", "DI"}, {}},
+      {"image name longer than a header is script",
+       "IS2,'" + std::string(90, 'n') + "'AB\r",
+       {},
+       {"IS2,'" + std::string(90, 'n') + "'AB"}},
       // 8 x 19 dots times this count wraps past 2^64 to 2 bytes.
       {"soft font whose size wraps is script",
        "DS8,19,970881267037344822,0,'W'AB\r",

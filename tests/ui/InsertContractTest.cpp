@@ -5,8 +5,8 @@
 #include <QVBoxLayout>
 
 #include "WindowRig.h"
-#include "tester/BuilderDialog.h"
-#include "ui/DataExchange.h"
+#include "ui/BuilderDialog.h"
+#include "ui/ValueBinder.h"
 
 namespace qm::test {
 namespace {
@@ -40,14 +40,13 @@ class EchoBuilder : public BuilderDialog {
     text = "DEFAULT";
     ++defaultsLoaded;
   }
-  bool Exchange(bool take) override {
-    DataExchange dx(context_.prompter, take);
-    dx.Text(edit, text);
-    if (take && text.empty()) {
+  bool BindValues(ValueBinder& bind) override {
+    bind.Text(edit, text);
+    if (bind.TakingValues() && text.empty()) {
       context_.prompter.Refusal("Please enter a text.");
       return false;
     }
-    return !dx.Failed();
+    return !bind.Failed();
   }
   std::optional<std::string> Compose() override {
     if (text == "BAD") {

@@ -1,4 +1,4 @@
-#include "ui/Prompter.h"
+#include "base/Prompter.h"
 
 #include <fcntl.h>
 #include <unistd.h>

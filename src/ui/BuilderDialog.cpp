@@ -1,19 +1,21 @@
-#include "tester/BuilderDialog.h"
+#include "ui/BuilderDialog.h"
+
+#include <QPushButton>
 
 #include "ui/ModalRunner.h"
 
 namespace qm {
 
 BuilderDialog::BuilderDialog(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {}
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {}
 
 void BuilderDialog::Prepare() {
   if (!filledFlag) LoadDefaults();
-  Exchange(false);
+  ShowValues();
 }
 
 void BuilderDialog::InsertToLabel() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   std::optional<std::string> command = Compose();
   if (!command) return;
   insertedCommand_ = std::move(*command);
@@ -23,7 +25,7 @@ void BuilderDialog::InsertToLabel() {
 }
 
 void BuilderDialog::CloseBuilder() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   accept();
 }
 
@@ -41,6 +43,13 @@ int RunInsertSequence(BuilderDialog& builder,
     }
     builder.insertFlag = 0;
     if (result == QDialog::Accepted) return appended;
+  }
+}
+
+void PressNothingOnEnter(QDialog& dialog) {
+  for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
   }
 }
 

@@ -1,4 +1,4 @@
-#include "preview/LabelCommands.h"
+#include "preview/LabelScriptParser.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ T Only(std::string_view script) {
 }
 
 // What the builders compose parses to the fields they meant.
-TEST(LabelCommands, BuilderOutputParses) {
+TEST(LabelScriptParser, BuilderOutputParses) {
   const auto t = Only<TextCommand>(R"(T20,30,3,2,4,5,1,R,B,'It\'s \\ here')");
   EXPECT_EQ(std::tie(t.x, t.y, t.font, t.hMulti, t.vMulti, t.rightSpace, t.rotation),
             std::tuple(20, 30, '3', 2, 4, 5, 1));
@@ -75,7 +75,7 @@ TEST(LabelCommands, BuilderOutputParses) {
 }
 
 // Each malformed command is one error on its own line; the rest still parses.
-TEST(LabelCommands, MalformedCommandsAreErrorsWithTheirLine) {
+TEST(LabelScriptParser, MalformedCommandsAreErrorsWithTheirLine) {
   struct Row {
     const char* command;
     const char* error;
@@ -116,7 +116,7 @@ TEST(LabelCommands, MalformedCommandsAreErrorsWithTheirLine) {
   }
 }
 
-TEST(LabelCommands, LinesCountAcrossLineEndsAndOtherFamilies) {
+TEST(LabelScriptParser, LinesCountAcrossLineEndsAndOtherFamilies) {
   // CR LF, lone CR and lone LF each end one line; multi-line 2D data and the
   // bytes of a stored image move the count as the editor shows it.
   const std::string image = "IS4,'a'\r\n\r\n";
@@ -133,7 +133,7 @@ TEST(LabelCommands, LinesCountAcrossLineEndsAndOtherFamilies) {
   EXPECT_EQ(parsed.commands[3].line, 6);
 }
 
-TEST(LabelCommands, FindCommandWaitsForTheEndOfWhatItStarted) {
+TEST(LabelScriptParser, FindCommandWaitsForTheEndOfWhatItStarted) {
   using K = CommandExtent::Kind;
   auto find = [](std::string_view text, bool atEnd = false) {
     return FindCommand(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
@@ -173,7 +173,7 @@ TEST(LabelCommands, FindCommandWaitsForTheEndOfWhatItStarted) {
   EXPECT_EQ(find(runaway).length, 18u);
 }
 
-TEST(LabelCommands, HostileInputNeverCrashes) {
+TEST(LabelScriptParser, HostileInputNeverCrashes) {
   EXPECT_TRUE(ParseScript(std::string_view()).commands.empty());
   std::mt19937 random(7);
   std::string noise(200000, '\0');

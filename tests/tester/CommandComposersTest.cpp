@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "tester/CharacterCharts.h"
+#include "tester/CommandComposers.h"
 #include "tester/FontFinder.h"
-#include "tester/LabelCommands.h"
 
 namespace qm {
 namespace {
 
-TEST(LabelCommands, NumbersAreTruncatedTowardZeroAndTextIsEscaped) {
+TEST(CommandComposers, NumbersAreTruncatedTowardZeroAndTextIsEscaped) {
   const std::pair<double, const char*> dots[] = {
       {12.9, "12"}, {-12.9, "-12"}, {-0.5, "0"}, {999.99, "999"}, {1e20, "100000000000000000000"}};
   for (auto [value, text] : dots) EXPECT_EQ(Dots(value), text) << value;
@@ -16,7 +16,7 @@ TEST(LabelCommands, NumbersAreTruncatedTowardZeroAndTextIsEscaped) {
   EXPECT_EQ(TestPrintJob("BD1,2,3,4,O"), "BD1,2,3,4,O\rP1\r");
 }
 
-TEST(LabelCommands, PrintingSettingCommandsAndTestLabel) {
+TEST(CommandComposers, PrintingSettingCommandsAndTestLabel) {
   PrintingSetting defaults;
   EXPECT_EQ(PrintingSettingCommands(defaults), (std::vector<std::string>{"SS3", "SD20", "SOT"}));
   PrintingSetting bottom{0, 1, 20, 1, 1, 0};
@@ -39,7 +39,7 @@ TEST(LabelCommands, PrintingSettingCommandsAndTestLabel) {
             head + "T100,300,3,1,1,0,0,N,N,'Printing Direction : SOB'\rSOB\r" + tail);
 }
 
-TEST(LabelCommands, LabelSettingConvertsToDotsWithSinglePrecisionFactors) {
+TEST(CommandComposers, LabelSettingConvertsToDotsWithSinglePrecisionFactors) {
   EXPECT_EQ(LabelSettingCommands({}),
             (std::vector<std::string>{"SW812", "SL1219,15,G", "SM40,40"}));
   struct Row {
@@ -64,7 +64,7 @@ TEST(LabelCommands, LabelSettingConvertsToDotsWithSinglePrecisionFactors) {
   EXPECT_EQ(CopiesCommand(0, 100), "P0,100");
 }
 
-TEST(LabelCommands, LabelSizesRunFromZeroTo9999Dots) {
+TEST(CommandComposers, LabelSizesRunFromZeroTo9999Dots) {
   struct Row {
     LabelUnit unit;
     float value;
@@ -84,7 +84,7 @@ TEST(LabelCommands, LabelSizesRunFromZeroTo9999Dots) {
   EXPECT_FLOAT_EQ(LabelSizeMaximum(LabelUnit::Dots), 9999.0f);
 }
 
-TEST(LabelCommands, TextCommands) {
+TEST(CommandComposers, TextCommands) {
   EXPECT_EQ(BitmapTextCommand({}), "T20,20,3,1,1,0,0,N,N,'TORVALE Label Printer LTR-420 II Test'");
   EXPECT_EQ(BitmapTextCommand({12.9f, 0, "f", 4, 2, 100, 3, "R", "B", "a'b"}),
             "T12,0,f,4,2,100,3,R,B,'a\\'b'");
@@ -101,7 +101,7 @@ TEST(LabelCommands, TextCommands) {
   for (const Row& row : rows) EXPECT_EQ(VectorTextCommand(row.text), row.command);
 }
 
-TEST(LabelCommands, BarcodeAndBlockCommands) {
+TEST(CommandComposers, BarcodeAndBlockCommands) {
   EXPECT_EQ(Barcode1dCommand({}), "B1100,100,0,2,7,100,0,1,'123456789'");
   Barcode1d quiet;
   quiet.quietZoneOn = 1;

@@ -2,10 +2,12 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -19,7 +21,7 @@ namespace qm {
 // the same builder again after every insert (RunInsertSequence), and a
 // builder whose filledFlag is set comes back with the values it last
 // inserted instead of its defaults.
-class BuilderDialog : public QDialog {
+class BuilderDialog : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -43,9 +45,6 @@ class BuilderDialog : public QDialog {
  protected:
   // Puts the fields to their defaults.
   virtual void LoadDefaults() = 0;
-  // Copies the fields to the controls (take = false) or takes them back with
-  // the builder's checks (take = true); false when a value was refused.
-  virtual bool Exchange(bool take) = 0;
   // The command for the fields just taken, or nothing when the builder
   // refuses them (it has told the operator why).
   virtual std::optional<std::string> Compose() = 0;
@@ -56,10 +55,25 @@ class BuilderDialog : public QDialog {
   std::string insertedCommand_;
 };
 
+// Makes a fresh builder for one press of its button.
+using BuilderFactory = std::function<std::unique_ptr<BuilderDialog>(AppContext, QWidget* parent)>;
+
+template <typename Builder>
+BuilderFactory FactoryOf() {
+  return [](AppContext context, QWidget* parent) -> std::unique_ptr<BuilderDialog> {
+    return std::make_unique<Builder>(context, parent);
+  };
+}
+
 // Runs a builder's insert sequence for the tester: shows it, and after each
 // "Insert to label" hands its command to append and shows it again, until the
 // operator closes it. Returns the number of commands appended.
 int RunInsertSequence(BuilderDialog& builder,
                       const std::function<void(const std::string&)>& append);
+
+// Enter in a box presses no button of the tester's windows: the first button
+// would otherwise be the default, and a test print or a chart would go to
+// the printer while the operator was still typing.
+void PressNothingOnEnter(QDialog& dialog);
 
 }  // namespace qm

@@ -1,4 +1,4 @@
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <QSpinBox>
 
 #include "Recorders.h"
+#include "base/Numbers.h"
 
 namespace qm {
 namespace {
@@ -43,34 +44,34 @@ TEST(ParseNumbers, RealsAndTheirDisplay) {
   EXPECT_EQ(FormatFloat(0.0f), "0");
 }
 
-class ExchangeTest : public ::testing::Test {
+class ValueBinderTest : public ::testing::Test {
  protected:
   test::RecordingPrompter prompter;
   QLineEdit first, second;
 };
 
-TEST_F(ExchangeTest, ShowThenTakeRoundTrips) {
+TEST_F(ValueBinderTest, ShowThenTakeRoundTrips) {
   int count = 12;
   float size = 2.5f;
   std::string name = "LABEL";
-  DataExchange(prompter, false).Int(&first, count, 0, 100).Float(&second, size);
+  ValueBinder(prompter, false).Int(&first, count, 0, 100).Float(&second, size);
   EXPECT_EQ(first.text(), "12");
   EXPECT_EQ(second.text(), "2.5");
   first.setText("99");
   second.setText("-0.125");
-  DataExchange take(prompter, true);
+  ValueBinder take(prompter, true);
   take.Int(&first, count, 0, 100).Float(&second, size);
   EXPECT_FALSE(take.Failed());
   EXPECT_EQ(count, 99);
   EXPECT_FLOAT_EQ(size, -0.125f);
 
   QLineEdit text;
-  DataExchange(prompter, false).Text(&text, name, 4);
+  ValueBinder(prompter, false).Text(&text, name, 4);
   EXPECT_EQ(text.maxLength(), 4);
   EXPECT_TRUE(prompter.shown.empty());
 }
 
-TEST_F(ExchangeTest, FirstRefusedValueStopsTheExchange) {
+TEST_F(ValueBinderTest, FirstRefusedValueStopsTheRest) {
   struct Case {
     const char* text;
     std::string message;
@@ -85,9 +86,9 @@ TEST_F(ExchangeTest, FirstRefusedValueStopsTheExchange) {
     int count = 5, other = 7;
     first.setText(c.text);
     second.setText("8");
-    DataExchange dx(prompter, true);
-    dx.Int(&first, count, 0, 100).Int(&second, other);
-    EXPECT_TRUE(dx.Failed()) << c.text;
+    ValueBinder bind(prompter, true);
+    bind.Int(&first, count, 0, 100).Int(&second, other);
+    EXPECT_TRUE(bind.Failed()) << c.text;
     EXPECT_EQ(count, 5) << c.text;
     EXPECT_EQ(other, 7) << "later values are not taken";
     ASSERT_EQ(prompter.shown.size(), 1u) << c.text;
@@ -97,14 +98,14 @@ TEST_F(ExchangeTest, FirstRefusedValueStopsTheExchange) {
   }
 }
 
-TEST_F(ExchangeTest, RealAndLengthChecks) {
+TEST_F(ValueBinderTest, RealAndLengthChecks) {
   float value = 1.0f;
   first.setText("x");
-  DataExchange a(prompter, true);
+  ValueBinder a(prompter, true);
   a.Float(&first, value, 0.0f, 10.0f);
   EXPECT_EQ(prompter.Last()->text, "Please enter a number.");
   first.setText("10.5");
-  DataExchange b(prompter, true);
+  ValueBinder b(prompter, true);
   b.Float(&first, value, 0.0f, 10.0f);
   EXPECT_EQ(prompter.Last()->text, "Please enter a number between 0 and 10.");
   EXPECT_FLOAT_EQ(value, 1.0f);
@@ -112,13 +113,13 @@ TEST_F(ExchangeTest, RealAndLengthChecks) {
   std::string text = "old";
   first.setMaxLength(32767);
   first.setText("TOOLONG");
-  DataExchange c(prompter, true);
+  ValueBinder c(prompter, true);
   c.Text(&first, text, 4);
   EXPECT_EQ(prompter.Last()->text, "Please enter no more than 4 characters.");
   EXPECT_EQ(text, "old");
 }
 
-TEST_F(ExchangeTest, ChoicesComboChecksAndSpins) {
+TEST_F(ValueBinderTest, ChoicesComboChecksAndSpins) {
   QComboBox combo;
   combo.addItems({"None", "Odd", "Even"});
   QCheckBox check;
@@ -127,7 +128,7 @@ TEST_F(ExchangeTest, ChoicesComboChecksAndSpins) {
   spin.setRange(0, 10000);
   int index = 2, checked = 1, radio = 1, count = 250;
   std::string text = "Odd";
-  DataExchange(prompter, false)
+  ValueBinder(prompter, false)
       .ComboIndex(&combo, index)
       .Check(&check, checked)
       .RadioGroup({&r0, &r1, &r2}, radio)
@@ -139,9 +140,9 @@ TEST_F(ExchangeTest, ChoicesComboChecksAndSpins) {
   EXPECT_EQ(spin.value(), 250);
 
   // Radios without a common parent are not exclusive by themselves; the
-  // exchange still checks exactly one.
+  // binder still checks exactly one.
   radio = 2;
-  DataExchange(prompter, false).RadioGroup({&r0, &r1, &r2}, radio).ComboText(&combo, text);
+  ValueBinder(prompter, false).RadioGroup({&r0, &r1, &r2}, radio).ComboText(&combo, text);
   EXPECT_TRUE(r2.isChecked());
   EXPECT_FALSE(r1.isChecked());
   EXPECT_EQ(combo.currentIndex(), 1);
@@ -149,7 +150,7 @@ TEST_F(ExchangeTest, ChoicesComboChecksAndSpins) {
   check.setChecked(false);
   r2.setChecked(false);
   r0.setChecked(true);
-  DataExchange(prompter, true).Check(&check, checked).RadioGroup({&r0, &r1, &r2}, radio);
+  ValueBinder(prompter, true).Check(&check, checked).RadioGroup({&r0, &r1, &r2}, radio);
   EXPECT_EQ(checked, 0);
   EXPECT_EQ(radio, 0);
 }

@@ -1,4 +1,4 @@
-#include "tester/LabelCommands.h"
+#include "tester/CommandComposers.h"
 
 #include <cmath>
 #include <cstdio>

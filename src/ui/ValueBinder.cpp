@@ -1,4 +1,4 @@
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -15,22 +15,11 @@
 #include <cstdlib>
 #include <limits>
 
-#include "ui/Prompter.h"
+#include "base/Numbers.h"
+#include "base/Prompter.h"
 
 namespace qm {
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-std::string Formatted(const char* format, double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, format, value);
-  return buffer;
-}
 
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
@@ -38,49 +27,23 @@ QString Q(const std::string& s) {
 
 }  // namespace
 
-std::optional<long long> ParseInteger(std::string_view text) {
-  text = Trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  long long value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-std::optional<double> ParseReal(std::string_view text) {
-  std::string trimmed(Trim(text));
-  if (trimmed.empty()) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  double value = std::strtod(trimmed.c_str(), &end);
-  if (end != trimmed.c_str() + trimmed.size() || errno == ERANGE) return std::nullopt;
-  return value;
-}
-
-std::string FormatFloat(float value) {
-  return Formatted("%.6g", value);
-}
-std::string FormatDouble(double value) {
-  return Formatted("%.15g", value);
-}
-
 std::string NumberRangeMessage(float min, float max) {
   return "Please enter a number between " + FormatFloat(min) + " and " + FormatFloat(max) + ".";
 }
 
-DataExchange& DataExchange::Refuse(QWidget* control, const std::string& message) {
+ValueBinder& ValueBinder::Refuse(QWidget* control, const std::string& message) {
   if (Proceed()) Fail(control, message);
   return *this;
 }
 
-void DataExchange::Fail(QWidget* control, const std::string& message) {
+void ValueBinder::Fail(QWidget* control, const std::string& message) {
   failed_ = true;
   prompter_.AppMessage(message);
   if (control) control->setFocus();
   if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
 }
 
-DataExchange& DataExchange::Text(QLineEdit* edit, std::string& value, int maxChars) {
+ValueBinder& ValueBinder::Text(QLineEdit* edit, std::string& value, int maxChars) {
   if (!Proceed()) return *this;
   if (!taking_) {
     if (maxChars > 0) edit->setMaxLength(maxChars);
@@ -96,7 +59,7 @@ DataExchange& DataExchange::Text(QLineEdit* edit, std::string& value, int maxCha
   return *this;
 }
 
-DataExchange& DataExchange::Text(QPlainTextEdit* edit, std::string& value) {
+ValueBinder& ValueBinder::Text(QPlainTextEdit* edit, std::string& value) {
   if (!Proceed()) return *this;
   if (taking_) {
     value = edit->toPlainText().toStdString();
@@ -106,7 +69,7 @@ DataExchange& DataExchange::Text(QPlainTextEdit* edit, std::string& value) {
   return *this;
 }
 
-DataExchange& DataExchange::Text(QLabel* label, std::string& value) {
+ValueBinder& ValueBinder::Text(QLabel* label, std::string& value) {
   if (!Proceed()) return *this;
   if (taking_)
     value = label->text().toStdString();
@@ -115,11 +78,11 @@ DataExchange& DataExchange::Text(QLabel* label, std::string& value) {
   return *this;
 }
 
-DataExchange& DataExchange::Int(QLineEdit* edit, int& value) {
+ValueBinder& ValueBinder::Int(QLineEdit* edit, int& value) {
   return Int(edit, value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
 }
 
-DataExchange& DataExchange::Int(QLineEdit* edit, int& value, int min, int max) {
+ValueBinder& ValueBinder::Int(QLineEdit* edit, int& value, int min, int max) {
   if (!Proceed()) return *this;
   if (!taking_) {
     edit->setText(QString::number(value));
@@ -138,11 +101,11 @@ DataExchange& DataExchange::Int(QLineEdit* edit, int& value, int min, int max) {
   return *this;
 }
 
-DataExchange& DataExchange::Float(QLineEdit* edit, float& value) {
+ValueBinder& ValueBinder::Float(QLineEdit* edit, float& value) {
   return Float(edit, value, -FLT_MAX, FLT_MAX);
 }
 
-DataExchange& DataExchange::Float(QLineEdit* edit, float& value, float min, float max) {
+ValueBinder& ValueBinder::Float(QLineEdit* edit, float& value, float min, float max) {
   if (!Proceed()) return *this;
   if (!taking_) {
     edit->setText(Q(FormatFloat(value)));
@@ -159,7 +122,7 @@ DataExchange& DataExchange::Float(QLineEdit* edit, float& value, float min, floa
   return *this;
 }
 
-DataExchange& DataExchange::Double(QLineEdit* edit, double& value) {
+ValueBinder& ValueBinder::Double(QLineEdit* edit, double& value) {
   if (!Proceed()) return *this;
   if (!taking_) {
     edit->setText(Q(FormatDouble(value)));
@@ -172,7 +135,7 @@ DataExchange& DataExchange::Double(QLineEdit* edit, double& value) {
   return *this;
 }
 
-DataExchange& DataExchange::ComboIndex(QComboBox* combo, int& index) {
+ValueBinder& ValueBinder::ComboIndex(QComboBox* combo, int& index) {
   if (!Proceed()) return *this;
   if (taking_)
     index = combo->currentIndex();
@@ -181,7 +144,7 @@ DataExchange& DataExchange::ComboIndex(QComboBox* combo, int& index) {
   return *this;
 }
 
-DataExchange& DataExchange::ComboText(QComboBox* combo, std::string& text) {
+ValueBinder& ValueBinder::ComboText(QComboBox* combo, std::string& text) {
   if (!Proceed()) return *this;
   if (taking_) {
     text = combo->currentText().toStdString();
@@ -193,7 +156,7 @@ DataExchange& DataExchange::ComboText(QComboBox* combo, std::string& text) {
   return *this;
 }
 
-DataExchange& DataExchange::Check(QAbstractButton* box, int& checked) {
+ValueBinder& ValueBinder::Check(QAbstractButton* box, int& checked) {
   if (!Proceed()) return *this;
   if (taking_)
     checked = box->isChecked() ? 1 : 0;
@@ -202,7 +165,7 @@ DataExchange& DataExchange::Check(QAbstractButton* box, int& checked) {
   return *this;
 }
 
-DataExchange& DataExchange::RadioGroup(std::initializer_list<QAbstractButton*> radios, int& index) {
+ValueBinder& ValueBinder::RadioGroup(std::initializer_list<QAbstractButton*> radios, int& index) {
   if (!Proceed()) return *this;
   int i = 0;
   if (taking_) {
@@ -226,7 +189,7 @@ DataExchange& DataExchange::RadioGroup(std::initializer_list<QAbstractButton*> r
   return *this;
 }
 
-DataExchange& DataExchange::Spin(QSpinBox* spin, int& value) {
+ValueBinder& ValueBinder::Spin(QSpinBox* spin, int& value) {
   if (!Proceed()) return *this;
   if (taking_)
     value = spin->value();
@@ -235,7 +198,7 @@ DataExchange& DataExchange::Spin(QSpinBox* spin, int& value) {
   return *this;
 }
 
-DataExchange& DataExchange::Slider(QSlider* slider, int& value) {
+ValueBinder& ValueBinder::Slider(QSlider* slider, int& value) {
   if (!Proceed()) return *this;
   if (taking_)
     value = slider->value();
