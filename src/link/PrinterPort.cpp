@@ -277,7 +277,7 @@ int PrinterPort::Write(std::span<const uint8_t> bytes) {
   }
   if (tap_) {
     TrafficRecord record(TrafficRecord::Kind::Write, start);
-    record.bytes.assign(bytes, bytes + count);
+    record.bytes.assign(bytes.begin(), bytes.begin() + count);
     record.asked = count;
     record.done = complete ? count : uint32_t(done);
     record.result = complete ? 1 : 0;

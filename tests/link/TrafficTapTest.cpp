@@ -40,7 +40,7 @@ class TrafficTapTest : public ::testing::Test {
 TEST_F(TrafficTapTest, RecordsEveryOperationAsThePortSawIt) {
   port.SetTrafficTap(&tap);
   OpenSerial();
-  ASSERT_EQ(port.Write("^cp\r", 4), 1);
+  ASSERT_EQ(port.Write("^cp\r"), 1);
   script.QueueReply("ab");
   char reply[8];
   EXPECT_EQ(port.Read(reply, 2), 2u);     // all it asked for
@@ -90,7 +90,7 @@ TEST_F(TrafficTapTest, AFailedWriteIsRecordedWithWhatWentOut) {
   OpenSerial();
   port.SetTrafficTap(&tap);
   script.writeResults = {{true, 3}, {true, 2}, {true, 0}, {true, 0}};
-  EXPECT_EQ(port.Write("0123456789", 10), 0);
+  EXPECT_EQ(port.Write("0123456789"), 0);
   const auto records = tap.Take();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(Text(records[0]), "0123456789");
@@ -105,7 +105,7 @@ TEST_F(TrafficTapTest, UsbOpensAroundATransferAreMarked) {
   port.SetTrafficTap(&tap);
   ASSERT_EQ(port.Open(), 1);
   port.Close();
-  port.Write("P1\r", 3);
+  port.Write("P1\r");
   const auto records = tap.Take();
   ASSERT_EQ(records.size(), 5u);
   const Kind kinds[] = {Kind::Open, Kind::Close, Kind::Open, Kind::Write, Kind::Close};
@@ -119,7 +119,7 @@ TEST_F(TrafficTapTest, UsbOpensAroundATransferAreMarked) {
 TEST_F(TrafficTapTest, ThePortDoesTheSameWithAndWithoutATap) {
   auto session = [&] {
     OpenSerial();
-    port.Write("^ee\r", 4);
+    port.Write("^ee\r");
     script.QueueReply("00\r\n");
     char reply[4];
     port.Read(reply, 4);

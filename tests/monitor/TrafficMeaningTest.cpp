@@ -108,7 +108,7 @@ TEST(TrafficRows, ADownloadIsOneRowThatOpensToItsPieces) {
   TappedPort rig;
   const std::vector<uint8_t> image(kFirmwareImageSize, 0xA5);
   ASSERT_EQ(DownloadFirmware(rig.port, image, 0xFD18, {}), SendResult::Sent);
-  rig.port.Write("^cp\r", 4);
+  rig.port.Write("^cp\r");
 
   TrafficRows rows;
   rows.Add(rig.tap.Take());
@@ -207,7 +207,7 @@ TEST(TrafficTrace, PrintsEveryRecordAsItHappensAsTextOrJson) {
       port.SetPortName("COM1:");
       port.SetSerialParameters(115200, 0, 8, 0);
       port.Open();
-      port.Write("^ee\r", 4);
+      port.Write("^ee\r");
       script.QueueReply("00\r\n");
       char reply[4];
       port.Read(reply, 4);

@@ -26,11 +26,11 @@ class TrafficWindowTest : public ::testing::Test {
 
   // A status inquiry and a bank read, as the windows make them.
   void Exchange() {
-    rig.port.Write("^cp\r", 4);
+    rig.port.Write("^cp\r");
     rig.device.QueueReply(std::string("\x80\x00", 2));
     char reply[2];
     rig.port.Read(reply, 2);
-    rig.port.Write("^MBR3,1", 7);
+    rig.port.Write("^MBR3,1");
     rig.device.QueueReply("\x2A");
     rig.port.Read(reply, 1);
   }
