@@ -249,5 +249,27 @@ TEST(Hex2BinCommand, FailuresSayFileLineAndReason) {
   EXPECT_EQ(TempFolder::Read(out).size(), kFirmwareImageSize);
 }
 
+// The image is written over what the output file held before: a longer file
+// is cut to the image, a file converted again holds the new image only, and a
+// folder that cannot be written to is a failure.
+TEST(Hex2BinCommand, TheImageReplacesWhatTheOutputHeld) {
+  TempFolder folder;
+  const std::string out = folder.Write("old.bin", std::string(3 * kFirmwareImageSize, 'x'));
+  for (const std::vector<uint8_t>& data : {k1234, std::vector<uint8_t>{0xAB}}) {
+    const std::string hex = folder.Write("in.hex", Intel(0, 2, data));
+    std::ostringstream o, e;
+    const std::vector<std::string> args{"hex2bin", hex, "-o", out};
+    ASSERT_EQ(cli::RunCli(args, o, e), 0) << e.str();
+    std::string expected(kFirmwareImageSize, '\xFF');
+    std::copy(data.begin(), data.end(), expected.begin() + 2);
+    EXPECT_TRUE(TempFolder::Read(out) == expected);
+  }
+  std::ostringstream o, e;
+  const std::vector<std::string> args{"hex2bin", folder.Path() + "/in.hex", "-o",
+                                      folder.Path() + "/none/x.bin"};
+  EXPECT_EQ(cli::RunCli(args, o, e), 1);
+  EXPECT_EQ(e.str(), folder.Path() + "/none/x.bin: cannot write the image\n");
+}
+
 }  // namespace
 }  // namespace qm::test
