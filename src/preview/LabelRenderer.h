@@ -30,8 +30,9 @@ struct LabelSettings {
 };
 
 struct RenderedLabel {
-  // 1 pixel = 1 dot at 8 dots/mm; colour index 0 is paper, 1 is ink (a
-  // grey shade of black when "SD" asked for less than full density).
+  // 1 pixel = 1 dot at 8 dots/mm, one bit each (QImage::Format_Mono);
+  // colour index 0 is paper, 1 is ink (a grey shade of black when "SD" asked
+  // for less than full density).
   QImage image;
   int sets = 1;
   int copies = 1;
