@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "link/PrinterPort.h"
 #include "link/SystemLinkServices.h"
+#include "ui/Accessibility.h"
 #include "ui/ModalRunner.h"
 #include "ui/PaintingClock.h"
 #include "ui/QtPrompter.h"
@@ -11,6 +12,7 @@
 namespace qm {
 
 int ServiceToolApp::Run() {
+  InstallAccessibility();
   QtPrompter prompter;
   PaintingClock clock;
   auto services = SystemLinkServices(prompter);

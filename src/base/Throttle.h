@@ -22,6 +22,8 @@ class Throttle {
     Restart();
   }
   void Restart() { last_ = SteadyClock::now(); }
+  // Lets the next Run act at once (a wait's countdown shows every second).
+  void Expire() { last_ = {}; }
 
  private:
   std::chrono::milliseconds interval_;

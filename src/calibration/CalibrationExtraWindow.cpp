@@ -7,6 +7,7 @@
 #include "calibration/CalibrationExchange.h"
 #include "calibration/SensingAnalysis.h"
 #include "calibration/SensingCalibrationPage.h"
+#include "ui/Accessibility.h"
 #include "ui/ValueBinder.h"
 
 namespace qm {
@@ -34,6 +35,9 @@ CalibrationExtraWindow::CalibrationExtraWindow(AppContext context,
       sensingType(request.sensingType),
       gapCount(request.gapCount) {
   ui.setupUi(this);
+  // Each peak is heard as its sensor value and its count together.
+  ReadWithCaption(ui.labelLower, ui.textLowerCount);
+  ReadWithCaption(ui.labelUpper, ui.textUpperCount);
   candidates_ = {ui.radioCandidate0, ui.radioCandidate1, ui.radioCandidate2, ui.radioCandidate3,
                  ui.radioCandidate4, ui.radioCandidate5, ui.radioCandidate6, ui.radioCandidate7};
   auto* digits =

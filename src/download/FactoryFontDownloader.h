@@ -34,6 +34,8 @@ class FactoryFontDownloader : public QDialog {
 
   Ui::FactoryFontDownloader ui;
   AppContext context_;
+  // The download under way; its button then reads "Stop".
+  DownloadRun* running_ = nullptr;
   ChosenFile file;  // `chosen` is the window's fileOpen
   std::string statusText;
 };

@@ -11,6 +11,8 @@ namespace qm {
 PcxDownloader::PcxDownloader(AppContext context, QWidget* parent)
     : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
+  ReadFileInformation(ui.labelFileNameCaption, ui.labelFileName, ui.labelFileSizeCaption,
+                      ui.labelFileSize);
   connect(ui.buttonBrowse, &QPushButton::clicked, this, &PcxDownloader::OnBrowse);
   connect(ui.buttonDownload, &QPushButton::clicked, this, &PcxDownloader::OnDownload);
   connect(ui.buttonDeleteImage, &QPushButton::clicked, this, &PcxDownloader::OnDelete);
@@ -44,6 +46,10 @@ void PcxDownloader::OnBrowse() {
 }
 
 void PcxDownloader::OnDownload() {
+  if (running_) {
+    running_->Stop();
+    return;
+  }
   Prompter& prompter = context_.prompter;
   if (!file.chosen) {
     prompter.Refusal(kSelectFile);
@@ -61,12 +67,16 @@ void PcxDownloader::OnDownload() {
     return;
   }
   SetProgressSteps(ui.progressBar, int(size / kPieceSize));
+  ShowStopped(ui.labelStatus, SendResult::Sent, 0, size);
   SendResult sent;
+  uint64_t sentBytes = 0;
   {
-    DownloadRun run(ui.progressBar);
+    DownloadRun run(ui.progressBar, ui.buttonDownload, running_);
     sent = StoreImage(context_.port, storeName, *source, size, run.Events(nullptr, nullptr));
+    sentBytes = run.Sent();
   }
   ui.progressBar->setValue(0);
+  ShowStopped(ui.labelStatus, sent, sentBytes, size);
   if (!Delivered(prompter, sent)) return;
   prompter.Information(kCompleted);
 }

@@ -34,6 +34,8 @@ class PcxDownloader : public QDialog, public BoundValues {
 
   Ui::PcxDownloader ui;
   AppContext context_;
+  // The download under way; its button then reads "Stop".
+  DownloadRun* running_ = nullptr;
   ChosenFile file;
   std::string storeName;
   std::string deleteName;

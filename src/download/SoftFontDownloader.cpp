@@ -11,6 +11,8 @@ namespace qm {
 SoftFontDownloader::SoftFontDownloader(AppContext context, QWidget* parent)
     : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
+  ReadFileInformation(ui.labelFileNameCaption, ui.labelFileName, ui.labelFileSizeCaption,
+                      ui.labelFileSize);
   connect(ui.buttonBrowse, &QPushButton::clicked, this, &SoftFontDownloader::OnBrowse);
   connect(ui.buttonDownload, &QPushButton::clicked, this, &SoftFontDownloader::OnDownload);
   connect(ui.buttonDelete, &QPushButton::clicked, this, &SoftFontDownloader::OnDelete);
@@ -59,6 +61,10 @@ void SoftFontDownloader::OnBrowse() {
 }
 
 void SoftFontDownloader::OnDownload() {
+  if (running_) {
+    running_->Stop();
+    return;
+  }
   Prompter& prompter = context_.prompter;
   if (!file.chosen) {
     prompter.Refusal(kSelectFile);
@@ -81,12 +87,16 @@ void SoftFontDownloader::OnDownload() {
   const std::string command =
       SoftFontStoreCommand(fontWidth, fontHeight, *characters, startAddress, storeName);
   SetProgressSteps(ui.progressBar, int(size / kPieceSize));
+  ShowStopped(ui.labelStatus, SendResult::Sent, 0, size);
   SendResult sent;
+  uint64_t sentBytes = 0;
   {
-    DownloadRun run(ui.progressBar);
+    DownloadRun run(ui.progressBar, ui.buttonDownload, running_);
     sent = StoreSoftFont(context_.port, command, *source, size, run.Events(nullptr, nullptr));
+    sentBytes = run.Sent();
   }
   ui.progressBar->setValue(0);
+  ShowStopped(ui.labelStatus, sent, sentBytes, size);
   if (!Delivered(prompter, sent)) return;
   prompter.Information(kCompleted);
 }

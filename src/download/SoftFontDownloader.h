@@ -36,6 +36,8 @@ class SoftFontDownloader : public QDialog, public BoundValues {
 
   Ui::SoftFontDownloader ui;
   AppContext context_;
+  // The download under way; its button then reads "Stop".
+  DownloadRun* running_ = nullptr;
   ChosenFile file;
   int fontWidth = 0;
   int fontHeight = 0;

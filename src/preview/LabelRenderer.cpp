@@ -427,6 +427,14 @@ QRgb InkOf(const LabelSettings& settings) {
 }  // namespace
 
 RenderResult LabelRenderer::Render(const ParsedScript& script) {
+  return Render(script, std::nullopt);
+}
+
+RenderResult LabelRenderer::Render(std::string_view script, size_t focus) {
+  return Render(ParseScript(script), focus);
+}
+
+RenderResult LabelRenderer::Render(const ParsedScript& script, std::optional<size_t> focus) {
   state_->glyphs.Trim();
   RenderResult result;
   result.errors = script.errors;
@@ -436,10 +444,30 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
   int lastLine = 0;
   size_t lastOffset = 0;
 
+  // The focus lies in the label after the last "P" before it.
+  size_t focusLabel = 0;
+  if (focus) {
+    for (const ParsedCommand& parsed : script.commands)
+      if (parsed.offset < *focus && std::holds_alternative<PrintCommand>(parsed.command))
+        ++focusLabel;
+  }
+  auto nearFocus = [&](size_t index) {
+    return index + kFocusAround >= focusLabel && index <= focusLabel + kFocusAround;
+  };
+
   size_t dropped = 0;
   auto finish = [&](int sets, int copies, bool printed, int line, size_t offset) {
-    if (result.labels.size() == kMaxLabels) {
+    if (!focus && result.labels.size() == kMaxLabels) {
       ++dropped;
+      body.clear();
+      return;
+    }
+    if (focus && !nearFocus(result.labels.size())) {
+      // Listed, not drawn; a character set chosen in it still holds after.
+      for (const ParsedCommand* command : body)
+        if (const auto* c = std::get_if<CharacterSetCommand>(&command->command))
+          characterSet = {c->international, c->codeTable};
+      result.labels.push_back({QImage(), sets, copies, printed, line, settings, offset});
       body.clear();
       return;
     }
@@ -496,6 +524,7 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
   if (!body.empty()) finish(0, 0, false, lastLine, lastOffset);
   // A canvas far larger than a usual label is not kept between scripts.
   if (state_->dots.capacity() > kKeptCanvasBytes) std::vector<uint8_t>().swap(state_->dots);
+  if (!result.labels.empty()) result.focusLabel = std::min(focusLabel, result.labels.size() - 1);
   if (dropped > 0) {
     result.errors.push_back(
         {lastLine, "Preview: " + std::to_string(dropped) + " more labels not drawn", lastOffset});

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -45,8 +46,10 @@ struct RenderedLabel {
 };
 
 struct RenderResult {
+  // With a focus, the labels far from it are listed without their image.
   std::vector<RenderedLabel> labels;
   std::vector<ScriptError> errors;  // by line, the parser's and the renderer's
+  size_t focusLabel = 0;            // the label the focus lies in
 };
 
 // Renders label scripts the way the printer prints them: fed a script's
@@ -70,6 +73,14 @@ class LabelRenderer {
   RenderResult Render(std::span<const uint8_t> script);
   RenderResult Render(std::string_view script);
   RenderResult Render(const ParsedScript& script);
+  // Draws only the label holding the byte at `focus` and the few around
+  // it, and lists every other label undrawn: a script of thousands of
+  // labels is previewed where the operator works on it, at the cost of a
+  // few labels. Errors found while drawing are those of the drawn labels.
+  RenderResult Render(std::string_view script, size_t focus);
+  RenderResult Render(const ParsedScript& script, std::optional<size_t> focus);
+  // Labels drawn on each side of the focus label.
+  static constexpr size_t kFocusAround = 2;
 
   // Largest label drawn, in dots; larger "SW"/"SL" values are cut to it.
   static constexpr int kMaxWidth = 2400;

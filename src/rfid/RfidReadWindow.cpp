@@ -51,7 +51,10 @@ void RfidReadWindow::OnRead() {
   {
     // The encoder takes seconds to read the tag; clicks meanwhile are dropped.
     BusyScope busy;
-    result = ReadTagData(context_.port, context_.clock, request);
+    result = ReadTagData(context_.port, context_.clock, request, [this](int secondsLeft) {
+      ui.labelWait->setText(QStringLiteral("Reading the tag: %1 s left").arg(secondsLeft));
+      ui.labelWait->setVisible(secondsLeft > 0);
+    });
   }
   if (!result.sent) return;  // the port has said why
   if (!result.Succeeded()) {

@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QFontDatabase>
-#include <QScopedValueRollback>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSplitter>
 
+#include "base/NumberText.h"
 #include "base/Prompter.h"
 #include "base/Throttle.h"
 #include "link/PrinterPort.h"
@@ -24,13 +26,8 @@ namespace {
 // its click): often enough that the sent counter visibly runs, seldom
 // enough not to slow the sending.
 constexpr std::chrono::milliseconds kRepaintInterval{40};
-
-// "198" → "198", 52428800 → "52,428,800".
-std::string WithThousands(size_t n) {
-  std::string digits = std::to_string(n);
-  for (int at = int(digits.size()) - 3; at > 0; at -= 3) digits.insert(size_t(at), ",");
-  return digits;
-}
+// Wide enough for the script and a label beside it on a 1280-pixel screen.
+constexpr int kPreviewWidth = 1200;
 
 }  // namespace
 
@@ -39,6 +36,8 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
   ui.setupUi(this);
   ui.editScript->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
+  connect(ui.editScript->document(), &QTextDocument::contentsChange, this,
+          &CommandTesterWindow::OnContentsChange);
   connect(ui.editScript, &QPlainTextEdit::textChanged, this, &CommandTesterWindow::OnScriptChanged);
   connect(ui.buttonMultiSend, &QPushButton::clicked, this, &CommandTesterWindow::OnMultiSend);
   connect(ui.buttonSave, &QPushButton::clicked, this, &CommandTesterWindow::OnSave);
@@ -111,17 +110,54 @@ void CommandTesterWindow::ShowAvailable(QPushButton* button, bool available) {
   button->setToolTip(available ? QString() : QString::fromLatin1(kNotAvailable));
 }
 
+void CommandTesterWindow::SyncScript() const {
+  if (!scriptStale_) return;
+  script = ScriptBytesFromText(ui.editScript->document()->toRawText().toStdString());
+  scriptStale_ = false;
+}
+
 bool CommandTesterWindow::BindValues(ValueBinder& bind) {
-  // What showing the values does to the editor is no edit of the operator's.
-  QScopedValueRollback<bool> showing(showing_, showing_ || !bind.TakingValues());
-  if (bind.TakingValues()) {
-    script = ScriptBytesFromText(ui.editScript->document()->toRawText().toStdString());
-  } else if (ScriptBytesFromText(ui.editScript->document()->toRawText().toStdString()) != script) {
-    ui.editScript->setPlainText(QString::fromStdString(ScriptTextFromBytes(script)));
-  }
+  if (bind.TakingValues()) SyncScript();
   bind.Spin(ui.spinRepeat, repeatCount).Text(ui.editSent, sentCounter);
-  if (preview_ && preview_->isVisible()) preview_->SetScript(script);
   return !bind.Failed();
+}
+
+void CommandTesterWindow::ShowScript() {
+  showing_ = true;
+  ui.editScript->setPlainText(QString::fromStdString(ScriptTextFromBytes(script)));
+  scriptStale_ = false;
+  showing_ = false;
+  FollowInPreview();
+}
+
+void CommandTesterWindow::FollowInPreview() {
+  if (!preview_ || !preview_->isVisible()) {
+    previewTextValid_ = false;
+    return;
+  }
+  if (!previewTextValid_) {
+    previewText_ = ui.editScript->document()->toRawText();
+    previewTextValid_ = true;
+  }
+  // The text goes to the pane's thread as a shared copy; turning it into the
+  // script's bytes is done there, off the keystroke.
+  preview_->SetScriptText(previewText_, ui.editScript->textCursor().position());
+}
+
+void CommandTesterWindow::OnContentsChange(int position, int removed, int added) {
+  // Beyond a typed or pasted piece (a whole script shown anew), the text is
+  // taken afresh, which also keeps the document's closing paragraph out of
+  // the count.
+  constexpr int kLargestEdit = 1 << 16;
+  if (!previewTextValid_ || removed + added > kLargestEdit || position < 0 ||
+      qsizetype(position) + removed > previewText_.size()) {
+    previewTextValid_ = false;
+    return;
+  }
+  QTextCursor piece(ui.editScript->document());
+  piece.setPosition(position);
+  piece.setPosition(position + added, QTextCursor::KeepAnchor);
+  previewText_.replace(position, removed, piece.selectedText());
 }
 
 void CommandTesterWindow::OnPreview(bool shown) {
@@ -129,10 +165,21 @@ void CommandTesterWindow::OnPreview(bool shown) {
     // Made on first use, so the window opens laid out as it always was.
     preview_ = new PreviewPane(context_.prompter, this);
     preview_->setObjectName("previewPane");
-    ui.upperRow->insertWidget(1, preview_, 1);
+    preview_->SetTextToScript([](std::string_view text) { return ScriptBytesFromText(text); });
+    // Script and preview share the row in a splitter the operator moves.
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName("splitPreview");
+    split->setChildrenCollapsible(false);
+    ui.upperRow->replaceWidget(ui.groupScript, split);
+    split->addWidget(ui.groupScript);
+    split->addWidget(preview_);
+    split->show();
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    ui.upperRow->setStretchFactor(split, 1);
     connect(preview_, &PreviewPane::ErrorChosen, this, [this](qsizetype offset) {
       // The editor shows some bytes as placeholders: count its characters.
-      const std::string before = script.substr(0, size_t(offset));
+      const std::string before = Script().substr(0, size_t(offset));
       QTextCursor cursor(ui.editScript->document());
       cursor.setPosition(int(QString::fromStdString(ScriptTextFromBytes(before)).size()));
       ui.editScript->setTextCursor(cursor);
@@ -140,11 +187,20 @@ void CommandTesterWindow::OnPreview(bool shown) {
     });
   }
   preview_->setVisible(shown);
-  if (shown) preview_->SetScript(script);
+  if (shown) {
+    // Room for both, within the screen the window is on.
+    const QRect screen = this->screen()->availableGeometry();
+    const int wanted =
+        std::min(kPreviewWidth, screen.width() - (frameGeometry().width() - width()));
+    if (width() < wanted) resize(wanted, height());
+    FollowInPreview();
+  }
 }
 
 void CommandTesterWindow::OnScriptChanged() {
-  if (!showing_) TakeValues();
+  if (showing_) return;
+  scriptStale_ = true;
+  FollowInPreview();
 }
 
 void CommandTesterWindow::reject() {
@@ -224,7 +280,7 @@ void CommandTesterWindow::OnLoad() {
   }
   LoadedScript loaded = ScriptFromFileContents(contents);
   script = std::move(loaded.script);
-  ShowValues();
+  ShowScript();
   // What the load changed on the way in, one line each.
   std::string note;
   auto add = [&note](const std::string& line) { note += (note.empty() ? "" : "\r\n") + line; };
@@ -239,7 +295,7 @@ void CommandTesterWindow::OnLoad() {
 
 void CommandTesterWindow::OnClean() {
   script.clear();
-  ShowValues();
+  ShowScript();
 }
 
 void CommandTesterWindow::OnCheckPrinterStatus() {
@@ -261,9 +317,25 @@ void CommandTesterWindow::OnBuilder(BuilderButton button) {
 void CommandTesterWindow::AppendCommand(const std::string& command) {
   TakeValues();
   // Directly after the last character, wherever the caret is.
-  script += command;
-  script += "\r\n";
-  ShowValues();
+  const std::string line = command + "\r\n";
+  const std::string before = script.substr(script.size() - std::min<size_t>(script.size(), 1));
+  script += line;
+  // Added at the editor's end, as an edit, unless the bytes join across the
+  // seam (a lone CR before the line end, a character split in two), which
+  // only a fresh showing of the whole script gets right.
+  const auto first = uint8_t(line.front());
+  const bool continuesCharacter = (first & 0xC0) == 0x80;
+  const bool continuesLineEnd = before.ends_with('\r') && first == '\n';
+  if (!continuesCharacter && !continuesLineEnd) {
+    showing_ = true;
+    QTextCursor end(ui.editScript->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QString::fromStdString(ScriptTextFromBytes(line)));
+    showing_ = false;
+    FollowInPreview();
+  } else {
+    ShowScript();
+  }
   // Keep the new line in sight.
   ui.editScript->moveCursor(QTextCursor::End);
   ui.editScript->ensureCursorVisible();

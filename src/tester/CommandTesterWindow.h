@@ -55,7 +55,10 @@ class CommandTesterWindow : public QDialog, public BoundValues {
   void SetStatusOpener(std::function<void(QWidget* parent)> open);
 
   // The bound fields, for the operations and for tests.
-  const std::string& Script() const { return script; }
+  const std::string& Script() const {
+    SyncScript();
+    return script;
+  }
   int RepeatCount() const { return repeatCount; }
   const std::string& SentCounter() const { return sentCounter; }
 
@@ -76,6 +79,15 @@ class CommandTesterWindow : public QDialog, public BoundValues {
   bool BindValues(ValueBinder& bind) override;
   // Enables a button, or disables one whose window this build does not have.
   static void ShowAvailable(QPushButton* button, bool available);
+  // The script field follows the editor, but a large script is copied out
+  // of it only when something reads the field: a keystroke in a script of
+  // megabytes must not cost a copy of all of it.
+  void SyncScript() const;
+  // Puts the script field, changed by the window, into the editor.
+  void ShowScript();
+  void FollowInPreview();
+  // Keeps the preview's copy of the editor's text up to date edit by edit.
+  void OnContentsChange(int position, int removed, int added);
 
   AppContext context_;
   Ui::CommandTesterWindow ui;
@@ -86,11 +98,19 @@ class CommandTesterWindow : public QDialog, public BoundValues {
   bool sending_ = false;
   bool stopRequested_ = false;
 
-  // Beside the script once "Preview" is pressed; follows every change.
+  // Beside the script once "Preview" is pressed, in a splitter the operator
+  // can move; follows every change.
   PreviewPane* preview_ = nullptr;
+  // The editor's text as the preview last took it, and whether it still
+  // equals the editor's: small edits are applied to it, so a keystroke in a
+  // long script does not copy the whole text out of the editor.
+  QString previewText_;
+  bool previewTextValid_ = false;
 
-  // Fields bound to the controls. The script is held as the bytes it sends.
-  std::string script;
+  // Fields bound to the controls. The script is held as the bytes it sends;
+  // it is stale while the editor holds changes not yet copied out.
+  mutable std::string script;
+  mutable bool scriptStale_ = false;
   int repeatCount = 1;
   std::string sentCounter;
 };
