@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -47,6 +48,7 @@ double Time(F&& f) {
 
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  setenv("QUILLMARK_MODULE_DIR", QM_RENDERER_MODULE_DIR, 0);
   QApplication application(argc, argv);
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 201;
   const std::string_view label = qm::testing_support::kEveryBuilderLabel;

@@ -434,6 +434,10 @@ RenderResult LabelRenderer::Render(std::string_view script, size_t focus) {
   return Render(ParseScript(script), focus);
 }
 
+RenderResult LabelRenderer::RenderScript(std::string_view script, std::optional<size_t> focus) {
+  return Render(ParseScript(script), focus);
+}
+
 RenderResult LabelRenderer::Render(const ParsedScript& script, std::optional<size_t> focus) {
   state_->glyphs.Trim();
   RenderResult result;
