@@ -81,7 +81,7 @@ Match ApplyBankCommand(std::span<const uint8_t> input, MemoryBankState& m) {
     const int bank = input[4];
     if (ValidBank(bank)) {
       auto& staged = m.staged[size_t(bank - 1)];
-      if (staged) m.banks[size_t(bank - 1)] = *staged;
+      if (staged && bank != m.refusedBank) m.banks[size_t(bank - 1)] = *staged;
       staged.reset();
       ++m.applied;
     }

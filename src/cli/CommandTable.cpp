@@ -164,6 +164,33 @@ void DeclareRfid(CLI::App& sub, Invocation& invocation) {
       ->required();
 }
 
+void DeclareProfile(CLI::App& sub, Invocation& invocation) {
+  auto options = Hold(invocation, sub, RunProfile);
+  AddLineOptions(sub, options->line, true);
+  sub.require_subcommand(1);
+  auto action = [&](const char* name, const char* summary, ProfileAction which) {
+    auto& child = *sub.add_subcommand(name, summary);
+    child.fallthrough();
+    child.parse_complete_callback([options, which] { options->action = which; });
+    child.add_option("FILE", options->file, "the profile file (JSON)")->required();
+    return &child;
+  };
+  action("backup", "reads every setting of one printer and writes FILE only when all were read",
+         ProfileAction::Backup)
+      ->add_flag("--partial", options->partial,
+                 "write FILE even when reads failed, marking what is missing");
+  action("diff", "lists the settings where the printer differs from FILE", ProfileAction::Diff)
+      ->add_flag("--all", options->all, "list every setting, not only the differences");
+  auto* restore = action("restore",
+                         "writes the settings where the printer differs from FILE and reads "
+                         "them back; several --port set up several printers at once",
+                         ProfileAction::Restore);
+  restore->add_flag("--dry-run", options->dryRun, "show what would be written, write nothing");
+  restore->add_flag("--identity", options->identity,
+                    "restore the hardware version, serial number and printer ID too");
+  restore->add_flag("--yes", options->yes, "write a profile taken from another model");
+}
+
 void DeclareCalibrate(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunCalibrate);
   AddLineOptions(sub, options->line, true);
@@ -284,6 +311,10 @@ const Subcommand kSubcommands[] = {
      DeclareSettings},
     {"rfid", "reads the RFID settings, reads tag data, or writes tag data and prints the label",
      DeclareRfid},
+    {"profile",
+     "backs up a printer's settings to a file, compares a printer with a file, or restores a file "
+     "to one printer or several",
+     DeclareProfile},
     {"calibrate",
      "samples the media sensor over one label, prints the histogram and the proposed threshold; "
      "--save stores it",
