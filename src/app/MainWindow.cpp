@@ -18,6 +18,7 @@
 #include "link/OpenFailure.h"
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
+#include "profile/ProfileWindows.h"
 #include "rfid/RfidConfigurationWindow.h"
 #include "rfid/RfidWriteWindow.h"
 #include "settings/UserSettingManager.h"
@@ -79,7 +80,11 @@ MainWindow::MainWindow(AppContext context, QWidget* parent)
   OpenOnClick<SoftFontDownloader>(ui.buttonSoftFont);
   OpenOnClick<PcxDownloader>(ui.buttonPcx);
   OpenOnClick<FileTransferWindow>(ui.buttonFileTransfer);
-  OpenOnClick<UserSettingManager>(ui.buttonUserSetting);
+  OpenOnClick(ui.buttonUserSetting, [this] {
+    UserSettingManager window(context_, this);
+    HandProfileButtons(window, context_);
+    RunModal(window);
+  });
   OpenOnClick<ManualCalibrationWindow>(ui.buttonCalibration);
 
   ShowValues();

@@ -76,6 +76,17 @@ std::shared_ptr<Options> Hold(Invocation& invocation, CLI::App& sub,
   return options;
 }
 
+// An action word of a subcommand ("settings identity"): choosing it sets the
+// options' action; the parent's options may stand after it.
+template <typename Options, typename Action>
+CLI::App* ActionWord(CLI::App& sub, const std::shared_ptr<Options>& options, const char* name,
+                     const char* summary, Action which) {
+  auto& child = *sub.add_subcommand(name, summary);
+  child.fallthrough();
+  child.parse_complete_callback([options, which] { options->action = which; });
+  return &child;
+}
+
 void DeclareStatus(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunStatus);
   AddLineOptions(sub, options->line, true);
@@ -98,10 +109,7 @@ void DeclareSettings(CLI::App& sub, Invocation& invocation) {
   AddLineOptions(sub, options->line, true);
   sub.require_subcommand(1);
   auto action = [&](const char* name, const char* summary, SettingsAction which) {
-    auto& child = *sub.add_subcommand(name, summary);
-    child.fallthrough();
-    child.parse_complete_callback([options, which] { options->action = which; });
-    return &child;
+    return ActionWord(sub, options, name, summary, which);
   };
   action("read-bank", "reads memory bank N", SettingsAction::ReadBank)
       ->add_option("N", options->bank, "the bank, 1 to 4")
@@ -143,9 +151,7 @@ void DeclareRfid(CLI::App& sub, Invocation& invocation) {
   AddLineOptions(sub, options->line, true);
   sub.require_subcommand(1);
   auto action = [&](const char* name, const char* summary, RfidAction which) {
-    auto& child = *sub.add_subcommand(name, summary);
-    child.fallthrough();
-    child.parse_complete_callback([options, which] { options->action = which; });
+    auto& child = *ActionWord(sub, options, name, summary, which);
     if (which == RfidAction::Get) return &child;
     child.add_option("START", options->start, "the first block, 0 to 16")
         ->required()
@@ -169,9 +175,7 @@ void DeclareProfile(CLI::App& sub, Invocation& invocation) {
   AddLineOptions(sub, options->line, true);
   sub.require_subcommand(1);
   auto action = [&](const char* name, const char* summary, ProfileAction which) {
-    auto& child = *sub.add_subcommand(name, summary);
-    child.fallthrough();
-    child.parse_complete_callback([options, which] { options->action = which; });
+    auto& child = *ActionWord(sub, options, name, summary, which);
     child.add_option("FILE", options->file, "the profile file (JSON)")->required();
     return &child;
   };

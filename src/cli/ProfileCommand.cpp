@@ -34,14 +34,20 @@ profile::BackupResult ReadPrinter(PortSession& session) {
   return read;
 }
 
+// A printer that did not answer every read fails the run, whatever was done.
+void FailOnUnread(PortResult& result, const profile::BackupResult& read) {
+  if (read.Complete()) return;
+  result.code = kFailed;
+  result.json["error"] = "no reply to: " + Joined(read.failed);
+}
+
 PortResult Backup(const ProfileOptions& options, PortSession& session) {
   profile::BackupResult read = ReadPrinter(session);
   PortResult result{kDone, {{"file", options.file}, {"written", false}, {"missing", read.failed}}};
   if (!read.Complete() && !options.partial) {
     session.err << kName << "nothing written (--partial writes the file with these marked "
                             "missing)\n";
-    result.code = kFailed;
-    result.json["error"] = "no reply to: " + Joined(read.failed);
+    FailOnUnread(result, read);
     return result;
   }
   read.profile.missing = read.failed;
@@ -58,10 +64,7 @@ PortResult Backup(const ProfileOptions& options, PortSession& session) {
               << (read.Complete() ? "" : " (partial)") << "\n";
   result.json["written"] = true;
   // A partial file is written as asked, but the printer still did not answer.
-  if (!read.Complete()) {
-    result.code = kFailed;
-    result.json["error"] = "no reply to: " + Joined(read.failed);
-  }
+  FailOnUnread(result, read);
   return result;
 }
 
@@ -75,10 +78,7 @@ PortResult Diff(const ProfileOptions& options, const Profile& file, PortSession&
   }
   if (differences.empty()) session.out << "no differences\n";
   PortResult result{kDone, {{"differences", list}, {"unread", read.failed}}};
-  if (!read.Complete()) {
-    result.code = kFailed;
-    result.json["error"] = "no reply to: " + Joined(read.failed);
-  }
+  FailOnUnread(result, read);
   return result;
 }
 

@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -44,6 +45,7 @@
 #include "rfid/RfidSecurityWindow.h"
 #include "rfid/RfidWriteInsertWindow.h"
 #include "rfid/RfidWriteWindow.h"
+#include "profile/ProfileWindows.h"
 #include "settings/UserSettingManager.h"
 #include "status/StatusWindow.h"
 #include "tester/BarcodeBuilders.h"
@@ -96,7 +98,25 @@ const std::vector<WindowCase>& EveryWindow() {
       {"SoftFontDownloader", Plain<SoftFontDownloader>(), {}},
       {"PcxDownloader", Plain<PcxDownloader>(), {}},
       {"FileTransferWindow", Plain<FileTransferWindow>(), {}},
-      {"UserSettingManager", Plain<UserSettingManager>(), {}},
+      {"UserSettingManager",
+       [](AppContext context) {
+         auto window = std::make_unique<UserSettingManager>(context);
+         HandProfileButtons(*window, context);
+         return window;
+       },
+       {}},
+      {"ProfileCompareView",
+       [](AppContext) {
+         profile::Profile file;
+         file.banks = {0x00, 0x00, 0x00, 0x00};
+         file.identity = {"1.00", "QL41200001", "QLP-01"};
+         file.encoder = profile::EncoderSettings{0, 0, "600", 3, 2};
+         profile::Profile printer = file;
+         printer.banks[1] = 0x61;
+         return std::make_unique<ProfileCompareView>("printer.json",
+                                                     profile::Compare(file, printer, true));
+       },
+       [](QWidget& view) { view.findChild<QCheckBox*>("checkShowAll")->setChecked(true); }},
       {"ManualCalibrationWindow", Plain<ManualCalibrationWindow>(), {}},
       {"CalibrationExtraWindow",
        [](AppContext context) {

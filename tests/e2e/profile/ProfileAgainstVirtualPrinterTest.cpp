@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -15,6 +17,7 @@
 #include "base/Clock.h"
 #include "cli/Cli.h"
 #include "profile/ProfileExchange.h"
+#include "profile/ProfileWindows.h"
 #include "settings/SettingTabControl.h"
 #include "settings/UserSettingManager.h"
 
@@ -170,6 +173,58 @@ TEST_F(ProfileAgainstVirtualPrinter, AFailedReadWritesNoFileAndLeavesTheOldOneWh
   EXPECT_EQ(json["missing"], (Strings{"bank 1", "bank 2", "bank 3", "bank 4"}));
   EXPECT_TRUE(json["banks"]["2"].is_null());
   EXPECT_EQ(json["identity"]["printer ID"], "QLP-01");
+}
+
+// The User Setting Manager's three buttons, one after the other.
+TEST_F(ProfileAgainstVirtualPrinter, TheWindowBacksUpComparesAndRestores) {
+  ConnectSerial();
+  UserSettingManager window({port, prompter, clock});
+  HandProfileButtons(window, {port, prompter, clock});
+  auto click = [&](const char* name) {
+    window.findChild<QPushButton*>(QString::fromLatin1(name))->click();
+  };
+  prompter.files = {file};
+  click("buttonBackUp");
+  EXPECT_EQ(prompter.Messages(), Strings{"Back up is successful"});
+
+  Printer([](sim::PrinterState& s) {
+    s.memory.banks[1] = 0x61;
+    s.memory.identity[2] = "OTHER";
+  });
+  Strings rows;
+  int everyRow = 0;
+  ModalScript modal;
+  modal.Then([&](QDialog& view) {
+    auto* table = view.findChild<QTableWidget*>("tableSettings");
+    for (int row = 0; row < table->rowCount(); ++row)
+      rows.push_back(table->item(row, 1)->text().toStdString() + ": " +
+                     table->item(row, 2)->text().toStdString() + " / " +
+                     table->item(row, 3)->text().toStdString());
+    view.findChild<QCheckBox*>("checkShowAll")->click();
+    everyRow = table->rowCount();
+    return int(QDialog::Accepted);
+  });
+  prompter.files = {file};
+  click("buttonCompare");
+  EXPECT_EQ(rows, (Strings{"hand shake: Hardware / Software", "baud rate: By Dip Switch / 57600",
+                           "printer ID: QLP-01 / OTHER"}));
+  EXPECT_EQ(everyRow, 19);
+
+  prompter.Clear();
+  prompter.files = {file};
+  prompter.answers = {true, true};  // the identity strings too; write
+  click("buttonRestore");
+  EXPECT_EQ(prompter.Messages(),
+            (Strings{"Restore is successful", "Please, turn off the printer and turn on the printer",
+                     "Please, close application and re-connect printer"}));
+  // The operator saw what would change before it was written.
+  EXPECT_TRUE(std::any_of(prompter.shown.begin(), prompter.shown.end(), [](const Shown& s) {
+    return s.kind == "question" && s.text.find("hand shake: Software -> Hardware") != s.text.npos;
+  }));
+  std::string error;
+  EXPECT_TRUE(profile::Compare(*profile::LoadProfileFile(file, error),
+                               profile::ReadProfile(port, clock).profile)
+                  .empty());
 }
 
 // The profile core over the USB back end: the printer answers bank reads
