@@ -85,6 +85,7 @@ double Keystroke(QPlainTextEdit* editor, int position) {
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  setenv("QUILLMARK_MODULE_DIR", QM_RENDERER_MODULE_DIR, 0);
   QApplication application(argc, argv);
   const int keystrokes = argc > 1 ? std::max(1, atoi(argv[1])) : 21;
 

@@ -3,6 +3,8 @@
 #include "cli/CommandTable.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
 
@@ -24,8 +26,8 @@ void AddLineOptions(CLI::App& sub, LineOptions& line, bool json, bool ports = tr
   const char* group = "Connection";
   if (ports)
     sub.add_option("--port", line.ports,
-                 "COM1: .. COM10:, LPT1: .. LPT4:, USB, or a device path; several times for "
-                 "several printers at once")
+                   "COM1: .. COM10:, LPT1: .. LPT4:, USB, or a device path; several times for "
+                   "several printers at once")
         ->type_name("NAME")
         ->allow_extra_args(false)
         ->capture_default_str()
@@ -50,14 +52,12 @@ void AddLineOptions(CLI::App& sub, LineOptions& line, bool json, bool ports = tr
       ->check(CLI::IsMember({"1", "1.5", "2"}))
       ->capture_default_str()
       ->group(group);
-  sub.add_option("--timeout", line.timeoutMs,
-                 "longest wait for each reply, in milliseconds")
+  sub.add_option("--timeout", line.timeoutMs, "longest wait for each reply, in milliseconds")
       ->type_name("MS")
       ->check(CLI::Range(1u, 600000u))
       ->capture_default_str()
       ->group(group);
-  if (json)
-    sub.add_flag("--json", line.json, "print one JSON object per port instead of text");
+  if (json) sub.add_flag("--json", line.json, "print one JSON object per port instead of text");
   sub.parse_complete_callback([&line, words] {
     static const std::map<std::string, uint32_t> kParity{{"none", 0}, {"odd", 1}, {"even", 2}};
     static const std::map<std::string, uint32_t> kStop{{"1", 0}, {"1.5", 1}, {"2", 2}};
@@ -87,9 +87,7 @@ CLI::App* ActionWord(CLI::App& sub, const std::shared_ptr<Options>& options, con
   return &child;
 }
 
-void AddStatus(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand("status", "asks the printer's status and error code and prints "
-                                            "them decoded");
+void DeclareStatus(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunStatus);
   AddLineOptions(sub, options->line, true);
 }
@@ -106,10 +104,7 @@ CLI::Validator ItemNamed(std::shared_ptr<std::map<std::string, int>> items) {
       "");
 }
 
-void AddSettings(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "settings", "reads a memory bank, the identity strings or the printer information; sets or "
-                  "resets a user item");
+void DeclareSettings(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunSettings);
   AddLineOptions(sub, options->line, true);
   sub.require_subcommand(1);
@@ -135,9 +130,10 @@ void AddSettings(CLI::App& app, Invocation& invocation) {
     (*items)[std::to_string(item.item)] = item.item;
   }
   auto* set = action("set-item", "sets a user item to VALUE", SettingsAction::SetItem);
-  set->add_option("ITEM", options->item, "paper-width, print-density, paper-length, "
-                                          "paper-horizontal-margin, paper-vertical-margin, "
-                                          "gap-length, or its number 0 to 5")
+  set->add_option("ITEM", options->item,
+                  "paper-width, print-density, paper-length, "
+                  "paper-horizontal-margin, paper-vertical-margin, "
+                  "gap-length, or its number 0 to 5")
       ->required()
       ->transform(ItemNamed(items));
   set->add_option("VALUE", options->value, "a whole number in the item's range")->required();
@@ -150,9 +146,7 @@ void AddSettings(CLI::App& app, Invocation& invocation) {
       ->transform(ItemNamed(std::make_shared<std::map<std::string, int>>(resets)));
 }
 
-void AddRfid(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "rfid", "reads the RFID settings, reads tag data, or writes tag data and prints the label");
+void DeclareRfid(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunRfid);
   AddLineOptions(sub, options->line, true);
   sub.require_subcommand(1);
@@ -176,10 +170,7 @@ void AddRfid(CLI::App& app, Invocation& invocation) {
       ->required();
 }
 
-void AddProfile(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "profile", "backs up a printer's settings to a file, compares a printer with a file, or "
-                 "restores a file to one printer or several");
+void DeclareProfile(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunProfile);
   AddLineOptions(sub, options->line, true);
   sub.require_subcommand(1);
@@ -204,10 +195,7 @@ void AddProfile(CLI::App& app, Invocation& invocation) {
   restore->add_flag("--yes", options->yes, "write a profile taken from another model");
 }
 
-void AddCalibrate(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand("calibrate",
-                                  "samples the media sensor over one label, prints the histogram "
-                                  "and the proposed threshold; --save stores it");
+void DeclareCalibrate(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunCalibrate);
   AddLineOptions(sub, options->line, true);
   sub.add_flag("--mark,!--gap", options->mark, "black-mark media (default: gap media)");
@@ -224,9 +212,7 @@ void AddCalibrate(CLI::App& app, Invocation& invocation) {
       ->check(CLI::Range(0, 99999));
 }
 
-void AddChart(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "chart", "prints a character chart of a single-byte or double-byte code table");
+void DeclareChart(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunChart);
   sub.add_option("KIND", options->kind, "under, over, international, or a code table")
       ->required()
@@ -251,18 +237,15 @@ void AddChart(CLI::App& app, Invocation& invocation) {
   AddLineOptions(sub, options->line, false);
 }
 
-void AddFindFont(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "find-font", "names the bitmap font and multipliers nearest a character size in millimetres");
+void DeclareFindFont(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunFindFont);
   sub.add_option("WIDTH", options->widthMm, "millimetres")->required()->check(CLI::PositiveNumber);
-  sub.add_option("HEIGHT", options->heightMm, "millimetres")->required()->check(CLI::PositiveNumber);
+  sub.add_option("HEIGHT", options->heightMm, "millimetres")
+      ->required()
+      ->check(CLI::PositiveNumber);
 }
 
-void AddDownload(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "download", "sends a firmware file, factory font, soft font, PCX image or any file as the "
-                  "downloader windows do");
+void DeclareDownload(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunDownload);
   AddLineOptions(sub, options->line, true);
   sub.require_subcommand(1);
@@ -286,10 +269,7 @@ void AddDownload(CLI::App& app, Invocation& invocation) {
   }
 }
 
-void AddHex2Bin(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "hex2bin",
-      "converts an Intel HEX or S-record firmware file into the 256 KiB image the printer takes");
+void DeclareHex2Bin(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunHex2Bin);
   sub.add_option("FILE", options->input, "the firmware file")->required();
   sub.add_option("-o,--output", options->output, "the image (default: FILE with .bin)")
@@ -299,9 +279,7 @@ void AddHex2Bin(CLI::App& app, Invocation& invocation) {
   sub.add_flag("--json", options->json, "print the result as a JSON object");
 }
 
-void AddPreview(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "preview", "renders a label script to one PNG per printed label and lists its errors");
+void DeclarePreview(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunPreview);
   sub.add_option("SCRIPT", options->script, "the label script")->required();
   sub.add_option("-o,--output", options->folder, "the folder the images go to")
@@ -315,9 +293,7 @@ void AddPreview(CLI::App& app, Invocation& invocation) {
       ->expected(1);
 }
 
-void AddList(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "list", "lists the printers this machine can reach, each with its --port value");
+void DeclareList(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunList);
   sub.add_flag("--probe", options->probe,
                "ask each serial port for status at the line settings and mark where a printer "
@@ -325,20 +301,55 @@ void AddList(CLI::App& app, Invocation& invocation) {
   AddLineOptions(sub, options->line, true, false);
 }
 
+// The subcommands in the order --help lists them.
+struct Subcommand {
+  const char* name;
+  const char* summary;
+  void (*declare)(CLI::App& sub, Invocation& invocation);
+};
+const Subcommand kSubcommands[] = {
+    {"status", "asks the printer's status and error code and prints them decoded", DeclareStatus},
+    {"settings",
+     "reads a memory bank, the identity strings or the printer information; sets or resets a user "
+     "item",
+     DeclareSettings},
+    {"rfid", "reads the RFID settings, reads tag data, or writes tag data and prints the label",
+     DeclareRfid},
+    {"profile",
+     "backs up a printer's settings to a file, compares a printer with a file, or restores a file "
+     "to one printer or several",
+     DeclareProfile},
+    {"calibrate",
+     "samples the media sensor over one label, prints the histogram and the proposed threshold; "
+     "--save stores it",
+     DeclareCalibrate},
+    {"download",
+     "sends a firmware file, factory font, soft font, PCX image or any file as the downloader "
+     "windows do",
+     DeclareDownload},
+    {"hex2bin",
+     "converts an Intel HEX or S-record firmware file into the 256 KiB image the printer takes",
+     DeclareHex2Bin},
+    {"chart", "prints a character chart of a single-byte or double-byte code table", DeclareChart},
+    {"find-font", "names the bitmap font and multipliers nearest a character size in millimetres",
+     DeclareFindFont},
+    {"preview", "renders a label script to one PNG per printed label and lists its errors",
+     DeclarePreview},
+    {"list", "lists the printers this machine can reach, each with its --port value", DeclareList},
+};
+
 }  // namespace
 
-void AddSubcommands(CLI::App& app, Invocation& invocation) {
-  AddStatus(app, invocation);
-  AddSettings(app, invocation);
-  AddRfid(app, invocation);
-  AddProfile(app, invocation);
-  AddCalibrate(app, invocation);
-  AddDownload(app, invocation);
-  AddHex2Bin(app, invocation);
-  AddChart(app, invocation);
-  AddFindFont(app, invocation);
-  AddPreview(app, invocation);
-  AddList(app, invocation);
+void AddSubcommands(CLI::App& app, Invocation& invocation, std::string_view only) {
+  for (const Subcommand& subcommand : kSubcommands) {
+    CLI::App& sub = *app.add_subcommand(subcommand.name, subcommand.summary);
+    if (only.empty() || only == subcommand.name) subcommand.declare(sub, invocation);
+  }
+}
+
+bool IsSubcommand(std::string_view word) {
+  return std::any_of(std::begin(kSubcommands), std::end(kSubcommands),
+                     [word](const Subcommand& subcommand) { return word == subcommand.name; });
 }
 
 }  // namespace qm::cli

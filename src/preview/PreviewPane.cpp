@@ -48,7 +48,7 @@ PreviewPane::PreviewPane(Prompter& prompter, QWidget* parent)
       prompter_(prompter),
       view_(new LabelView),
       worker_(new QObject),
-      renderer_(std::make_unique<preview::LabelRenderer>()),
+      renderer_(preview::LoadScriptRenderer(&unloaded_)),
       result_(std::make_shared<preview::RenderResult>()) {
   ui.setupUi(this);
   ui.scrollLabel->installEventFilter(this);
@@ -107,6 +107,12 @@ void PreviewPane::StartRender() {
     again_ = true;
     return;
   }
+  if (!renderer_) {
+    auto result = std::make_shared<preview::RenderResult>();
+    result->errors.push_back({0, "Preview: the label renderer cannot be loaded: " + unloaded_, 0});
+    OnRendered(result, job_.bytes);
+    return;
+  }
   busy_ = true;
   QMetaObject::invokeMethod(
       worker_,
@@ -121,7 +127,8 @@ void PreviewPane::StartRender() {
           bytes = std::make_shared<const std::string>(
               before + convert(job.text.mid(job.caret).toStdString()));
         }
-        auto result = std::make_shared<preview::RenderResult>(renderer->Render(*bytes, focus));
+        auto result =
+            std::make_shared<preview::RenderResult>(renderer->RenderScript(*bytes, focus));
         QMetaObject::invokeMethod(
             this, [this, result, bytes] { OnRendered(result, bytes); }, Qt::QueuedConnection);
       },
@@ -204,7 +211,7 @@ void PreviewPane::ShowLabel() {
 
 bool PreviewPane::Drawn(int index) const {
   const auto focus = static_cast<int>(result_->focusLabel);
-  return std::abs(index - focus) <= static_cast<int>(preview::LabelRenderer::kFocusAround);
+  return std::abs(index - focus) <= static_cast<int>(preview::ScriptRenderer::kFocusAround);
 }
 
 void PreviewPane::ApplyFit() {
@@ -225,8 +232,10 @@ void PreviewPane::SetZoom(double zoom) {
 
 void PreviewPane::OnExport() {
   // Every label, not only those drawn near the caret.
+  const std::unique_ptr<preview::ScriptRenderer> renderer =
+      drawn_ ? preview::LoadScriptRenderer(nullptr) : nullptr;
   const preview::RenderResult all =
-      drawn_ ? preview::LabelRenderer().Render(std::string_view(*drawn_)) : *result_;
+      renderer ? renderer->RenderScript(*drawn_, std::nullopt) : *result_;
   std::vector<const preview::RenderedLabel*> printed;
   for (const preview::RenderedLabel& label : all.labels)
     if (label.printed) printed.push_back(&label);

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "preview/LabelRenderer.h"
+#include "preview/ScriptRenderer.h"
 #include "ui_PreviewPane.h"
 
 namespace qm {
@@ -103,7 +103,10 @@ class PreviewPane : public QWidget {
   QTimer timer_;
   QThread thread_;
   QObject* worker_;  // lives on thread_; the renderer is used only there
-  std::unique_ptr<preview::LabelRenderer> renderer_;
+  // Why the renderer module could not be loaded, when renderer_ is null
+  // (declared first: the renderer's loading fills it in).
+  std::string unloaded_;
+  std::unique_ptr<preview::ScriptRenderer> renderer_;
   TextToScript convert_;
   Job job_;
   // The bytes last drawn, for drawing another of their labels.

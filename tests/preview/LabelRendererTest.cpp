@@ -18,7 +18,8 @@ struct Ink {
   QRect box;
 };
 
-Ink InkIn(const QImage& image, QRect area = {}) {
+Ink InkIn(const QImage& label, QRect area = {}) {
+  const QImage image = label.convertToFormat(QImage::Format_Indexed8);
   if (area.isNull()) area = image.rect();
   Ink ink;
   for (int y = area.top(); y <= area.bottom(); ++y) {
@@ -64,6 +65,9 @@ TEST_F(Rendering, BlockDrawModesFillExactlyTheirDots) {
       {"BD10,10,20,20,S,4", 40, {10, 10, 13, 10}},
       // Far off the label: clipped, not drawn elsewhere.
       {"BD-999999,40,999999,60,O", 100 * 10, {0, 40, 100, 10}},
+      // The last dots of a row, which do not fill a byte, either way round.
+      {"BD90,0,100,1,O", 10, {90, 0, 10, 1}},
+      {"SOB\rBD0,0,3,1,O", 3, {97, 49, 3, 1}},
   };
   for (const Row& row : rows) {
     const std::string script = std::string("SW100\rSL50,0,C\r") + row.commands + "\rP1\r";
