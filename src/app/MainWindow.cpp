@@ -17,6 +17,7 @@
 #include "download/SoftFontDownloader.h"
 #include "link/OpenFailure.h"
 #include "link/PortNames.h"
+#include "monitor/TrafficWindow.h"
 #include "link/PrinterPort.h"
 #include "profile/ProfileWindows.h"
 #include "rfid/RfidConfigurationWindow.h"
@@ -67,6 +68,7 @@ MainWindow::MainWindow(AppContext context, QWidget* parent)
   connect(ui.buttonConnect, &QPushButton::clicked, this, &MainWindow::OnConnect);
   connect(ui.buttonDisconnect, &QPushButton::clicked, this, &MainWindow::OnDisconnect);
   connect(ui.buttonExit, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ui.buttonTraffic, &QPushButton::clicked, this, &MainWindow::OnTraffic);
   // Each tool button opens its window; a button without one stays disabled.
   OpenOnClick(ui.buttonTester, [this] {
     CommandTesterWindow window(context_, this);
@@ -89,6 +91,22 @@ MainWindow::MainWindow(AppContext context, QWidget* parent)
 
   ShowValues();
   ApplyEnabling(false);
+}
+
+MainWindow::~MainWindow() {
+  delete traffic_;
+}
+
+void MainWindow::OnTraffic() {
+  if (!traffic_) {
+    // No parent: a child of the main window would be blocked with it while a
+    // tool window runs.
+    traffic_ = new TrafficWindow(context_);
+    traffic_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  traffic_->show();
+  traffic_->raise();
+  traffic_->activateWindow();
 }
 
 void MainWindow::OpenOnClick(QPushButton* button, std::function<void()> open) {

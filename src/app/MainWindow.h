@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <unordered_set>
 
@@ -18,6 +19,7 @@ class MainWindow : public QDialog, public BoundValues {
 
  public:
   MainWindow(AppContext context, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   bool IsConnected() const { return connected; }
 
@@ -42,6 +44,8 @@ class MainWindow : public QDialog, public BoundValues {
     OpenOnClick(button, [this] { RunWindow<Window>(context_, this); });
   }
   void OnDisconnect();
+  // Opens the traffic monitor, or brings it to the front.
+  void OnTraffic();
 
   // The connection fields and their controls; a typed parity is matched to its entry.
   bool BindValues(ValueBinder& bind) override;
@@ -52,6 +56,8 @@ class MainWindow : public QDialog, public BoundValues {
   AppContext context_;
   Ui::MainWindow ui;
   std::unordered_set<QPushButton*> withWindow_;
+  // A window of its own, beside the modal tool windows, not under them.
+  QPointer<QDialog> traffic_;
 
   // Fields bound to the controls.
   int interfaceChoice = 0;  // 0 Serial, 1 Parallel, 2 USB

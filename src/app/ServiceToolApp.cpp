@@ -19,6 +19,9 @@ int ServiceToolApp::Run() {
   PrinterPort port(SystemDevices(), *services, prompter, clock);
   MainWindow window({port, prompter, clock});
 
+  // Nothing stands behind the main window, so it need not block the
+  // application: the traffic monitor, a window of its own, stays usable.
+  window.setWindowModality(Qt::WindowModal);
   ExitWhenShownIfAsked(window);
   RunModal(window);
   return 0;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The folders' layers, from the bottom: base, link, ui (what every window
-# shares), preview, the subsystems, profile (which spans settings and rfid);
-# app and cli on top, sim beside them. A
+# shares), preview, the subsystems, then monitor (which reads every
+# subsystem's tables to say what the bytes mean) and profile (which spans
+# settings and rfid), neither including the other; app and cli on top, sim
+# beside them. A
 # folder includes only from the layers below it and from itself; subsystems
 # reach one another only through what the app hands them. Lists every
 # include that breaks this and fails if there is one.
@@ -11,7 +13,7 @@ root="$1"
 declare -A layer=(
   [base]=0 [link]=1 [ui]=2 [preview]=3
   [status]=4 [tester]=4 [download]=4 [settings]=4 [calibration]=4 [rfid]=4
-  [profile]=5
+  [monitor]=5 [profile]=5
   [app]=6 [cli]=6 [sim]=6
 )
 
