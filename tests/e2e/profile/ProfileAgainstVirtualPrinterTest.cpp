@@ -175,6 +175,23 @@ TEST_F(ProfileAgainstVirtualPrinter, AFailedReadWritesNoFileAndLeavesTheOldOneWh
   EXPECT_EQ(json["identity"]["printer ID"], "QLP-01");
 }
 
+TEST_F(ProfileAgainstVirtualPrinter, AProfileOfAnotherModelIsWrittenOnlyWhenAsked) {
+  ASSERT_EQ(Cli({"profile", "backup", file}), 0) << err.str();
+  Printer([](sim::PrinterState& s) {
+    s.memory.modelName = "QL-888";
+    s.memory.banks[0] = 5;
+  });
+  ForgetTraffic();
+  EXPECT_EQ(Cli({"profile", "restore", file}), 1);
+  EXPECT_NE(err.str().find("The profile was taken from a QL-412; this printer is a QL-888. Write "
+                           "its settings all the same? No"),
+            std::string::npos)
+      << err.str();
+  EXPECT_EQ(SetCommands(), Strings{});
+  EXPECT_EQ(Cli({"profile", "restore", file, "--yes"}), 0) << err.str();
+  EXPECT_EQ(SetCommands(), (Strings{"^MBS", "^MBA"}));
+}
+
 // One profile to a shelf at once: one result a printer, each on its own.
 TEST_F(ProfileAgainstVirtualPrinter, CloneSetsUpAShelfWithOneResultAPrinter) {
   ASSERT_EQ(Cli({"profile", "backup", file}), 0) << err.str();
