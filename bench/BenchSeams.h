@@ -8,8 +8,8 @@
 #include <string>
 
 #include "PairedRatio.h"
+#include "base/Prompter.h"
 #include "link/LinkServices.h"
-#include "ui/Prompter.h"
 
 namespace qm::bench {
 

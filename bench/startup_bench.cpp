@@ -8,9 +8,15 @@
 // that interference (up to 20 ms here) would be measured instead of the
 // start-up.
 //
+// Two measures of each start: the wall time from spawn until the program
+// reports its window shown, and the CPU time the program had used by then
+// (it reports that too). On a machine other work keeps busy, the wall time
+// swings with what the scheduler does, the CPU time far less: the verdict
+// rests on the CPU time, the wall time is printed beside it.
+//
 // Runs on whatever platform the environment gives (xvfb-run for a real X
-// server, QT_QPA_PLATFORM=offscreen otherwise) and prints both medians and
-// their ratio, the verdict.
+// server, QT_QPA_PLATFORM=offscreen otherwise) and prints the medians and
+// their ratios.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -30,9 +36,13 @@ extern char** environ;
 
 namespace {
 
-// Milliseconds from spawn until the program reports its window shown (its
-// first paint); the exit that follows is not counted.
-double TimeOnce(const char* program) {
+struct Start {
+  double shownMs;  // from spawn until the program reports its window shown
+  double cpuMs;    // user + system time the program reports it had used by then
+};
+
+// One start of `program`: its first paint, and the CPU time it used.
+Start TimeOnce(const char* program) {
   int out[2];
   if (pipe(out) != 0) std::exit(2);
   auto start = std::chrono::steady_clock::now();
@@ -53,7 +63,8 @@ double TimeOnce(const char* program) {
   double shownMs = -1;
   for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) {
     said.append(buffer, size_t(n));
-    if (shownMs < 0 && said.find("shown\n") != std::string::npos)
+    const size_t line = said.find("shown ");
+    if (shownMs < 0 && line != std::string::npos && said.find('\n', line) != std::string::npos)
       shownMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                     .count();
   }
@@ -64,7 +75,7 @@ double TimeOnce(const char* program) {
     std::fprintf(stderr, "%s failed (status %d)\n", program, status);
     std::exit(2);
   }
-  return shownMs;
+  return {shownMs, std::atof(said.c_str() + said.find("shown ") + 6)};
 }
 
 using qm::bench::Median;
@@ -84,31 +95,41 @@ int main(int argc, char** argv) {
   TimeOnce(argv[2]);
   // One start of each program a round, which one goes first turning round
   // every round, so a machine that gets busier or quieter during the run
-  // favours neither. The verdict is the ratio of the two medians; the
-  // per-round ratios show the spread.
-  std::vector<double> tool, bare;
-  qm::bench::PairedRatio ratio;
+  // favours neither. The verdict is the ratio of the two programs' median
+  // CPU times; the per-round ratios show the spread.
+  std::vector<double> tool, bare, toolCpu, bareCpu;
+  qm::bench::PairedRatio ratio, cpuRatio;
   auto start = [](const char* program) {
     usleep(100 * 1000);
     return TimeOnce(program);
   };
   for (int i = 0; i < rounds; ++i) {
     const bool toolFirst = i % 2 == 0;
-    const double first = start(toolFirst ? argv[1] : argv[2]);
-    const double second = start(toolFirst ? argv[2] : argv[1]);
-    tool.push_back(toolFirst ? first : second);
-    bare.push_back(toolFirst ? second : first);
-    ratio.Add(tool.back(), bare.back());
+    const Start first = start(toolFirst ? argv[1] : argv[2]);
+    const Start second = start(toolFirst ? argv[2] : argv[1]);
+    const Start& t = toolFirst ? first : second;
+    const Start& b = toolFirst ? second : first;
+    tool.push_back(t.shownMs);
+    bare.push_back(b.shownMs);
+    toolCpu.push_back(t.cpuMs);
+    bareCpu.push_back(b.cpuMs);
+    ratio.Add(t.shownMs, b.shownMs);
+    cpuRatio.Add(t.cpuMs, b.cpuMs);
   }
   const double t = Median(tool), b = Median(bare);
+  const double tc = Median(toolCpu), bc = Median(bareCpu);
   std::printf("platform: %s\n",
               std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "default");
   std::printf("rounds: %d, one start of each program a round, alternating which goes first\n",
               rounds);
-  std::printf("quillmark main window shown: median %.1f ms\n", t);
-  std::printf("bare QDialog shown:          median %.1f ms\n", b);
+  std::printf("                             shown (wall)   CPU time (user + system)\n");
+  std::printf("quillmark main window:       %8.1f ms    %8.1f ms\n", t, tc);
+  std::printf("bare QDialog:                %8.1f ms    %8.1f ms\n", b, bc);
+  std::printf("  wall ratio of the medians: %.3f (per-round quartiles %.3f-%.3f)\n", t / b,
+              ratio.Quantile(0.25), ratio.Quantile(0.75));
   std::printf(
-      "  start-up ratio of the medians: %.3f (per-round quartiles %.3f-%.3f; bar <= 1.20: %s)\n",
-      t / b, ratio.Quantile(0.25), ratio.Quantile(0.75), t / b <= 1.2 ? "met" : "NOT MET");
+      "  CPU ratio of the medians:  %.3f (per-round quartiles %.3f-%.3f; bar <= 1.20: %s)\n",
+      tc / bc, cpuRatio.Quantile(0.25), cpuRatio.Quantile(0.75),
+      tc / bc <= 1.2 ? "met" : "NOT MET");
   return 0;
 }

@@ -6,7 +6,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 "$root/scripts/deps.sh" --package
-TARGETS="quillmark quillmark-cli quillmark-vprinter qm_cli_preview qm_packaging" \
+TARGETS="quillmark quillmark-cli quillmark-vprinter qm_cli_preview qm_preview_renderer qm_packaging" \
   "$root/scripts/build.sh" "$@"
 
 rm -rf "$build/package"

@@ -40,6 +40,8 @@ Match CalibrationFamily::Try(std::span<const uint8_t> input, PrinterState& state
 
   const auto end = std::find(input.begin(), input.end(), uint8_t('\r'));
   if (end == input.end()) return input.size() < kLongestCommand ? Match::More() : Match::No();
+  // A CR past the longest command is script, however the bytes arrived.
+  if (size_t(end - input.begin()) >= kLongestCommand) return Match::No();
   const size_t length = size_t(end - input.begin()) + 1;
   const std::string_view line(reinterpret_cast<const char*>(input.data()), length - 1);
   CalibrationState& cal = state.calibration;

@@ -181,6 +181,9 @@ void AddFaults(CLI::App& app, CommandLine& c) {
       Number(1, INT64_MAX, [](CommandLine& c, int64_t n) { c.frontEnd.hangupAfter = n; }), "N");
   AddFlag(app, "--short", c.faults.truncate, "leave the last byte off every reply");
   AddFlag(app, "--garbled", c.faults.garble, "invert every bit of every reply");
+  Add(app, c, "--refuse-bank", "a bank 1 to 4",
+      "take writes to memory bank N in, but keep its old value",
+      Number(1, kBankCount, [](CommandLine& c, int64_t n) { c.memory.refusedBank = int(n); }), "N");
 }
 
 void AddPrinterState(CLI::App& app, CommandLine& c) {
@@ -214,6 +217,9 @@ void AddPrinterState(CLI::App& app, CommandLine& c) {
       "serial, parallel or usb: the interface a memory-bank read must name for the printer to "
       "answer (default serial)",
       SetInterface, "KIND");
+  app.add_flag_callback(
+      "--no-encoder", [&c] { c.rfid.fitted = false; },
+      "a printer without an RFID encoder: \">RF\" commands get no answer");
   app.add_flag_callback(
       "--no-tag", [&c] { c.rfid.tag.present = false; }, "no RFID tag in the encoder's field");
   Add(app, c, "--tag-epc", "hex bytes such as 3000E2801160",

@@ -77,6 +77,8 @@ Header ParseNamed(std::string_view in, std::string_view lead, int numbers, bool 
     if (in.size() - pos > kMaxHeader) return h;
     return Header::More();
   }
+  // Too long a name is script whether its closing quote came in this write or a later one.
+  if (close - pos > kMaxHeader) return h;
   h.name = std::string(in.substr(pos + 1, close - pos - 1));
   if (h.name.find_first_of("\r\n") != std::string::npos) return h;
   h.kind = Match::Kind::Consumed;
@@ -170,7 +172,11 @@ Match SoftFont(std::span<const uint8_t> input, DownloadState& state) {
   const auto height = Number(h.fields[1]);
   const auto count = Number(h.fields[2]);
   if (!width || !height || !count || *width > 65535 || *height > 65535) return Match::No();
-  const uint64_t bytes = *count * ((*width + 7) / 8) * *height;
+  // A character count so large that the font's size wraps would otherwise
+  // announce a few bytes for a font of billions of characters.
+  const uint64_t characterBytes = (*width + 7) / 8 * *height;
+  if (characterBytes != 0 && *count > kMaxPayload / characterBytes) return Match::No();
+  const uint64_t bytes = *count * characterBytes;
   Match m = WithPayload(input, h.length, bytes);
   if (m.kind != Match::Kind::Consumed) return m;
   StoredFont& font = state.softFonts[h.name];

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <variant>
 
-#include "preview/LabelCommands.h"
+#include "preview/LabelScriptParser.h"
 
 namespace qm::sim {
 

@@ -50,6 +50,8 @@ Match Terminated(std::span<const uint8_t> input,
                  const std::function<Match(std::span<const uint8_t>, size_t)>& take) {
   const auto cr = std::find(input.begin() + 4, input.end(), kCr);
   if (cr == input.end()) return input.size() > kLongestCommand ? Match::No() : Match::More();
+  // A CR past the longest command is script, however the bytes arrived.
+  if (size_t(cr - input.begin()) > kLongestCommand) return Match::No();
   const size_t length = size_t(cr - input.begin()) + 1;
   return take(input.subspan(4, length - 5), length);
 }
@@ -79,7 +81,7 @@ Match ApplyBankCommand(std::span<const uint8_t> input, MemoryBankState& m) {
     const int bank = input[4];
     if (ValidBank(bank)) {
       auto& staged = m.staged[size_t(bank - 1)];
-      if (staged) m.banks[size_t(bank - 1)] = *staged;
+      if (staged && bank != m.refusedBank) m.banks[size_t(bank - 1)] = *staged;
       staged.reset();
       ++m.applied;
     }

@@ -19,6 +19,9 @@ struct MemoryBankState {
   std::array<uint8_t, kBankCount> banks{};
   std::array<std::optional<uint8_t>, kBankCount> staged{};
   uint64_t applied = 0;
+  // A fault: the bank (1 to 4) whose writes this printer takes in and then
+  // drops, keeping its old value; 0 for none.
+  int refusedBank = 0;
 
   // Identity strings by item (hardware version, serial number, printer ID),
   // and what a reset of each brings back.

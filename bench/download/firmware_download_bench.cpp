@@ -1,7 +1,7 @@
 // A whole firmware download through the Firmware Downloader window to the
 // virtual printer on a pseudo-terminal:
 //
-//   firmware_download_bench [rounds] [paced rounds]     (defaults 21 1)
+//   firmware_download_bench [rounds] [paced rounds] [--traffic]     (defaults 21 1)
 //
 // Paced: the printer takes bytes no faster than a 115200 baud line (8N1);
 // the download's time from "DownLoad" until the printer has all 262,152
@@ -12,6 +12,11 @@
 // the plain loop's throughput). Every image must arrive whole with a
 // matching checksum. It measures and prints; it exits non-zero only when a
 // download was not exact.
+//
+// With --traffic, the window's download runs once more in every round with
+// the Traffic window open beside it and following, against the same download
+// without it (bar: >= 0.98 x the throughput), and the paced download runs
+// with it and without it alternately (bar: each <= 1.01 x the line's time).
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -37,6 +42,7 @@
 #include "download/FirmwareDownloader.h"
 #include "download/HexConversion.h"
 #include "link/PrinterPort.h"
+#include "monitor/TrafficWindow.h"
 #include "sim/PtyFrontEnd.h"
 #include "ui/PaintingClock.h"
 
@@ -162,8 +168,14 @@ struct Setup {
     const auto first = devices.marks.first.value_or(start);
     return {Ms(end - start).count(), Ms(end - first).count()};
   }
-  // Through the window: the file is chosen, then "DownLoad" is pressed.
-  std::pair<double, double> Window() {
+  // Through the window: the file is chosen, then "DownLoad" is pressed;
+  // with `traffic`, the Traffic window is open and following meanwhile.
+  std::pair<double, double> Window(bool traffic = false) {
+    std::unique_ptr<qm::TrafficWindow> monitor;
+    if (traffic) {
+      monitor = std::make_unique<qm::TrafficWindow>(qm::AppContext{port, prompter, clock});
+      monitor->show();
+    }
     qm::FirmwareDownloader window({port, prompter, clock});
     window.findChild<QPushButton*>("buttonBrowse")->click();
     // On screen and painted, as the operator sees it before pressing.
@@ -182,6 +194,7 @@ int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 21;
   constexpr int kTries = 15;
   const int pacedRounds = argc > 2 ? std::atoi(argv[2]) : 1;
+  const bool withTraffic = argc > 3 && std::string(argv[3]) == "--traffic";
 
   std::mt19937 random(7);
   std::string image(qm::kFirmwareImageSize, '\0');
@@ -231,7 +244,8 @@ int main(int argc, char** argv) {
       return s.Timed([&] { qm::DownloadFirmware(s.port, imageBytes, checksum, {}); },
                      8 + image.size());
     };
-    std::vector<double> windowMs, plainMs, windowTransferMs, plainTransferMs, coreTransferMs;
+    std::vector<double> windowMs, plainMs, windowTransferMs, plainTransferMs, coreTransferMs,
+        trafficTransferMs;
     // Each path returns its time from the first write; the times from the
     // click are kept alongside.
     auto runWindow = [&] {
@@ -240,6 +254,11 @@ int main(int argc, char** argv) {
       windowTransferMs.push_back(transfer);
       exact &= s.Exact(image);
       return transfer;
+    };
+    auto runTraffic = [&] {
+      trafficTransferMs.push_back(s.Window(true).second);
+      exact &= s.Exact(image);
+      return trafficTransferMs.back();
     };
     auto runCore = [&] {
       coreTransferMs.push_back(core().second);
@@ -256,11 +275,18 @@ int main(int argc, char** argv) {
     // Each round adds up a few interleaved downloads of every path, the order
     // turning round every round; the verdict is the median of the per-round
     // ratios.
-    qm::bench::PairedRatio fromClick, fromFirstWrite;
+    qm::bench::PairedRatio fromClick, fromFirstWrite, traffic;
     for (int round = 0; round < rounds; ++round) {
       const size_t from = windowMs.size();
-      const auto transfer =
-          qm::bench::TotalOfInterleaved(kTries, round % 2 == 1, runWindow, runCore, runPlain);
+      std::vector<double> transfer;
+      if (withTraffic) {
+        transfer = qm::bench::TotalOfInterleaved(kTries, round % 2 == 1, runWindow, runCore,
+                                                 runPlain, runTraffic);
+        traffic.Add(transfer[0], transfer[3]);
+      } else {
+        transfer =
+            qm::bench::TotalOfInterleaved(kTries, round % 2 == 1, runWindow, runCore, runPlain);
+      }
       fromFirstWrite.Add(transfer[2], transfer[0]);
       auto total = [from](const std::vector<double>& v) {
         return std::accumulate(v.begin() + ptrdiff_t(from), v.end(), 0.0);
@@ -280,6 +306,11 @@ int main(int argc, char** argv) {
     std::printf("  throughput ratio window / plain from the click (conversion included): %.3f\n",
                 fromClick.Quantile(0.5));
     fromFirstWrite.Print("throughput ratio window / plain from the first write", 0.95, true);
+    if (withTraffic) {
+      std::printf("  with the Traffic window open and following  %8.1f ms\n",
+                  Median(trafficTransferMs));
+      traffic.Print("throughput ratio with / without the Traffic window", 0.98, true);
+    }
     s.port.Close();
     s.printer.Stop();
   }
@@ -290,12 +321,14 @@ int main(int argc, char** argv) {
     Setup s(options);
     s.prompter.file = hex;
     if (!s.Open()) return 2;
-    std::vector<double> ms, transferMs;
+    std::vector<double> ms, trafficMs;
     for (int round = 0; round < pacedRounds; ++round) {
-      auto [all, transfer] = s.Window();
-      ms.push_back(all);
-      transferMs.push_back(transfer);
-      exact &= s.Exact(image);
+      // With and without the Traffic window alternately, the order turning round.
+      for (int k = 0; k < (withTraffic ? 2 : 1); ++k) {
+        const bool traffic = withTraffic && (k + round) % 2 == 1;
+        (traffic ? trafficMs : ms).push_back(s.Window(traffic).first);
+        exact &= s.Exact(image);
+      }
     }
     const double line = 262152.0 * 10 / 115200 * 1000;
     const double m = Median(ms);
@@ -303,6 +336,13 @@ int main(int argc, char** argv) {
     std::printf(
         "  Firmware Downloader  %.0f ms; the line's own time %.0f ms; ratio %.4f (bar: <= 1.01)\n",
         m, line, m / line);
+    if (withTraffic) {
+      const double t = Median(trafficMs);
+      std::printf(
+          "  with the Traffic window open and following  %.0f ms; ratio to the line %.4f, to the "
+          "download without it %.4f (bar: <= 1.01)\n",
+          t, t / line, t / m);
+    }
     s.port.Close();
     s.printer.Stop();
   }

@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     for (int n = 1; n <= qm::kInquiryCount; ++n) {
       const std::string command = qm::InquiryCommand(n);
-      port.Write(command.data(), uint32_t(command.size()));
+      port.Write(command);
       clock.Sleep(qm::kInquiryWaitMs);
       char reply[17] = {};
       port.Read(reply, 16);

@@ -25,12 +25,12 @@
 #include <vector>
 
 #include "BenchSeams.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "settings/MemoryBank.h"
 #include "settings/SettingTabControl.h"
 #include "settings/UserSettingManager.h"
 #include "sim/PtyFrontEnd.h"
-#include "ui/Clock.h"
 
 namespace {
 
@@ -106,13 +106,13 @@ double PlainRound(Session& s) {
   std::array<uint8_t, 32> reply{};
   for (const auto& item : qm::kPrinterInfoItems) {
     auto command = qm::membank::ReadPrinterInfoCommand(item.item);
-    s.port.Write(command.data(), uint32_t(command.size()));
+    s.port.Write(command);
     s.clock.Sleep(qm::membank::kReplyWaitMs);
     s.port.Read(reply.data(), uint32_t(reply.size()));
   }
   for (const auto& item : qm::kIdentityItems) {
     auto command = qm::membank::ReadIdentityCommand(item.item);
-    s.port.Write(command.data(), uint32_t(command.size()));
+    s.port.Write(command);
     s.clock.Sleep(qm::membank::kReplyWaitMs);
     s.port.Read(reply.data(), qm::membank::IdentityReplyLength(item.item));
   }

@@ -24,11 +24,11 @@
 
 #include "BenchSeams.h"
 #include "Median.h"
+#include "base/Clock.h"
+#include "base/Prompter.h"
 #include "link/LinkServices.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
-#include "ui/Clock.h"
-#include "ui/Prompter.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ struct Session {
     const auto start = Clock::now();
     for (size_t offset = 0; offset < payload.size(); offset += kPiece) {
       const size_t n = std::min(kPiece, payload.size() - offset);
-      port.Write(payload.data() + offset, static_cast<uint32_t>(n));
+      port.Write(std::string_view(payload).substr(offset, n));
     }
     if (!printer.WaitForReceived(target, std::chrono::minutes(10))) {
       std::fprintf(stderr, "the printer received only %llu of %llu bytes\n",
@@ -177,7 +177,7 @@ void RoundTrips(int runs) {
   int failed = 0;
   for (int i = 0; i < runs; ++i) {
     const auto start = Clock::now();
-    session.port.Write("^cp\r", 4);
+    session.port.Write("^cp\r");
     uint8_t reply[2];
     if (session.port.Read(reply, 2) != 2) ++failed;
     times.push_back(Ms(Clock::now() - start).count() * 1000.0);

@@ -21,11 +21,11 @@
 
 #include "BenchSeams.h"
 #include "Median.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
 #include "tester/CharacterCharts.h"
 #include "tester/ChartDialogs.h"
-#include "ui/Clock.h"
 
 namespace {
 

@@ -2,13 +2,17 @@
 // virtual printer on a pseudo-terminal, against a plain write() of the same
 // script the same number of times to the same printer:
 //
-//   multisend_bench [script KiB] [repeats] [rounds]     (defaults 64 100 21)
+//   multisend_bench [script KiB] [repeats] [rounds] [--traffic]     (defaults 64 100 21)
 //
 // Each round runs the tester, the port alone and the plain write() path twice
 // each, interleaved; the verdict is the median of the per-round ratios of the
 // totals, tester / plain. Every delivery is checked byte for byte. It measures
 // and prints; it never passes or fails on a time, but it exits non-zero when
 // a delivery was not exact.
+//
+// With --traffic, the tester's Multi Send runs once more in every try with
+// the Traffic window open and following (its rows taken within the timed
+// part), against the same send without it (bar: >= 0.98 x the throughput).
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -25,13 +29,14 @@
 
 #include "BenchSeams.h"
 #include "Median.h"
+#include "base/Clock.h"
+#include "base/Prompter.h"
 #include "link/LinkServices.h"
 #include "link/PrinterPort.h"
+#include "monitor/TrafficWindow.h"
 #include "sim/PtyFrontEnd.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/ScriptText.h"
-#include "ui/Clock.h"
-#include "ui/Prompter.h"
 
 namespace {
 
@@ -81,6 +86,7 @@ int main(int argc, char** argv) {
   const size_t kib = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 64;
   const int repeats = argc > 2 ? std::atoi(argv[2]) : 100;
   const int rounds = argc > 3 ? std::atoi(argv[3]) : 21;
+  const bool withTraffic = argc > 4 && std::string(argv[4]) == "--traffic";
   const std::string script = Script(kib * 1024);
   const uint64_t total = uint64_t(script.size()) * uint64_t(repeats);
 
@@ -121,11 +127,22 @@ int main(int argc, char** argv) {
     printer.WaitForReceived(target, std::chrono::minutes(5));
     return Ms(Clock::now() - start).count();
   };
+  // The same with the Traffic window open beside the tester, following.
+  auto testerWithTraffic = [&] {
+    qm::TrafficWindow monitor({port, prompter, clock});
+    monitor.show();
+    const uint64_t target = printer.ReceivedCount() + total;
+    const auto start = Clock::now();
+    multiSend->click();
+    monitor.TakeRecords();
+    printer.WaitForReceived(target, std::chrono::minutes(5));
+    return Ms(Clock::now() - start).count();
+  };
   // The port alone, as Multi Send calls it, without the window around it.
   auto direct = [&] {
     const uint64_t target = printer.ReceivedCount() + total;
     const auto start = Clock::now();
-    for (int k = 0; k < repeats; ++k) port.Write(script.data(), uint32_t(script.size()));
+    for (int k = 0; k < repeats; ++k) port.Write(script);
     printer.WaitForReceived(target, std::chrono::minutes(5));
     return Ms(Clock::now() - start).count();
   };
@@ -153,8 +170,8 @@ int main(int argc, char** argv) {
   direct();
   plain();
   TakeReceived(printer);
-  std::vector<double> testerMs, directMs, plainMs;
-  qm::bench::PairedRatio throughput;
+  std::vector<double> testerMs, directMs, plainMs, trafficMs;
+  qm::bench::PairedRatio throughput, traffic;
   // The order of the paths turns round every round, so a machine that gets
   // busier or quieter during the run favours none of them.
   auto runTester = [&] {
@@ -168,6 +185,11 @@ int main(int argc, char** argv) {
     exact &= Exact(TakeReceived(printer), script, repeats);
     return directMs.back();
   };
+  auto runTraffic = [&] {
+    trafficMs.push_back(testerWithTraffic());
+    exact &= Exact(TakeReceived(printer), script, repeats);
+    return trafficMs.back();
+  };
   auto runPlain = [&] {
     plainMs.push_back(plain());
     exact &= Exact(TakeReceived(printer), script, repeats);
@@ -176,9 +198,16 @@ int main(int argc, char** argv) {
   for (int round = 0; round < rounds; ++round) {
     // Two interleaved tries of each path; the round's ratio is that of the
     // totals.
-    const auto total =
-        qm::bench::TotalOfInterleaved(2, round % 2 == 1, runTester, runDirect, runPlain);
-    throughput.Add(total[2], total[0]);
+    if (withTraffic) {
+      const auto total = qm::bench::TotalOfInterleaved(2, round % 2 == 1, runTester, runDirect,
+                                                       runPlain, runTraffic);
+      throughput.Add(total[2], total[0]);
+      traffic.Add(total[0], total[3]);
+    } else {
+      const auto total =
+          qm::bench::TotalOfInterleaved(2, round % 2 == 1, runTester, runDirect, runPlain);
+      throughput.Add(total[2], total[0]);
+    }
   }
 
   const double t = Median(testerMs), d = Median(directMs), p = Median(plainMs);
@@ -189,6 +218,12 @@ int main(int argc, char** argv) {
               double(total) / d / 1000.0);
   std::printf("  plain write()  %.1f ms, %.1f MB/s\n", p, double(total) / p / 1000.0);
   throughput.Print("throughput ratio tester / plain", 0.95, true);
+  if (withTraffic) {
+    const double w = Median(trafficMs);
+    std::printf("  tester with the Traffic window open  %.1f ms, %.1f MB/s\n", w,
+                double(total) / w / 1000.0);
+    traffic.Print("throughput ratio with / without the Traffic window", 0.98, true);
+  }
   std::printf("  every delivery byte-exact: %s\n", exact ? "yes" : "NO");
   port.Close();
   printer.Stop();

@@ -21,13 +21,13 @@
 
 #include "FakeUsbTree.h"
 #include "PrivateCupsd.h"
+#include "base/Clock.h"
+#include "base/Prompter.h"
 #include "link/CupsSpooler.h"
 #include "link/FdDevice.h"
 #include "link/PrinterPort.h"
 #include "link/SystemLinkServices.h"
 #include "link/UdevUsbSource.h"
-#include "ui/Clock.h"
-#include "ui/Prompter.h"
 
 namespace {
 

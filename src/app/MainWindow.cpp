@@ -5,8 +5,11 @@
 #include <array>
 
 #include "app/Artwork.h"
+#include "app/TesterTools.h"
+#include "base/Version.h"
 #include "calibration/ManualCalibrationWindow.h"
 
+#include "base/Prompter.h"
 #include "download/FactoryFontDownloader.h"
 #include "download/FileTransferWindow.h"
 #include "download/FirmwareDownloader.h"
@@ -14,16 +17,15 @@
 #include "download/SoftFontDownloader.h"
 #include "link/OpenFailure.h"
 #include "link/PortNames.h"
+#include "monitor/TrafficWindow.h"
 #include "link/PrinterPort.h"
-#include "rfid/RfidBuilders.h"
+#include "profile/ProfileWindows.h"
 #include "rfid/RfidConfigurationWindow.h"
 #include "rfid/RfidWriteWindow.h"
 #include "settings/UserSettingManager.h"
 #include "tester/CommandTesterWindow.h"
-#include "tester/LabelBuilders.h"
-#include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -48,9 +50,10 @@ int MainWindow::StopBitsFor(int entry) {
   return Lookup(std::array{0, 1, 2}, entry);
 }
 
-MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), context_(context) {
+MainWindow::MainWindow(AppContext context, QWidget* parent)
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
-  setWindowTitle(QString::fromLatin1(kTitle));
+  setWindowTitle(QStringLiteral("Quillmark  (Version %1)").arg(QLatin1String(kVersion)));
   // Compiled-in pixels: decoding PNGs here would load every image plugin.
   ui.labelPicture->setPixmap(QPixmap::fromImage(artwork::ToImage(artwork::kPicture)));
   setWindowIcon(QIcon(QPixmap::fromImage(artwork::ToImage(artwork::kIcon))));
@@ -65,52 +68,45 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QDialog(parent), c
   connect(ui.buttonConnect, &QPushButton::clicked, this, &MainWindow::OnConnect);
   connect(ui.buttonDisconnect, &QPushButton::clicked, this, &MainWindow::OnDisconnect);
   connect(ui.buttonExit, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ui.buttonTraffic, &QPushButton::clicked, this, &MainWindow::OnTraffic);
   // Each tool button opens its window; a button without one stays disabled.
   OpenOnClick(ui.buttonTester, [this] {
     CommandTesterWindow window(context_, this);
-    RegisterLabelBuilders(window);
-    RegisterRfidBuilders(window);
+    HandTesterTools(window, context_);
     RunModal(window);
   });
-  OpenOnClick(ui.buttonRfidConfiguration, [this] {
-    RfidConfigurationWindow window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonRfidWriteRead, [this] {
-    RfidWriteWindow window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonFirmwareDownloader, [this] {
-    FirmwareDownloader window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonFactoryFont, [this] {
-    FactoryFontDownloader window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonSoftFont, [this] {
-    SoftFontDownloader window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonPcx, [this] {
-    PcxDownloader window(context_, this);
-    RunModal(window);
-  });
-  OpenOnClick(ui.buttonFileTransfer, [this] {
-    FileTransferWindow window(context_, this);
-    RunModal(window);
-  });
+  OpenOnClick<RfidConfigurationWindow>(ui.buttonRfidConfiguration);
+  OpenOnClick<RfidWriteWindow>(ui.buttonRfidWriteRead);
+  OpenOnClick<FirmwareDownloader>(ui.buttonFirmwareDownloader);
+  OpenOnClick<FactoryFontDownloader>(ui.buttonFactoryFont);
+  OpenOnClick<SoftFontDownloader>(ui.buttonSoftFont);
+  OpenOnClick<PcxDownloader>(ui.buttonPcx);
+  OpenOnClick<FileTransferWindow>(ui.buttonFileTransfer);
   OpenOnClick(ui.buttonUserSetting, [this] {
     UserSettingManager window(context_, this);
+    HandProfileButtons(window, context_);
     RunModal(window);
   });
-  OpenOnClick(ui.buttonCalibration, [this] {
-    ManualCalibrationWindow window(context_, this);
-    RunModal(window);
-  });
+  OpenOnClick<ManualCalibrationWindow>(ui.buttonCalibration);
 
-  Exchange(false);
+  ShowValues();
   ApplyEnabling(false);
+}
+
+MainWindow::~MainWindow() {
+  delete traffic_;
+}
+
+void MainWindow::OnTraffic() {
+  if (!traffic_) {
+    // No parent: a child of the main window would be blocked with it while a
+    // tool window runs.
+    traffic_ = new TrafficWindow(context_);
+    traffic_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  traffic_->show();
+  traffic_->raise();
+  traffic_->activateWindow();
 }
 
 void MainWindow::OpenOnClick(QPushButton* button, std::function<void()> open) {
@@ -118,16 +114,15 @@ void MainWindow::OpenOnClick(QPushButton* button, std::function<void()> open) {
   withWindow_.insert(button);
 }
 
-bool MainWindow::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.RadioGroup({ui.radioSerial, ui.radioParallel, ui.radioUsb}, interfaceChoice)
+bool MainWindow::BindValues(ValueBinder& bind) {
+  bind.RadioGroup({ui.radioSerial, ui.radioParallel, ui.radioUsb}, interfaceChoice)
       .ComboIndex(ui.comboLptPort, lptPortEntry)
       .ComboText(ui.comboComPort, comPortName)
       .ComboIndex(ui.comboBaudRate, baudRateEntry)
       .ComboIndex(ui.comboDataBits, dataBitsEntry)
       .ComboIndex(ui.comboStopBits, stopBitsEntry);
-  if (dx.Failed()) return false;
-  if (!take) {
+  if (bind.Failed()) return false;
+  if (!bind.TakingValues()) {
     ui.comboParity->setCurrentIndex(parityEntry);
     return true;
   }
@@ -147,38 +142,39 @@ void MainWindow::SetSerialBoxesEnabled(bool enabled) {
 }
 
 void MainWindow::OnSerial() {
-  Exchange(true);
+  TakeValues();
   ui.comboLptPort->setEnabled(false);
   SetSerialBoxesEnabled(true);
 }
 
 void MainWindow::OnParallel() {
   if (context_.port.IsWindows9x()) {
+    // The tool's own wording and spelling; kept as operators know it.
     context_.prompter.Show("Sorry, parallel port don't suport in Windows 98, 98SE, ME.", "Warning",
                            MessageIcon::Information);
-    Exchange(true);
+    TakeValues();
     interfaceChoice = 0;
     ShowInterfaceChoice();
     return;
   }
-  Exchange(true);
+  TakeValues();
   ui.comboLptPort->setEnabled(true);
   SetSerialBoxesEnabled(false);
 }
 
 void MainWindow::OnUsb() {
-  Exchange(true);
+  TakeValues();
   ui.comboLptPort->setEnabled(false);
   SetSerialBoxesEnabled(false);
 }
 
 void MainWindow::ShowInterfaceChoice() {
-  DataExchange dx(context_.prompter, false);
-  dx.RadioGroup({ui.radioSerial, ui.radioParallel, ui.radioUsb}, interfaceChoice);
+  ValueBinder bind(context_.prompter, false);
+  bind.RadioGroup({ui.radioSerial, ui.radioParallel, ui.radioUsb}, interfaceChoice);
 }
 
 void MainWindow::OnConnect() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   PrinterPort& port = context_.port;
 
   std::string name;

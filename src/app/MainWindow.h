@@ -1,23 +1,25 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <unordered_set>
 
 #include "ui/AppContext.h"
+#include "ui/ModalRunner.h"
+#include "ui/ValueBinder.h"
 #include "ui_MainWindow.h"
 
 namespace qm {
 
 // The only top-level window: chooses the interface and its line settings,
 // connects the printer port and opens the tool windows.
-class MainWindow : public QDialog {
+class MainWindow : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
-  static constexpr const char* kTitle = "Quillmark  (Version 1.3.3)";
-
   MainWindow(AppContext context, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   bool IsConnected() const { return connected; }
 
@@ -35,10 +37,18 @@ class MainWindow : public QDialog {
   // Wires a tool button to the window it opens; only such buttons are
   // enabled once connected.
   void OpenOnClick(QPushButton* button, std::function<void()> open);
+  // The same for a window that needs nothing but the context: it is made and
+  // run modally on every click.
+  template <typename Window>
+  void OpenOnClick(QPushButton* button) {
+    OpenOnClick(button, [this] { RunWindow<Window>(context_, this); });
+  }
   void OnDisconnect();
+  // Opens the traffic monitor, or brings it to the front.
+  void OnTraffic();
 
-  // Copies the fields to the controls, or takes them back (false on a refused value).
-  bool Exchange(bool takeFromControls);
+  // The connection fields and their controls; a typed parity is matched to its entry.
+  bool BindValues(ValueBinder& bind) override;
   void SetSerialBoxesEnabled(bool enabled);
   void ApplyEnabling(bool isConnected);
   void ShowInterfaceChoice();
@@ -46,6 +56,8 @@ class MainWindow : public QDialog {
   AppContext context_;
   Ui::MainWindow ui;
   std::unordered_set<QPushButton*> withWindow_;
+  // A window of its own, beside the modal tool windows, not under them.
+  QPointer<QDialog> traffic_;
 
   // Fields bound to the controls.
   int interfaceChoice = 0;  // 0 Serial, 1 Parallel, 2 USB

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
-#include "ui/Clock.h"
 
 namespace qm {
 
@@ -25,7 +25,7 @@ int ScanWaitMs(int labelLengthMm, int interfaceType) {
 }
 
 bool SendCalibrationCommand(PrinterPort& port, const std::string& command) {
-  return port.Write(command.data(), uint32_t(command.size())) != 0;
+  return port.Write(command) != 0;
 }
 
 namespace {

@@ -3,11 +3,12 @@
 #include <QRegularExpressionValidator>
 #include <cstdio>
 
+#include "base/Prompter.h"
 #include "calibration/CalibrationExchange.h"
 #include "calibration/SensingAnalysis.h"
 #include "calibration/SensingCalibrationPage.h"
-#include "ui/DataExchange.h"
-#include "ui/Prompter.h"
+#include "ui/Accessibility.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -34,6 +35,9 @@ CalibrationExtraWindow::CalibrationExtraWindow(AppContext context,
       sensingType(request.sensingType),
       gapCount(request.gapCount) {
   ui.setupUi(this);
+  // Each peak is heard as its sensor value and its count together.
+  ReadWithCaption(ui.labelLower, ui.textLowerCount);
+  ReadWithCaption(ui.labelUpper, ui.textUpperCount);
   candidates_ = {ui.radioCandidate0, ui.radioCandidate1, ui.radioCandidate2, ui.radioCandidate3,
                  ui.radioCandidate4, ui.radioCandidate5, ui.radioCandidate6, ui.radioCandidate7};
   auto* digits =
@@ -72,18 +76,18 @@ void CalibrationExtraWindow::ComputeMiddleGapValue() {
 }
 
 bool CalibrationExtraWindow::TakeValues() {
-  DataExchange dx(context_.prompter, true);
-  dx.RadioGroup({candidates_[0], candidates_[1], candidates_[2], candidates_[3], candidates_[4],
-                 candidates_[5], candidates_[6], candidates_[7]},
-                selectedCandidate)
+  ValueBinder bind(context_.prompter, true);
+  bind.RadioGroup({candidates_[0], candidates_[1], candidates_[2], candidates_[3], candidates_[4],
+                   candidates_[5], candidates_[6], candidates_[7]},
+                  selectedCandidate)
       .Int(ui.editMiddleGapValue, middleGapValue, 0, 99999)
       .Int(ui.editGapCount, gapCount, 0, 99);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 void CalibrationExtraWindow::ShowValues() {
-  DataExchange dx(context_.prompter, false);
-  dx.Text(ui.labelLower, lowerLabel)
+  ValueBinder bind(context_.prompter, false);
+  bind.Text(ui.labelLower, lowerLabel)
       .Text(ui.textLowerCount, lowerCountText)
       .Text(ui.labelUpper, upperLabel)
       .Text(ui.textUpperCount, upperCountText)

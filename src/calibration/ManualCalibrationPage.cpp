@@ -1,7 +1,7 @@
 #include "calibration/ManualCalibrationPage.h"
 
 #include "calibration/CalibrationExchange.h"
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -43,17 +43,17 @@ ManualCalibrationPage::ManualCalibrationPage(AppContext context, QWidget* parent
 }
 
 bool ManualCalibrationPage::TakeValues() {
-  DataExchange dx(context_.prompter, true);
-  dx.ComboIndex(ui.comboDetectMargin, detectMarginIndex)
+  ValueBinder bind(context_.prompter, true);
+  bind.ComboIndex(ui.comboDetectMargin, detectMarginIndex)
       .ComboIndex(ui.comboDetectCount, detectCountIndex)
       .Text(ui.editLabelLength, labelLength)
       .ComboIndex(ui.comboMediaType, mediaType);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 void ManualCalibrationPage::ShowValues() {
-  DataExchange dx(context_.prompter, false);
-  dx.ComboIndex(ui.comboDetectMargin, detectMarginIndex)
+  ValueBinder bind(context_.prompter, false);
+  bind.ComboIndex(ui.comboDetectMargin, detectMarginIndex)
       .ComboIndex(ui.comboDetectCount, detectCountIndex)
       .Text(ui.editLabelLength, labelLength)
       .ComboIndex(ui.comboMediaType, mediaType);

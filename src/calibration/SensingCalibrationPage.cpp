@@ -4,13 +4,14 @@
 #include <QRegularExpressionValidator>
 #include <cstdio>
 
+#include "base/Numbers.h"
+#include "base/Prompter.h"
 #include "calibration/CalibrationExchange.h"
 #include "calibration/CalibrationExtraWindow.h"
 #include "link/PrinterPort.h"
 #include "ui/BusyScope.h"
-#include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -84,22 +85,22 @@ SensingCalibrationPage::SensingCalibrationPage(AppContext context, QWidget* pare
 }
 
 bool SensingCalibrationPage::TakeValues() {
-  DataExchange dx(context_.prompter, true);
+  ValueBinder bind(context_.prompter, true);
   // Four digits at most: a mistyped length must not hold the window for
   // hours, nor overflow the dot count. A length of 0 scans nothing, and the
   // threshold proposed from its empty histogram would be stored as 0.
-  dx.Int(ui.editLabelLength, labelLength, 1, 9999)
+  bind.Int(ui.editLabelLength, labelLength, 1, 9999)
       .RadioGroup({ui.radioGap, ui.radioBlackMark}, sensingType)
       .Int(ui.editMiddleGapValue, middleGapValue, 0, 99999)
       .ComboIndex(ui.comboGapCount, gapCountIndex);
-  if (dx.Failed()) return false;
+  if (bind.Failed()) return false;
   selectedLevel = levelGroup_->checkedId();
   return true;
 }
 
 void SensingCalibrationPage::ShowValues() {
-  DataExchange dx(context_.prompter, false);
-  dx.Int(ui.editLabelLength, labelLength)
+  ValueBinder bind(context_.prompter, false);
+  bind.Int(ui.editLabelLength, labelLength)
       .RadioGroup({ui.radioGap, ui.radioBlackMark}, sensingType)
       .Int(ui.editMiddleGapValue, middleGapValue)
       .ComboIndex(ui.comboGapCount, gapCountIndex);

@@ -24,6 +24,7 @@ class SensingCalibrationPage : public QWidget {
 
  public:
   static constexpr const char* kReadFailedMessage = "Sensing Data Read Fail!";
+  // "Sensening" is the tool's own spelling; kept as operators know it.
   static constexpr const char* kSelectLevelMessage = "Select the Sensening Level";
 
   explicit SensingCalibrationPage(AppContext context, QWidget* parent = nullptr);

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <functional>
 #include <ostream>
 
 #include "base/Version.h"
@@ -57,8 +58,9 @@ std::string Unexpected(const std::vector<const CLI::App*>& chain, const std::str
   return text;
 }
 
-void AddHelpCommand(CLI::App& app, Invocation& invocation) {
+void AddHelpCommand(CLI::App& app, Invocation& invocation, bool declare) {
   auto* help = app.add_subcommand("help", "shows the help of a subcommand");
+  if (!declare) return;
   auto words = std::make_shared<std::vector<std::string>>();
   help->add_option("SUBCOMMAND", *words, "a subcommand, and one of its own");
   help->final_callback([&app, &invocation, words] {
@@ -83,7 +85,7 @@ void AddHelpCommand(CLI::App& app, Invocation& invocation) {
 
 }  // namespace
 
-std::unique_ptr<CLI::App> MakeApp(Invocation& invocation) {
+std::unique_ptr<CLI::App> MakeApp(Invocation& invocation, std::string_view only) {
   auto app = std::make_unique<CLI::App>(
       "The Quillmark service tool's operations from a terminal: status, settings, RFID, "
       "calibration, downloads and charts for thermal label printers, on one printer or several "
@@ -93,8 +95,8 @@ std::unique_ptr<CLI::App> MakeApp(Invocation& invocation) {
   app->require_subcommand(1);
   app->footer(kFooter);
   app->get_formatter()->column_width(32);
-  AddSubcommands(*app, invocation);
-  AddHelpCommand(*app, invocation);
+  AddSubcommands(*app, invocation, only);
+  AddHelpCommand(*app, invocation, only.empty() || only == "help");
   for (CLI::App* sub : app->get_subcommands({})) {
     sub->allow_extras();
     for (CLI::App* child : sub->get_subcommands({})) child->allow_extras();
@@ -102,7 +104,37 @@ std::unique_ptr<CLI::App> MakeApp(Invocation& invocation) {
   return app;
 }
 
-int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+namespace {
+
+// The command line parsed against the table of its first word's subcommand
+// alone (the others declared by name, so every word is still taken as the
+// whole table takes it): most of the start-up of a quick command such as
+// hex2bin was spent declaring options it never uses. Empty unless that
+// subcommand took every word without a complaint, a help or a version
+// request; the caller then parses again with the whole table, so what is
+// said is always the whole table's.
+std::function<int(Streams)> ParseForFirstWord(std::span<const std::string> args) {
+  if (args.empty() || !IsSubcommand(args.front())) return {};
+  Invocation invocation;
+  const auto app = MakeApp(invocation, args.front());
+  std::vector<std::string> words(args.rbegin(), args.rend());
+  try {
+    app->parse(words);
+  } catch (const CLI::ParseError&) {
+    return {};
+  }
+  const auto chain = Chosen(*app);
+  if (chain.size() < 2 || chain[1]->get_name() != args.front() || !app->remaining(true).empty())
+    return {};
+  return std::move(invocation.run);
+}
+
+}  // namespace
+
+int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+           CommandTable table) {
+  if (table == CommandTable::FirstWordOnly)
+    if (const auto run = ParseForFirstWord(args)) return run({out, err});
   Invocation invocation;
   const auto app = MakeApp(invocation);
   // CLI11 takes the words last first.

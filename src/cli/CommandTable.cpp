@@ -3,6 +3,8 @@
 #include "cli/CommandTable.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
 
@@ -24,8 +26,8 @@ void AddLineOptions(CLI::App& sub, LineOptions& line, bool json, bool ports = tr
   const char* group = "Connection";
   if (ports)
     sub.add_option("--port", line.ports,
-                 "COM1: .. COM10:, LPT1: .. LPT4:, USB, or a device path; several times for "
-                 "several printers at once")
+                   "COM1: .. COM10:, LPT1: .. LPT4:, USB, or a device path; several times for "
+                   "several printers at once")
         ->type_name("NAME")
         ->allow_extra_args(false)
         ->capture_default_str()
@@ -50,14 +52,12 @@ void AddLineOptions(CLI::App& sub, LineOptions& line, bool json, bool ports = tr
       ->check(CLI::IsMember({"1", "1.5", "2"}))
       ->capture_default_str()
       ->group(group);
-  sub.add_option("--timeout", line.timeoutMs,
-                 "longest wait for each reply, in milliseconds")
+  sub.add_option("--timeout", line.timeoutMs, "longest wait for each reply, in milliseconds")
       ->type_name("MS")
       ->check(CLI::Range(1u, 600000u))
       ->capture_default_str()
       ->group(group);
-  if (json)
-    sub.add_flag("--json", line.json, "print one JSON object per port instead of text");
+  if (json) sub.add_flag("--json", line.json, "print one JSON object per port instead of text");
   sub.parse_complete_callback([&line, words] {
     static const std::map<std::string, uint32_t> kParity{{"none", 0}, {"odd", 1}, {"even", 2}};
     static const std::map<std::string, uint32_t> kStop{{"1", 0}, {"1.5", 1}, {"2", 2}};
@@ -76,9 +76,18 @@ std::shared_ptr<Options> Hold(Invocation& invocation, CLI::App& sub,
   return options;
 }
 
-void AddStatus(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand("status", "asks the printer's status and error code and prints "
-                                            "them decoded");
+// An action word of a subcommand ("settings identity"): choosing it sets the
+// options' action; the parent's options may stand after it.
+template <typename Options, typename Action>
+CLI::App* ActionWord(CLI::App& sub, const std::shared_ptr<Options>& options, const char* name,
+                     const char* summary, Action which) {
+  auto& child = *sub.add_subcommand(name, summary);
+  child.fallthrough();
+  child.parse_complete_callback([options, which] { options->action = which; });
+  return &child;
+}
+
+void DeclareStatus(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunStatus);
   AddLineOptions(sub, options->line, true);
 }
@@ -95,18 +104,12 @@ CLI::Validator ItemNamed(std::shared_ptr<std::map<std::string, int>> items) {
       "");
 }
 
-void AddSettings(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "settings", "reads a memory bank, the identity strings or the printer information; sets or "
-                  "resets a user item");
+void DeclareSettings(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunSettings);
   AddLineOptions(sub, options->line, true);
   sub.require_subcommand(1);
   auto action = [&](const char* name, const char* summary, SettingsAction which) {
-    auto& child = *sub.add_subcommand(name, summary);
-    child.fallthrough();
-    child.parse_complete_callback([options, which] { options->action = which; });
-    return &child;
+    return ActionWord(sub, options, name, summary, which);
   };
   action("read-bank", "reads memory bank N", SettingsAction::ReadBank)
       ->add_option("N", options->bank, "the bank, 1 to 4")
@@ -127,9 +130,10 @@ void AddSettings(CLI::App& app, Invocation& invocation) {
     (*items)[std::to_string(item.item)] = item.item;
   }
   auto* set = action("set-item", "sets a user item to VALUE", SettingsAction::SetItem);
-  set->add_option("ITEM", options->item, "paper-width, print-density, paper-length, "
-                                          "paper-horizontal-margin, paper-vertical-margin, "
-                                          "gap-length, or its number 0 to 5")
+  set->add_option("ITEM", options->item,
+                  "paper-width, print-density, paper-length, "
+                  "paper-horizontal-margin, paper-vertical-margin, "
+                  "gap-length, or its number 0 to 5")
       ->required()
       ->transform(ItemNamed(items));
   set->add_option("VALUE", options->value, "a whole number in the item's range")->required();
@@ -142,16 +146,12 @@ void AddSettings(CLI::App& app, Invocation& invocation) {
       ->transform(ItemNamed(std::make_shared<std::map<std::string, int>>(resets)));
 }
 
-void AddRfid(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "rfid", "reads the RFID settings, reads tag data, or writes tag data and prints the label");
+void DeclareRfid(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunRfid);
   AddLineOptions(sub, options->line, true);
   sub.require_subcommand(1);
   auto action = [&](const char* name, const char* summary, RfidAction which) {
-    auto& child = *sub.add_subcommand(name, summary);
-    child.fallthrough();
-    child.parse_complete_callback([options, which] { options->action = which; });
+    auto& child = *ActionWord(sub, options, name, summary, which);
     if (which == RfidAction::Get) return &child;
     child.add_option("START", options->start, "the first block, 0 to 16")
         ->required()
@@ -170,10 +170,32 @@ void AddRfid(CLI::App& app, Invocation& invocation) {
       ->required();
 }
 
-void AddCalibrate(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand("calibrate",
-                                  "samples the media sensor over one label, prints the histogram "
-                                  "and the proposed threshold; --save stores it");
+void DeclareProfile(CLI::App& sub, Invocation& invocation) {
+  auto options = Hold(invocation, sub, RunProfile);
+  AddLineOptions(sub, options->line, true);
+  sub.require_subcommand(1);
+  auto action = [&](const char* name, const char* summary, ProfileAction which) {
+    auto& child = *ActionWord(sub, options, name, summary, which);
+    child.add_option("FILE", options->file, "the profile file (JSON)")->required();
+    return &child;
+  };
+  action("backup", "reads every setting of one printer and writes FILE only when all were read",
+         ProfileAction::Backup)
+      ->add_flag("--partial", options->partial,
+                 "write FILE even when reads failed, marking what is missing");
+  action("diff", "lists the settings where the printer differs from FILE", ProfileAction::Diff)
+      ->add_flag("--all", options->all, "list every setting, not only the differences");
+  auto* restore = action("restore",
+                         "writes the settings where the printer differs from FILE and reads "
+                         "them back; several --port set up several printers at once",
+                         ProfileAction::Restore);
+  restore->add_flag("--dry-run", options->dryRun, "show what would be written, write nothing");
+  restore->add_flag("--identity", options->identity,
+                    "restore the hardware version, serial number and printer ID too");
+  restore->add_flag("--yes", options->yes, "write a profile taken from another model");
+}
+
+void DeclareCalibrate(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunCalibrate);
   AddLineOptions(sub, options->line, true);
   sub.add_flag("--mark,!--gap", options->mark, "black-mark media (default: gap media)");
@@ -190,9 +212,7 @@ void AddCalibrate(CLI::App& app, Invocation& invocation) {
       ->check(CLI::Range(0, 99999));
 }
 
-void AddChart(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "chart", "prints a character chart of a single-byte or double-byte code table");
+void DeclareChart(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunChart);
   sub.add_option("KIND", options->kind, "under, over, international, or a code table")
       ->required()
@@ -217,18 +237,15 @@ void AddChart(CLI::App& app, Invocation& invocation) {
   AddLineOptions(sub, options->line, false);
 }
 
-void AddFindFont(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "find-font", "names the bitmap font and multipliers nearest a character size in millimetres");
+void DeclareFindFont(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunFindFont);
   sub.add_option("WIDTH", options->widthMm, "millimetres")->required()->check(CLI::PositiveNumber);
-  sub.add_option("HEIGHT", options->heightMm, "millimetres")->required()->check(CLI::PositiveNumber);
+  sub.add_option("HEIGHT", options->heightMm, "millimetres")
+      ->required()
+      ->check(CLI::PositiveNumber);
 }
 
-void AddDownload(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "download", "sends a firmware file, factory font, soft font, PCX image or any file as the "
-                  "downloader windows do");
+void DeclareDownload(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunDownload);
   AddLineOptions(sub, options->line, true);
   sub.require_subcommand(1);
@@ -252,10 +269,7 @@ void AddDownload(CLI::App& app, Invocation& invocation) {
   }
 }
 
-void AddHex2Bin(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "hex2bin",
-      "converts an Intel HEX or S-record firmware file into the 256 KiB image the printer takes");
+void DeclareHex2Bin(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunHex2Bin);
   sub.add_option("FILE", options->input, "the firmware file")->required();
   sub.add_option("-o,--output", options->output, "the image (default: FILE with .bin)")
@@ -265,9 +279,7 @@ void AddHex2Bin(CLI::App& app, Invocation& invocation) {
   sub.add_flag("--json", options->json, "print the result as a JSON object");
 }
 
-void AddPreview(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "preview", "renders a label script to one PNG per printed label and lists its errors");
+void DeclarePreview(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunPreview);
   sub.add_option("SCRIPT", options->script, "the label script")->required();
   sub.add_option("-o,--output", options->folder, "the folder the images go to")
@@ -281,9 +293,7 @@ void AddPreview(CLI::App& app, Invocation& invocation) {
       ->expected(1);
 }
 
-void AddList(CLI::App& app, Invocation& invocation) {
-  auto& sub = *app.add_subcommand(
-      "list", "lists the printers this machine can reach, each with its --port value");
+void DeclareList(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunList);
   sub.add_flag("--probe", options->probe,
                "ask each serial port for status at the line settings and mark where a printer "
@@ -291,19 +301,55 @@ void AddList(CLI::App& app, Invocation& invocation) {
   AddLineOptions(sub, options->line, true, false);
 }
 
+// The subcommands in the order --help lists them.
+struct Subcommand {
+  const char* name;
+  const char* summary;
+  void (*declare)(CLI::App& sub, Invocation& invocation);
+};
+const Subcommand kSubcommands[] = {
+    {"status", "asks the printer's status and error code and prints them decoded", DeclareStatus},
+    {"settings",
+     "reads a memory bank, the identity strings or the printer information; sets or resets a user "
+     "item",
+     DeclareSettings},
+    {"rfid", "reads the RFID settings, reads tag data, or writes tag data and prints the label",
+     DeclareRfid},
+    {"profile",
+     "backs up a printer's settings to a file, compares a printer with a file, or restores a file "
+     "to one printer or several",
+     DeclareProfile},
+    {"calibrate",
+     "samples the media sensor over one label, prints the histogram and the proposed threshold; "
+     "--save stores it",
+     DeclareCalibrate},
+    {"download",
+     "sends a firmware file, factory font, soft font, PCX image or any file as the downloader "
+     "windows do",
+     DeclareDownload},
+    {"hex2bin",
+     "converts an Intel HEX or S-record firmware file into the 256 KiB image the printer takes",
+     DeclareHex2Bin},
+    {"chart", "prints a character chart of a single-byte or double-byte code table", DeclareChart},
+    {"find-font", "names the bitmap font and multipliers nearest a character size in millimetres",
+     DeclareFindFont},
+    {"preview", "renders a label script to one PNG per printed label and lists its errors",
+     DeclarePreview},
+    {"list", "lists the printers this machine can reach, each with its --port value", DeclareList},
+};
+
 }  // namespace
 
-void AddSubcommands(CLI::App& app, Invocation& invocation) {
-  AddStatus(app, invocation);
-  AddSettings(app, invocation);
-  AddRfid(app, invocation);
-  AddCalibrate(app, invocation);
-  AddDownload(app, invocation);
-  AddHex2Bin(app, invocation);
-  AddChart(app, invocation);
-  AddFindFont(app, invocation);
-  AddPreview(app, invocation);
-  AddList(app, invocation);
+void AddSubcommands(CLI::App& app, Invocation& invocation, std::string_view only) {
+  for (const Subcommand& subcommand : kSubcommands) {
+    CLI::App& sub = *app.add_subcommand(subcommand.name, subcommand.summary);
+    if (only.empty() || only == subcommand.name) subcommand.declare(sub, invocation);
+  }
+}
+
+bool IsSubcommand(std::string_view word) {
+  return std::any_of(std::begin(kSubcommands), std::end(kSubcommands),
+                     [word](const Subcommand& subcommand) { return word == subcommand.name; });
 }
 
 }  // namespace qm::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string_view>
 
 #include "cli/Options.h"
 
@@ -17,7 +18,11 @@ struct Invocation {
 };
 
 // Declares every subcommand of quillmark-cli on `app`; parsing a command line
-// sets `invocation` to the chosen one.
-void AddSubcommands(CLI::App& app, Invocation& invocation);
+// sets `invocation` to the chosen one. With `only`, the other subcommands are
+// declared by name and summary alone, without their options.
+void AddSubcommands(CLI::App& app, Invocation& invocation, std::string_view only = {});
+
+// Whether `word` names a subcommand of AddSubcommands.
+bool IsSubcommand(std::string_view word);
 
 }  // namespace qm::cli

@@ -160,7 +160,7 @@ PortResult SendTo(const DownloadOptions& options, const Prepared& prepared, Send
   }
   Progress progress{session.err, prepared.size / kPieceSize};
   DownloadEvents events;
-  events.piece = [&] { progress.Step(); };
+  events.piece = [&](uint64_t) { progress.Step(); };
   events.stage = [&](const std::string& text) { session.err << text << "\n"; };
   switch (send(prepared, session, *source, events)) {
     case SendResult::Sent:
@@ -176,6 +176,8 @@ PortResult SendTo(const DownloadOptions& options, const Prepared& prepared, Send
       session.err << options.file << ": File read fail!\n";
       result.json["error"] = "File read fail!";
       break;
+    case SendResult::Stopped:
+      break;  // nothing on the command line asks to stop
   }
   result.json["sent"] = std::min<uint64_t>(progress.done * kPieceSize, prepared.size);
   if (result.code == kDone) result.json["sent"] = prepared.size;

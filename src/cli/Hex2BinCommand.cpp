@@ -1,8 +1,15 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <span>
 
+#include "base/FileWrite.h"
+#include "base/SystemFiles.h"
 #include "cli/Options.h"
 #include "download/HexConversion.h"
 
@@ -27,6 +34,23 @@ const char* FormatName(HexFormat format) {
       break;
   }
   return "unknown";
+}
+
+// Writes `bytes` as the whole of the file at `path`. An existing file is
+// overwritten and then cut to length, not emptied first: emptying a file the
+// system is still writing out from the last run waits for that write-out to
+// end (and, on ext4, starts another at close), which took longer than the
+// whole conversion when a technician converts to the same name again. The
+// file keeps its owner, mode and links as with emptying; if the write fails
+// the file is left empty rather than holding an older image.
+bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
+  const int fd = OpenFileForWriting(path);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+    ok = ::ftruncate(fd, ok ? off_t(bytes.size()) : 0) == 0 && ok;
+  return ::close(fd) == 0 && ok;
 }
 
 }  // namespace
@@ -57,11 +81,7 @@ int RunHex2Bin(const Hex2BinOptions& options, Streams streams) {
     if (result.reason == "record checksum error") why += " (--accept-bad-checksums takes it)";
     return failed(why);
   }
-  std::ofstream file(output, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(result.image.data()),
-             std::streamsize(result.image.size()));
-  file.close();
-  if (!file) return failed(output + ": cannot write the image");
+  if (!WriteWholeFile(output, result.image)) return failed(output + ": cannot write the image");
 
   char sum[16];
   std::snprintf(sum, sizeof sum, "0x%08X", result.checksum);

@@ -70,7 +70,7 @@ std::vector<Reachable> SerialAndParallel(const ListOptions& options) {
 // The USB printers of the known products, each addressed by its own node.
 std::vector<Reachable> UsbPrinters(const ListOptions& options) {
   std::vector<Reachable> found;
-  for (const UsbPrinterNode& node : SysfsUsbSource(options.sysRoot, options.devRoot).Enumerate()) {
+  for (const UsbPrinterNode& node : SystemUsbDeviceSource(options.sysRoot, options.devRoot)->Enumerate()) {
     const std::string id = UsbPathIdentifier(node.vendorId, node.productId);
     const auto index = KnownProductByPathIdentifier(id);
     if (!index) continue;

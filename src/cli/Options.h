@@ -63,6 +63,18 @@ struct RfidOptions {
   std::string data;
 };
 
+enum class ProfileAction { Backup, Diff, Restore };
+struct ProfileOptions {
+  LineOptions line;
+  ProfileAction action = ProfileAction::Diff;
+  std::string file;
+  bool partial = false;   // backup: write what was read, the rest marked missing
+  bool all = false;       // diff: every setting, not only the differences
+  bool dryRun = false;    // restore: show what would change, write nothing
+  bool identity = false;  // restore: the identity strings too
+  bool yes = false;       // restore: to a printer of another model as well
+};
+
 struct CalibrateOptions {
   LineOptions line;
   bool mark = false;
@@ -139,6 +151,7 @@ std::vector<std::string> ChartKindNames();
 int RunStatus(const StatusOptions& options, Streams streams);
 int RunSettings(const SettingsOptions& options, Streams streams);
 int RunRfid(const RfidOptions& options, Streams streams);
+int RunProfile(const ProfileOptions& options, Streams streams);
 int RunCalibrate(const CalibrateOptions& options, Streams streams);
 int RunChart(const ChartOptions& options, Streams streams);
 int RunFindFont(const FindFontOptions& options, Streams streams);

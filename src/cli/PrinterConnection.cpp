@@ -125,7 +125,7 @@ PortTarget ResolvePort(const std::string& given, const std::string& sysRoot,
     return target;
   }
   target.portName = real.string();
-  for (const UsbPrinterNode& node : SysfsUsbSource(sysRoot, devRoot).Enumerate()) {
+  for (const UsbPrinterNode& node : SystemUsbDeviceSource(sysRoot, devRoot)->Enumerate()) {
     if (std::filesystem::canonical(node.devnode, ec) != real) continue;
     target.portName = "USB";
     target.usbNode = real.string();

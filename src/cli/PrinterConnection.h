@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cli/Options.h"
-#include "ui/Clock.h"
-#include "ui/Prompter.h"
+#include "base/Clock.h"
+#include "base/Prompter.h"
 
 namespace qm {
 class LinkServices;

@@ -9,45 +9,17 @@
 namespace qm::cli {
 namespace {
 
-template <size_t N>
-nlohmann::ordered_json Choice(const char* const (&labels)[N], int index) {
-  if (index < 0 || size_t(index) >= N) return nullptr;
-  return labels[index];
-}
-
 // A bank byte's settings as the pages show them after a Get.
 nlohmann::ordered_json BankFields(int bank, uint8_t value) {
-  using namespace bankcode;
-  switch (bank) {
-    case kCodePageBank:
-      return {{"code page", value}};
-    case kSerialBank: {
-      const SerialSelection s = DecodeSerial(value);
-      static const char* const kLength[] = {"8", "7"};
-      static const char* const kHandShake[] = {"Hardware", "Software"};
-      static const char* const kCheck[] = {"No Parity", "Parity"};
-      static const char* const kParity[] = {"Even", "Odd"};
-      static const char* const kStop[] = {"1 Stop Bit", "2 Stop Bit"};
-      static const char* const kBaud[] = {"By Dip Switch", "38400", "57600"};
-      return {{"data length", Choice(kLength, s.dataLength)},
-              {"hand shake", Choice(kHandShake, s.handShake)},
-              {"parity check", Choice(kCheck, s.parityCheck)},
-              {"parity", Choice(kParity, s.paritySelection)},
-              {"stop bit", Choice(kStop, s.stopBit)},
-              {"baud rate", Choice(kBaud, s.baudRate)}};
-    }
-    case kIcsBank: {
-      static const char* const kSpeed[] = {"Default", "3ips", "4ips", "5ips",
-                                           "6ips",    "7ips", "8ips"};
-      return {{"ics", value & 0x1F}, {"print speed", Choice(kSpeed, DecodeSpeed(value))}};
-    }
-    default: {
-      static const char* const kStrobe[] = {"2", "3", "4"};
-      static const char* const kGap[] = {"lower", "upper"};
-      return {{"print strobe", Choice(kStrobe, DecodeStrobe(value).value_or(-1))},
-              {"gap detect position", Choice(kGap, DecodeGapDetect(value).value_or(-1))}};
-    }
+  nlohmann::ordered_json fields = nlohmann::ordered_json::object();
+  for (const bankcode::BankField& field : bankcode::BankFields(bank, value)) {
+    const std::string name(field.name);
+    if (!field.label)
+      fields[name] = field.index < 0 ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(field.index);
+    else
+      fields[name] = std::string(*field.label);
   }
+  return fields;
 }
 
 PortResult ReadOneBank(PortSession& session, int bank) {

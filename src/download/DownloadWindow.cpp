@@ -1,18 +1,19 @@
 #include "download/DownloadWindow.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 
+#include "base/Prompter.h"
 #include "download/PieceSender.h"
-#include "ui/Prompter.h"
+#include "ui/Accessibility.h"
 
 namespace qm {
 namespace {
 
-constexpr qint64 kRepaintIntervalMs = 30;
+constexpr std::chrono::milliseconds kRepaintInterval{30};
 
 }  // namespace
 
@@ -24,6 +25,11 @@ void ChosenFile::Show(QLineEdit* path, QLabel* name, QLabel* size) const {
   path->setText(QString::fromStdString(filePath));
   name->setText(QString::fromStdString(fileName));
   size->setText(QString::fromStdString(fileSize));
+}
+
+void ReadFileInformation(QLabel* nameCaption, QLabel* name, QLabel* sizeCaption, QLabel* size) {
+  ReadWithCaption(nameCaption, name);
+  ReadWithCaption(sizeCaption, size);
 }
 
 BrowseResult BrowseForFile(Prompter& prompter, const std::string& filter, ChosenFile& file,
@@ -62,25 +68,59 @@ std::unique_ptr<FileSource> ChosenFile::Reopen(Prompter& prompter) {
 }
 
 bool Delivered(Prompter& prompter, SendResult sent) {
-  if (sent == SendResult::ReadFailed) prompter.Refusal("File read fail!");
+  if (sent == SendResult::ReadFailed) prompter.Refusal(kFileReadFail);
   return sent == SendResult::Sent;
 }
 
-bool EndWithStatus(Prompter& prompter, SendResult sent, std::string& statusText,
-                   const std::function<void()>& showFields, const char* completed) {
+bool EndWithStatus(Prompter& prompter, SendResult sent, uint64_t sentBytes, uint64_t total,
+                   std::string& statusText, const std::function<void()>& showFields,
+                   const char* completed) {
   const bool delivered = Delivered(prompter, sent);
-  statusText = delivered ? "Downloading is completed.!!" : "Downloading is stopped.";
+  if (sent == SendResult::Stopped)
+    statusText = StoppedText(sentBytes, total);
+  else
+    statusText = delivered ? "Downloading is completed.!!" : "Downloading is stopped.";
   showFields();
   if (delivered) prompter.Information(completed);
   return delivered;
 }
 
-DownloadRun::DownloadRun(QProgressBar* progress) : progress_(progress) {
-  lastPaint_ = QDateTime::currentMSecsSinceEpoch();
+void ShowStopped(QLabel* line, SendResult sent, uint64_t sentBytes, uint64_t total) {
+  const bool stopped = sent == SendResult::Stopped;
+  line->setText(stopped ? QString::fromStdString(StoppedText(sentBytes, total)) : QString());
+  line->setVisible(stopped);
+}
+
+DownloadRun::DownloadRun(QProgressBar* progress, QPushButton* button, DownloadRun*& active)
+    : busy_(button), progress_(progress), button_(button), active_(active),
+      repaint_(kRepaintInterval) {
+  repaint_.Restart();
+  active_ = this;
+  button_->setText(QStringLiteral("Stop"));
 }
 
 DownloadRun::~DownloadRun() {
   ShowSteps();
+  ShowSecondsLeft(0);
+  button_->setText(QStringLiteral("DownLoad"));
+  active_ = nullptr;
+}
+
+void DownloadRun::Stop() {
+  if (stop_ || (confirm_ && !confirm_())) return;
+  stop_ = true;
+}
+
+void DownloadRun::ShowSecondsLeft(int seconds) {
+  if (!progress_) return;
+  // The bar's own text is off in these windows; it comes on for a wait.
+  if (seconds > 0) {
+    progress_->setFormat(QStringLiteral("%1 s left").arg(seconds));
+    progress_->setTextVisible(true);
+  } else if (progress_->isTextVisible()) {
+    progress_->setTextVisible(false);
+    progress_->resetFormat();
+  }
 }
 
 void DownloadRun::ShowSteps() {
@@ -89,11 +129,10 @@ void DownloadRun::ShowSteps() {
 }
 
 void DownloadRun::Repaint() {
-  const qint64 now = QDateTime::currentMSecsSinceEpoch();
-  if (now - lastPaint_ < kRepaintIntervalMs) return;
-  lastPaint_ = now;
-  ShowSteps();
-  BusyScope::KeepResponsive();
+  repaint_.Run([this] {
+    ShowSteps();
+    BusyScope::KeepResponsive();
+  });
 }
 
 void DownloadRun::Step() {
@@ -106,7 +145,16 @@ void DownloadRun::Step() {
 
 DownloadEvents DownloadRun::Events(QLabel* status, std::string* statusText) {
   DownloadEvents events;
-  events.piece = [this] { Step(); };
+  events.piece = [this](uint64_t sent) {
+    sent_ = sent;
+    Step();
+  };
+  events.stop = [this] { return stop_; };
+  events.waiting = [this](int secondsLeft) {
+    ShowSecondsLeft(secondsLeft);
+    repaint_.Expire();
+    Repaint();
+  };
   events.stage = [this, status, statusText](const std::string& text) {
     if (statusText) *statusText = text;
     if (status) status->setText(QString::fromStdString(text));

@@ -4,20 +4,26 @@
 #include <functional>
 #include <string>
 
+#include "base/Throttle.h"
 #include "download/Downloads.h"
 #include "ui/BusyScope.h"
 
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QPushButton;
 class QWidget;
 
 namespace qm {
 
 class Prompter;
 
-// The texts every downloader shows.
+// The texts more than one downloader shows. They are the printer tool's
+// own, worded and spelled as operators know them: keep them as they are.
 inline constexpr char kCantOpenFile[] = "Can't open file!";
+inline constexpr char kFileReadFail[] = "File read fail!";
+inline constexpr char kDownloaderReady[] = "Downloader is ready.";
+inline constexpr char kSelectFontFiles[] = "Please,\n\nSelect font files!";
 inline constexpr char kNoFileName[] = "None";
 inline constexpr char kNoFileSize[] = "0 Byte";
 
@@ -44,11 +50,21 @@ struct ChosenFile {
 // the whole download was sent.
 bool Delivered(Prompter& prompter, SendResult sent);
 
-// The ending of the windows with a status line: the line says the download
-// stopped, or that it completed and `completed` is shown. `showFields`
-// puts the line on screen. True when the download completed.
-bool EndWithStatus(Prompter& prompter, SendResult sent, std::string& statusText,
-                   const std::function<void()>& showFields, const char* completed);
+// The ending of the windows with a status line: the line says how much went
+// out of a download the operator stopped, that a download stopped on a
+// failure, or that it completed and `completed` is shown. `showFields` puts
+// the line on screen. True when the download completed.
+bool EndWithStatus(Prompter& prompter, SendResult sent, uint64_t sentBytes, uint64_t total,
+                   std::string& statusText, const std::function<void()>& showFields,
+                   const char* completed);
+
+// The windows without a status line of their own show, below the progress
+// bar, how much went out of a download the operator stopped; the line is
+// hidden otherwise.
+void ShowStopped(QLabel* line, SendResult sent, uint64_t sentBytes, uint64_t total);
+
+// A screen reader reads the chosen file's name and size with their captions.
+void ReadFileInformation(QLabel* nameCaption, QLabel* name, QLabel* sizeCaption, QLabel* size);
 
 enum class BrowseResult { Cancelled, CannotOpen, Chosen };
 
@@ -63,24 +79,43 @@ BrowseResult BrowseForFile(Prompter& prompter, const std::string& filter, Chosen
 // Runs for the length of one download: the window stays painted and its
 // progress bar moves, and the operator's clicks and keys are dropped (not
 // queued for afterwards), so nothing else is sent to the printer meanwhile.
+// The one exception is the download button, which reads "Stop" meanwhile: the
+// window's handler for it finds the run through `active` and calls Stop.
 class DownloadRun {
  public:
-  explicit DownloadRun(QProgressBar* progress);
+  DownloadRun(QProgressBar* progress, QPushButton* button, DownloadRun*& active);
   ~DownloadRun();
+  DownloadRun(const DownloadRun&) = delete;
+  DownloadRun& operator=(const DownloadRun&) = delete;
 
-  // Steps the progress bar; repaints at most every few tens of milliseconds
-  // so a fast link is not slowed by painting.
-  void Step();
-  // Shows a stage's text in `status` (when the window has a status line).
+  // Ends the download after the piece under way, once `confirm` (when set)
+  // agrees.
+  void Stop();
+  void ConfirmStopWith(std::function<bool()> confirm) { confirm_ = std::move(confirm); }
+
+  // The file's bytes sent so far.
+  uint64_t Sent() const { return sent_; }
+
+  // Shows a stage's text in `status` (when the window has a status line), a
+  // long wait's seconds in the progress bar.
   DownloadEvents Events(QLabel* status, std::string* statusText);
 
  private:
+  // Steps the progress bar; repaints at most every few tens of milliseconds
+  // so a fast link is not slowed by painting.
+  void Step();
   void Repaint();
   void ShowSteps();
+  void ShowSecondsLeft(int seconds);
 
   BusyScope busy_;
   QProgressBar* progress_;
-  qint64 lastPaint_ = 0;
+  QPushButton* button_;
+  DownloadRun*& active_;
+  std::function<bool()> confirm_;
+  bool stop_ = false;
+  uint64_t sent_ = 0;
+  Throttle repaint_;
   int unshownSteps_ = 0;
 };
 

@@ -3,8 +3,10 @@
 #include <cstring>
 #include <limits>
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
-#include "ui/Clock.h"
+#include "base/Countdown.h"
+#include "base/NumberText.h"
 
 namespace qm {
 namespace {
@@ -13,9 +15,10 @@ namespace {
 // between the many writes (a USB device is not reopened per piece),
 // optionally the long time-outs a busy printer needs. Ending it restores the
 // standard time-outs and releases a USB device. A serial or parallel port
-// stays open after a download that went through, as the main window's
-// connection left it, so the window's other commands still reach the
-// printer; after a failed write it is closed, since the printer is gone.
+// stays open after a download that went through or that the operator
+// stopped, as the main window's connection left it, so the window's other
+// commands still reach the printer; after a failed write or read it is
+// closed, since the printer or the file is gone.
 class DownloadBracket {
  public:
   DownloadBracket(PrinterPort& port, bool longTimeouts) : port_(port), long_(longTimeouts) {
@@ -25,7 +28,8 @@ class DownloadBracket {
   }
   SendResult End(SendResult result) {
     if (long_) port_.SetTimeouts(kDefaultTimeouts);
-    if (result != SendResult::Sent || port_.GetInterfaceType() == Usb) port_.Close();
+    const bool fine = result == SendResult::Sent || result == SendResult::Stopped;
+    if (!fine || port_.GetInterfaceType() == Usb) port_.Close();
     port_.SetKeepOpen(false);
     return result;
   }
@@ -36,7 +40,7 @@ class DownloadBracket {
 };
 
 bool WriteText(PrinterPort& port, const std::string& text) {
-  return port.Write(text.data(), uint32_t(text.size())) != 0;
+  return port.Write(text) != 0;
 }
 
 void Stage(const DownloadEvents& events, const char* text) {
@@ -44,6 +48,10 @@ void Stage(const DownloadEvents& events, const char* text) {
 }
 
 }  // namespace
+
+std::string StoppedText(uint64_t sent, uint64_t total) {
+  return "Stopped after " + WithThousands(sent) + " of " + WithThousands(total) + " bytes.";
+}
 
 std::vector<uint8_t> FirmwareHeader(uint32_t checksum) {
   return {0x1D, 0x02, uint8_t(checksum >> 8), uint8_t(checksum)};
@@ -53,12 +61,11 @@ SendResult DownloadFirmware(PrinterPort& port, const std::vector<uint8_t>& image
                             const DownloadEvents& events) {
   DownloadBracket bracket(port, true);
   const auto header = FirmwareHeader(checksum);
-  if (!port.Write(header.data(), uint32_t(header.size())) ||
-      !port.Write(kFirmwareCommand, uint32_t(std::strlen(kFirmwareCommand))))
+  if (!port.Write(header) || !port.Write(kFirmwareCommand))
     return bracket.End(SendResult::WriteFailed);
   Stage(events, "Firmware is downloading...");
   MemorySource source(image);
-  return bracket.End(SendInPieces(port, source, image.size(), events.piece));
+  return bracket.End(SendInPieces(port, source, image.size(), events));
 }
 
 std::string FactoryFontCommand(uint64_t size) {
@@ -70,15 +77,17 @@ SendResult DownloadFactoryFont(PrinterPort& port, Clock& clock, ByteSource& file
   DownloadBracket bracket(port, true);
   Stage(events, "Current Font is deleting...");
   const uint8_t deleteFont[] = {0x1C, 0x1C};
-  if (!port.Write(deleteFont, 2) || !WriteText(port, FactoryFontCommand(size)))
+  if (!port.Write(deleteFont) || !WriteText(port, FactoryFontCommand(size)))
     return bracket.End(SendResult::WriteFailed);
   uint8_t first[2];
   if (file.Read(first, 2) != 2) return bracket.End(SendResult::ReadFailed);
-  if (!port.Write(&first[0], 1) || !port.Write(&first[1], 1))
+  if (!port.Write(std::span(first, 1)) || !port.Write(std::span(first + 1, 1)))
     return bracket.End(SendResult::WriteFailed);
-  if (port.GetInterfaceType() == Serial) clock.Sleep(kFontEraseWaitMs);
+  if (port.GetInterfaceType() == Serial &&
+      !SleepCountingDown(clock, kFontEraseWaitMs, events.waiting, events.stop))
+    return bracket.End(SendResult::Stopped);
   Stage(events, "New Font is downloading...");
-  return bracket.End(SendInPieces(port, file, size - 2, events.piece));
+  return bracket.End(SendInPieces(port, file, size - 2, events, 2));
 }
 
 std::optional<uint64_t> SoftFontCharacters(int width, int height, uint64_t size) {
@@ -113,7 +122,7 @@ SendResult StoreSoftFont(PrinterPort& port, const std::string& command, ByteSour
                          uint64_t size, const DownloadEvents& events) {
   DownloadBracket bracket(port, false);
   if (!WriteText(port, command)) return bracket.End(SendResult::WriteFailed);
-  const SendResult sent = SendInPieces(port, file, size, events.piece);
+  const SendResult sent = SendInPieces(port, file, size, events);
   if (sent != SendResult::Sent) return bracket.End(sent);
   if (!WriteText(port, kSoftFontInformation)) return bracket.End(SendResult::WriteFailed);
   return bracket.End(SendResult::Sent);
@@ -140,7 +149,7 @@ SendResult StoreImage(PrinterPort& port, const std::string& name, ByteSource& fi
                       const DownloadEvents& events) {
   DownloadBracket bracket(port, false);
   if (!WriteText(port, ImageStoreCommand(size, name))) return bracket.End(SendResult::WriteFailed);
-  const SendResult sent = SendInPieces(port, file, size, events.piece);
+  const SendResult sent = SendInPieces(port, file, size, events);
   if (sent != SendResult::Sent) return bracket.End(sent);
   // Print the stored image once, as a check that it arrived whole.
   if (!WriteText(port, "\r\rIR100,100,'" + name + "'\rP1\r"))
@@ -151,7 +160,7 @@ SendResult StoreImage(PrinterPort& port, const std::string& name, ByteSource& fi
 SendResult TransferFile(PrinterPort& port, ByteSource& file, uint64_t size,
                         const DownloadEvents& events) {
   DownloadBracket bracket(port, true);
-  return bracket.End(SendInPieces(port, file, size, events.piece));
+  return bracket.End(SendInPieces(port, file, size, events));
 }
 
 }  // namespace qm

@@ -13,12 +13,9 @@ namespace qm {
 class Clock;
 class PrinterPort;
 
-// What a running download tells its window: a full piece went out (step the
-// progress bar), or a new stage began (the status line's text).
-struct DownloadEvents {
-  std::function<void()> piece;
-  std::function<void(const std::string&)> stage;
-};
+// "Stopped after 123,500 of 52,428,800 bytes.": what a stopped download
+// says went out.
+std::string StoppedText(uint64_t sent, uint64_t total);
 
 // ---- Firmware ----------------------------------------------------------
 // 1D 02 and the low 16 bits of the image checksum, high byte first.

@@ -1,15 +1,19 @@
 #include "download/FactoryFontDownloader.h"
 
+#include <algorithm>
+
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
 #include "ui/ProgressBars.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 
 FactoryFontDownloader::FactoryFontDownloader(AppContext context, QWidget* parent)
     : QDialog(parent), context_(context) {
   ui.setupUi(this);
+  ReadFileInformation(ui.labelFileNameCaption, ui.labelFileName, ui.labelFileSizeCaption,
+                      ui.labelFileSize);
   statusText = "Please select font file.";
   connect(ui.buttonBrowse, &QPushButton::clicked, this, &FactoryFontDownloader::OnBrowse);
   connect(ui.buttonDownload, &QPushButton::clicked, this, &FactoryFontDownloader::OnDownload);
@@ -31,13 +35,17 @@ void FactoryFontDownloader::OnBrowse() {
       statusText = "FileName : " + file.fileName;
       break;
     case BrowseResult::Chosen:
-      statusText = "Downloader is ready.";
+      statusText = kDownloaderReady;
       break;
   }
   ShowFields();
 }
 
 void FactoryFontDownloader::OnDownload() {
+  if (running_) {
+    running_->Stop();
+    return;
+  }
   Prompter& prompter = context_.prompter;
   if (!file.chosen) {
     prompter.Refusal(kSelectFile);
@@ -55,14 +63,17 @@ void FactoryFontDownloader::OnDownload() {
   ui.progressBar->setValue(1);
 
   SendResult sent;
+  uint64_t sentBytes = 0;
   {
-    DownloadRun run(ui.progressBar);
+    DownloadRun run(ui.progressBar, ui.buttonDownload, running_);
     sent = DownloadFactoryFont(context_.port, context_.clock, *source, size,
                                run.Events(ui.labelStatus, &statusText));
+    // The file's first two bytes go out before the erase wait, alone.
+    sentBytes = std::max<uint64_t>(run.Sent(), 2);
   }
   ui.progressBar->setValue(0);
   if (EndWithStatus(
-          prompter, sent, statusText, [this] { ShowFields(); }, kCompleted))
+          prompter, sent, sentBytes, size, statusText, [this] { ShowFields(); }, kCompleted))
     accept();
 }
 

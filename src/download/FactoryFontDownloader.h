@@ -18,7 +18,7 @@ class FactoryFontDownloader : public QDialog {
   explicit FactoryFontDownloader(AppContext context, QWidget* parent = nullptr);
 
   static constexpr const char* kFilter = "binary files (*.bin)|*.bin|font files (*.fnt)|*.fnt||";
-  static constexpr const char* kSelectFile = "Please,\n\nSelect font files!";
+  static constexpr const char* kSelectFile = kSelectFontFiles;
   // The first two bytes go out alone before the printer erases its fonts; a
   // file without them is no font.
   static constexpr const char* kTooShort =
@@ -34,6 +34,8 @@ class FactoryFontDownloader : public QDialog {
 
   Ui::FactoryFontDownloader ui;
   AppContext context_;
+  // The download under way; its button then reads "Stop".
+  DownloadRun* running_ = nullptr;
   ChosenFile file;  // `chosen` is the window's fileOpen
   std::string statusText;
 };

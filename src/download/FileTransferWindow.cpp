@@ -1,15 +1,17 @@
 #include "download/FileTransferWindow.h"
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
 #include "ui/ProgressBars.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 
 FileTransferWindow::FileTransferWindow(AppContext context, QWidget* parent)
     : QDialog(parent), context_(context) {
   ui.setupUi(this);
+  ReadFileInformation(ui.labelFileNameCaption, ui.labelFileName, ui.labelFileSizeCaption,
+                      ui.labelFileSize);
   connect(ui.buttonBrowse, &QPushButton::clicked, this, &FileTransferWindow::OnBrowse);
   connect(ui.buttonDownload, &QPushButton::clicked, this, &FileTransferWindow::OnDownload);
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
@@ -22,6 +24,10 @@ void FileTransferWindow::OnBrowse() {
 }
 
 void FileTransferWindow::OnDownload() {
+  if (running_) {
+    running_->Stop();
+    return;
+  }
   Prompter& prompter = context_.prompter;
   if (!file.chosen) {
     prompter.Refusal(kSelectFile);
@@ -32,12 +38,16 @@ void FileTransferWindow::OnDownload() {
   const uint64_t size = source->Size();
   file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
   SetProgressSteps(ui.progressBar, int(size / kPieceSize));
+  ShowStopped(ui.labelStatus, SendResult::Sent, 0, size);
   SendResult sent;
+  uint64_t sentBytes = 0;
   {
-    DownloadRun run(ui.progressBar);
+    DownloadRun run(ui.progressBar, ui.buttonDownload, running_);
     sent = TransferFile(context_.port, *source, size, run.Events(nullptr, nullptr));
+    sentBytes = run.Sent();
   }
   ui.progressBar->setValue(0);
+  ShowStopped(ui.labelStatus, sent, sentBytes, size);
   if (!Delivered(prompter, sent)) return;
   prompter.Information(kCompleted);
   ui.progressBar->setValue(0);

@@ -27,6 +27,8 @@ class FileTransferWindow : public QDialog {
 
   Ui::FileTransferWindow ui;
   AppContext context_;
+  // The download under way; its button then reads "Stop".
+  DownloadRun* running_ = nullptr;
   ChosenFile file;
 };
 

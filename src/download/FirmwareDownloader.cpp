@@ -1,16 +1,20 @@
 #include "download/FirmwareDownloader.h"
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
+#include "ui/Accessibility.h"
 #include "ui/BusyScope.h"
 #include "ui/ProgressBars.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 
 FirmwareDownloader::FirmwareDownloader(AppContext context, QWidget* parent)
     : QDialog(parent), context_(context) {
   ui.setupUi(this);
+  ReadFileInformation(ui.labelFileNameCaption, ui.labelFileName, ui.labelFileSizeCaption,
+                      ui.labelFileSize);
+  ReadWithCaption(ui.labelChecksumCaption, ui.labelChecksum);
   statusText = "Please select firmware file.";
   connect(ui.buttonBrowse, &QPushButton::clicked, this, &FirmwareDownloader::OnBrowse);
   connect(ui.buttonDownload, &QPushButton::clicked, this, &FirmwareDownloader::OnDownload);
@@ -30,11 +34,15 @@ void FirmwareDownloader::ShowFields() {
 
 void FirmwareDownloader::OnBrowse() {
   if (BrowseForFile(context_.prompter, kFilter, file) == BrowseResult::Chosen)
-    statusText = "Downloader is ready.";
+    statusText = kDownloaderReady;
   ShowFields();
 }
 
 void FirmwareDownloader::OnDownload() {
+  if (running_) {
+    running_->Stop();
+    return;
+  }
   Prompter& prompter = context_.prompter;
   statusText = "Coverting hex to binary...";
   ShowFields();
@@ -61,16 +69,21 @@ void FirmwareDownloader::OnDownload() {
   ShowFields();
 
   SendResult sent;
+  uint64_t sentBytes = 0;
   {
-    DownloadRun run(ui.progressBar);
+    DownloadRun run(ui.progressBar, ui.buttonDownload, running_);
+    // A printer whose download ends part-way has no firmware to start from.
+    run.ConfirmStopWith(
+        [&prompter] { return prompter.AskYesNo(kStopQuestion, "Warning", MessageIcon::Warning); });
     sent = DownloadFirmware(context_.port, image, conversion.checksum,
                             run.Events(ui.labelStatus, &statusText));
+    sentBytes = run.Sent();
   }
   ui.progressBar->setValue(0);
   image.clear();
   image.shrink_to_fit();
   if (EndWithStatus(
-          prompter, sent, statusText, [this] { ShowFields(); }, kCompleted))
+          prompter, sent, sentBytes, imageSize, statusText, [this] { ShowFields(); }, kCompleted))
     accept();
 }
 

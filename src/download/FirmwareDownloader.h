@@ -23,7 +23,9 @@ class FirmwareDownloader : public QDialog {
 
   static constexpr const char* kFilter = "HEX files(*.hex)|*.hex||";
   static constexpr const char* kConversionFailed = "Fail convert hex to bin";
-  static constexpr const char* kFileReadFailed = "File read fail!";
+  static constexpr const char* kFileReadFailed = kFileReadFail;
+  static constexpr const char* kStopQuestion =
+      "Stopping leaves the printer without firmware until a download completes. Stop?";
   static constexpr const char* kCompleted =
       "Firmware downloading is completed.\n\nNever turn off printer until self-test page is "
       "printed.";
@@ -40,6 +42,8 @@ class FirmwareDownloader : public QDialog {
 
   Ui::FirmwareDownloader ui;
   AppContext context_;
+  // The download under way; its button then reads "Stop".
+  DownloadRun* running_ = nullptr;
   uint32_t imageSize = kFirmwareImageSize;
   std::vector<uint8_t> image;
   ChosenFile file;

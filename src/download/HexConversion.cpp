@@ -7,6 +7,8 @@
 #include <memory>
 #include <string_view>
 
+#include "base/SystemFiles.h"
+
 namespace qm {
 namespace {
 
@@ -75,7 +77,9 @@ class FileLines {
   bool Failed() const { return error_; }
 
  private:
-  static constexpr size_t kBlock = 1 << 16;
+  // Small enough that its pages cost little to bring in at each start, large
+  // enough that reading takes few calls.
+  static constexpr size_t kBlock = 1 << 14;
 
   std::FILE* file_;
   std::vector<char> block_;
@@ -117,6 +121,32 @@ constexpr std::array<int8_t, 256> MakeHexTable() {
 }
 constexpr std::array<int8_t, 256> kHex = MakeHexTable();
 
+// Decodes the eight hexadecimal digits at `digits` into four bytes at `out`,
+// all in one 64-bit word; false when any of them is not a digit. A byte is a
+// digit when it is 0x30..0x39, or 0x61..0x66 once its case bit is set; each
+// range test adds an offset that carries into the byte's top bit exactly
+// when the byte reaches the range's start (bytes over 0x7F are refused
+// first, so no addition carries into the next byte).
+bool DecodeEight(const char* digits, uint8_t* out) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kTop = 0x8080808080808080ull;
+  uint64_t x;
+  std::memcpy(&x, digits, 8);
+  if ((x & kTop) != 0) return false;
+  const uint64_t lower = x | 0x20 * kOnes;
+  const uint64_t digit = (x + (0x80 - '0') * kOnes) & ~(x + (0x80 - '9' - 1) * kOnes);
+  const uint64_t letter = (lower + (0x80 - 'a') * kOnes) & ~(lower + (0x80 - 'f' - 1) * kOnes);
+  if (((digit | letter) & kTop) != kTop) return false;
+  // Each byte's value, 0..15, then each pair of bytes as one, packed.
+  const uint64_t nibbles = (x & 0x0F * kOnes) + ((letter & kTop) >> 7) * 9;
+  uint64_t pairs =
+      ((nibbles & 0x00FF00FF00FF00FFull) << 4) | ((nibbles >> 8) & 0x00FF00FF00FF00FFull);
+  pairs = (pairs | (pairs >> 8)) & 0x0000FFFF0000FFFFull;
+  const uint32_t four = uint32_t(pairs | (pairs >> 16));
+  std::memcpy(out, &four, 4);
+  return true;
+}
+
 std::string Hex(uint64_t value) {
   char text[24];
   std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
@@ -138,6 +168,8 @@ class Converter {
   HexConversion Run(Lines& lines) {
     if (!Detect(lines)) return Finish();
     lines.Rewind();
+    result_.image.reserve(imageSize_);
+    PrefaultPages(result_.image.data(), imageSize_);
     result_.image.assign(imageSize_, 0xFF);
     std::string_view line;
     lineNumber_ = 0;
@@ -198,14 +230,21 @@ class Converter {
   // Decodes `bytes` bytes from character `from` into bytes_ and checks that
   // they sum to `expected`; asks once on a mismatch.
   bool DecodeRecord(std::string_view line, size_t from, size_t bytes, uint8_t expected) {
-    uint8_t sum = 0;
-    for (size_t i = 0; i < bytes; ++i) {
-      const int high = kHex[uint8_t(line[from + 2 * i])];
-      const int low = kHex[uint8_t(line[from + 2 * i + 1])];
-      if ((high | low) < 0) return Fail(lineNumber_, "not a hexadecimal digit");
+    // Four bytes at a time while eight digits remain, then one at a time:
+    // this is most of a conversion's work.
+    const char* digits = line.data() + from;
+    size_t i = 0;
+    bool hex = true;
+    for (; hex && i + 4 <= bytes; i += 4) hex = DecodeEight(digits + 2 * i, bytes_.data() + i);
+    for (; hex && i < bytes; ++i) {
+      const int high = kHex[uint8_t(digits[2 * i])];
+      const int low = kHex[uint8_t(digits[2 * i + 1])];
+      hex = (high | low) >= 0;
       bytes_[i] = uint8_t(high << 4 | low);
-      sum = uint8_t(sum + bytes_[i]);
     }
+    if (!hex) return Fail(lineNumber_, "not a hexadecimal digit");
+    uint8_t sum = 0;
+    for (i = 0; i < bytes; ++i) sum = uint8_t(sum + bytes_[i]);
     if (sum == expected) return true;
     if (result_.badChecksumLine != 0) return true;
     result_.badChecksumLine = lineNumber_;
@@ -354,8 +393,26 @@ HexConversion ConvertHexText(const std::string& text, uint32_t imageSize,
 }
 
 uint32_t ImageChecksum(const std::vector<uint8_t>& image) {
+  // Eight bytes at a time: each 16-bit lane of `even` and `odd` gathers one
+  // byte of every word, and at most 255 words are added before the lanes are
+  // folded into the sum, so no lane overflows.
+  const uint8_t* data = image.data();
+  const size_t words = image.size() / 8;
   uint32_t sum = 0;
-  for (uint8_t byte : image) sum += byte;
+  for (size_t done = 0; done < words;) {
+    const size_t batch = std::min<size_t>(words - done, 255);
+    uint64_t even = 0, odd = 0;
+    for (size_t i = 0; i < batch; ++i, ++done) {
+      uint64_t word;
+      std::memcpy(&word, data + 8 * done, 8);
+      even += word & 0x00FF00FF00FF00FFull;
+      odd += (word >> 8) & 0x00FF00FF00FF00FFull;
+    }
+    for (const uint64_t lanes : {even, odd})
+      sum += uint32_t((lanes & 0xFFFF) + (lanes >> 16 & 0xFFFF) + (lanes >> 32 & 0xFFFF) +
+                      (lanes >> 48));
+  }
+  for (size_t i = words * 8; i < image.size(); ++i) sum += data[i];
   return sum;
 }
 

@@ -5,6 +5,7 @@
 
 #include "download/DownloadWindow.h"
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 #include "ui_PcxDownloader.h"
 
 namespace qm {
@@ -12,7 +13,7 @@ namespace qm {
 // Stores a PCX image under a name ("IS") and prints it once, deletes stored
 // images ("ID"), asks for the image list ("II") and prints a stored image at
 // a position ("IR").
-class PcxDownloader : public QDialog {
+class PcxDownloader : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -29,10 +30,12 @@ class PcxDownloader : public QDialog {
   void OnDelete();
   void OnRecall();
   void Send(const std::string& command);
-  bool Exchange(bool take);
+  bool BindValues(ValueBinder& bind) override;
 
   Ui::PcxDownloader ui;
   AppContext context_;
+  // The download under way; its button then reads "Stop".
+  DownloadRun* running_ = nullptr;
   ChosenFile file;
   std::string storeName;
   std::string deleteName;

@@ -38,16 +38,18 @@ size_t FileSource::Read(uint8_t* buffer, size_t count) {
 }
 
 SendResult SendInPieces(PrinterPort& port, ByteSource& source, uint64_t total,
-                        const std::function<void()>& onPiece) {
+                        const DownloadEvents& events, uint64_t before) {
   std::array<uint8_t, kPieceSize> piece{};
   uint64_t left = total;
   for (;;) {
     const auto n = uint32_t(std::min<uint64_t>(left, kPieceSize));
     if (source.Read(piece.data(), n) != n) return SendResult::ReadFailed;
-    if (!port.Write(piece.data(), n)) return SendResult::WriteFailed;
+    if (!port.Write(std::span(piece.data(), n))) return SendResult::WriteFailed;
     left -= n;
     if (n < kPieceSize) return SendResult::Sent;
-    if (onPiece) onPiece();
+    if (events.piece) events.piece(before + total - left);
+    // Only between pieces: every piece the printer starts on arrives whole.
+    if (events.stop && events.stop()) return SendResult::Stopped;
   }
 }
 

@@ -53,12 +53,27 @@ enum class SendResult {
   Sent,
   WriteFailed,  // the port said so (it has shown its message)
   ReadFailed,   // the source ended before `total` bytes: the file shrank or broke
+  Stopped,      // the operator stopped it between two pieces
+};
+
+// What a running download tells its window, and asks it.
+struct DownloadEvents {
+  // A full piece went out; `sent` counts the file's (or image's) bytes sent
+  // so far, the piece included.
+  std::function<void(uint64_t sent)> piece;
+  // A new stage began: the status line's text.
+  std::function<void(const std::string&)> stage;
+  // Asked after each full piece: true ends the download there.
+  std::function<bool()> stop;
+  // During a long wait, once a second: the whole seconds still to wait.
+  std::function<void(int secondsLeft)> waiting;
 };
 
 // Writes `total` bytes from `source`: every full piece, each followed by
-// `onPiece`, then the remainder (a write of 0 bytes when there is none).
-// Stops at the first failed write or short read.
+// the piece event and the stop question, then the remainder (a write of 0
+// bytes when there is none). Stops at the first failed write or short read.
+// `before` counts bytes of the same file already sent another way.
 SendResult SendInPieces(PrinterPort& port, ByteSource& source, uint64_t total,
-                        const std::function<void()>& onPiece);
+                        const DownloadEvents& events, uint64_t before = 0);
 
 }  // namespace qm

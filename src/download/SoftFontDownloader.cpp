@@ -1,16 +1,18 @@
 #include "download/SoftFontDownloader.h"
 
+#include "base/Prompter.h"
 #include "download/Downloads.h"
 #include "link/PrinterPort.h"
-#include "ui/DataExchange.h"
 #include "ui/ProgressBars.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
 SoftFontDownloader::SoftFontDownloader(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
+  ReadFileInformation(ui.labelFileNameCaption, ui.labelFileName, ui.labelFileSizeCaption,
+                      ui.labelFileSize);
   connect(ui.buttonBrowse, &QPushButton::clicked, this, &SoftFontDownloader::OnBrowse);
   connect(ui.buttonDownload, &QPushButton::clicked, this, &SoftFontDownloader::OnDownload);
   connect(ui.buttonDelete, &QPushButton::clicked, this, &SoftFontDownloader::OnDelete);
@@ -19,16 +21,15 @@ SoftFontDownloader::SoftFontDownloader(AppContext context, QWidget* parent)
           [this] { Send(kSoftFontInformation); });
   connect(ui.buttonPrintTest, &QPushButton::clicked, this, &SoftFontDownloader::OnPrintTest);
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
-  Exchange(false);
+  ShowValues();
 }
 
-bool SoftFontDownloader::Exchange(bool take) {
-  if (!take) {
+bool SoftFontDownloader::BindValues(ValueBinder& bind) {
+  if (!bind.TakingValues()) {
     reverse = test.reverse;
     bold = test.bold;
   }
-  DataExchange dx(context_.prompter, take);
-  dx.Int(ui.editWidth, fontWidth)
+  bind.Int(ui.editWidth, fontWidth)
       .Int(ui.editHeight, fontHeight)
       .Text(ui.editStoreName, storeName)
       .Text(ui.editStartAddress, startAddress)
@@ -44,14 +45,14 @@ bool SoftFontDownloader::Exchange(bool take) {
       .Text(ui.editTestFont, test.font)
       .Text(ui.editSpace, test.space)
       .Text(ui.editTestData, test.data);
-  if (!take) file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
+  if (!bind.TakingValues()) file.Show(ui.editPath, ui.labelFileName, ui.labelFileSize);
   test.reverse = reverse != 0;
   test.bold = bold != 0;
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 void SoftFontDownloader::Send(const std::string& command) {
-  context_.port.Write(command.data(), uint32_t(command.size()));
+  context_.port.Write(command);
 }
 
 void SoftFontDownloader::OnBrowse() {
@@ -60,12 +61,16 @@ void SoftFontDownloader::OnBrowse() {
 }
 
 void SoftFontDownloader::OnDownload() {
+  if (running_) {
+    running_->Stop();
+    return;
+  }
   Prompter& prompter = context_.prompter;
   if (!file.chosen) {
     prompter.Refusal(kSelectFile);
     return;
   }
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   if (fontWidth == 0 || fontHeight == 0) {
     prompter.Refusal(kTypeSize);
     return;
@@ -82,18 +87,22 @@ void SoftFontDownloader::OnDownload() {
   const std::string command =
       SoftFontStoreCommand(fontWidth, fontHeight, *characters, startAddress, storeName);
   SetProgressSteps(ui.progressBar, int(size / kPieceSize));
+  ShowStopped(ui.labelStatus, SendResult::Sent, 0, size);
   SendResult sent;
+  uint64_t sentBytes = 0;
   {
-    DownloadRun run(ui.progressBar);
+    DownloadRun run(ui.progressBar, ui.buttonDownload, running_);
     sent = StoreSoftFont(context_.port, command, *source, size, run.Events(nullptr, nullptr));
+    sentBytes = run.Sent();
   }
   ui.progressBar->setValue(0);
+  ShowStopped(ui.labelStatus, sent, sentBytes, size);
   if (!Delivered(prompter, sent)) return;
   prompter.Information(kCompleted);
 }
 
 void SoftFontDownloader::OnDelete() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   if (deleteName.empty()) {
     context_.prompter.Refusal(kTypeName);
     return;
@@ -102,7 +111,7 @@ void SoftFontDownloader::OnDelete() {
 }
 
 void SoftFontDownloader::OnPrintTest() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   Send(SoftFontTestCommand(test));
 }
 

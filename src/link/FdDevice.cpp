@@ -33,10 +33,6 @@ void BackOff() {
   nanosleep(&pause, nullptr);
 }
 
-// How long a blocked read or write goes without calling the wait hook: short
-// enough that a window stays smoothly painted.
-constexpr int kHookIntervalMs = 40;
-
 }  // namespace
 
 int FdDevice::PollWithHook(pollfd& p, int timeoutMs) {
@@ -46,10 +42,7 @@ int FdDevice::PollWithHook(pollfd& p, int timeoutMs) {
     int left = MillisecondsLeft(deadline);
     int ready = ::poll(&p, 1, std::min(left, kHookIntervalMs));
     // Many short waits add up too: the interval counts from the last call.
-    if (SteadyClock::now() - lastHook_ >= std::chrono::milliseconds(kHookIntervalMs)) {
-      waitHook_();
-      lastHook_ = SteadyClock::now();
-    }
+    hookThrottle_.Run(waitHook_);
     if (ready != 0 || left <= kHookIntervalMs) return ready;
   }
 }
@@ -106,7 +99,7 @@ void FdDevice::Close() {
 IoResult FdDevice::Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) {
   IoResult result;
   if (fd_ < 0) return {false, 0};
-  lastHook_ = SteadyClock::now();
+  hookThrottle_.Restart();
   const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
   // Once a byte has arrived, a quiet gap ends the read early.
   auto end = deadline;
@@ -142,7 +135,7 @@ IoResult FdDevice::Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs)
 IoResult FdDevice::Write(const uint8_t* buffer, size_t count, int timeoutMs) {
   IoResult result;
   if (fd_ < 0) return {false, 0};
-  lastHook_ = SteadyClock::now();
+  hookThrottle_.Restart();
   auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
   bool reportedWritable = false;
   while (result.count < count) {
@@ -182,10 +175,7 @@ bool FdDevice::Purge() {
   while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && SteadyClock::now() < deadline) {
     timespec pause{0, 2'000'000};
     nanosleep(&pause, nullptr);
-    if (waitHook_ && SteadyClock::now() - lastHook_ >= std::chrono::milliseconds(kHookIntervalMs)) {
-      waitHook_();
-      lastHook_ = SteadyClock::now();
-    }
+    if (waitHook_) hookThrottle_.Run(waitHook_);
   }
   const bool drained = ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0;
   return tcflush(fd_, drained ? TCIFLUSH : TCIOFLUSH) == 0;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "base/Throttle.h"
 #include "link/PortDevice.h"
 
 namespace qm {
@@ -45,7 +46,10 @@ class FdDevice : public PortDevice {
   int fd_ = -1;
   std::string failure_;
   std::function<void()> waitHook_;
-  std::chrono::steady_clock::time_point lastHook_;
+  // How long a blocked read or write goes without calling the wait hook:
+  // short enough that a window stays smoothly painted.
+  static constexpr int kHookIntervalMs = 40;
+  Throttle hookThrottle_{std::chrono::milliseconds(kHookIntervalMs)};
 };
 
 class SerialDevice : public FdDevice {

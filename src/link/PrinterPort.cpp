@@ -3,15 +3,21 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/Clock.h"
+#include "base/Prompter.h"
 #include "link/PortNames.h"
-#include "ui/Clock.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 namespace {
 
 constexpr int kWriteRetries = 3;
 constexpr int kWriteRetryPauseMs = 10;
+
+using TapClock = std::chrono::steady_clock;
+
+std::chrono::microseconds Since(TapClock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::microseconds>(TapClock::now() - start);
+}
 
 int TotalTimeout(uint32_t constant, uint32_t multiplier, uint32_t count) {
   uint64_t total = uint64_t(constant) + uint64_t(multiplier) * count;
@@ -39,12 +45,36 @@ void PrinterPort::SetSerialParameters(uint32_t baud, uint32_t parityCode, uint32
 }
 
 int PrinterPort::Open() {
+  const auto start = tap_ ? TapClock::now() : TapClock::time_point{};
   openFailure.clear();
   const int opened = OpenByName();
   // A failed open holds nothing: no descriptor, no lock, so the next Connect
   // (or another program) finds the device free.
   if (!opened) ReleaseHandle();
+  if (tap_) {
+    TrafficRecord record(TrafficRecord::Kind::Open, start);
+    record.result = opened;
+    record.perTransfer = inTransfer_;
+    record.note = openFailure.empty() ? portName : portName + ": " + openFailure;
+    Tap(std::move(record));
+  }
   return opened;
+}
+
+void PrinterPort::Tap(TrafficRecord&& record) const {
+  tap_->Push(std::move(record));
+}
+
+void PrinterPort::OpenForTransfer() {
+  inTransfer_ = true;
+  Open();
+  inTransfer_ = false;
+}
+
+void PrinterPort::CloseAfterTransfer() {
+  inTransfer_ = true;
+  Close();
+  inTransfer_ = false;
 }
 
 int PrinterPort::OpenByName() {
@@ -148,6 +178,11 @@ void PrinterPort::PurgeHandle() {
 }
 
 void PrinterPort::Close() {
+  if (tap_) {
+    TrafficRecord record(TrafficRecord::Kind::Close, TapClock::now());
+    record.perTransfer = inTransfer_;
+    Tap(std::move(record));
+  }
   if (interfaceType == Serial || interfaceType == Parallel) PurgeHandle();
   if (handle) handle->Close();
   handle.reset();
@@ -157,18 +192,40 @@ uint32_t PrinterPort::Read(void* buffer, uint32_t count) {
   // A USB open for this one transfer puts the default time-outs back; the
   // quiet gap a reply read asked for must still end this read.
   const uint32_t interval = timeouts.readInterval;
-  if (PerTransferOpen()) Open();
+  if (PerTransferOpen()) OpenForTransfer();
   IoResult result{false, 0};
-  if (handle) {
-    result =
-        handle->Read(static_cast<uint8_t*>(buffer), count,
-                     TotalTimeout(timeouts.readTotalConstant, timeouts.readTotalMultiplier, count),
-                     int(std::min<uint32_t>(interval, 0x7fffffff)));
-  }
+  const int timeoutMs =
+      TotalTimeout(timeouts.readTotalConstant, timeouts.readTotalMultiplier, count);
+  const int gapMs = int(std::min<uint32_t>(interval, 0x7fffffff));
+  const auto start = tap_ ? TapClock::now() : TapClock::time_point{};
+  if (handle) result = handle->Read(static_cast<uint8_t*>(buffer), count, timeoutMs, gapMs);
+  if (tap_) TapRead(start, buffer, count, result, timeoutMs, gapMs);
   if (interfaceType == Serial && !result.ok && result.count == 0)
     prompter_.Show(kSerialReadFailedMessage, "Warning", MessageIcon::Warning);
-  if (PerTransferOpen()) Close();
+  if (PerTransferOpen()) CloseAfterTransfer();
   return uint32_t(result.count);
+}
+
+void PrinterPort::TapRead(std::chrono::steady_clock::time_point start, const void* buffer,
+                          uint32_t count, const IoResult& result, int timeoutMs, int gapMs) const {
+  const auto waited = Since(start);
+  const auto* got = static_cast<const uint8_t*>(buffer);
+  const size_t n = std::min<size_t>(result.count, count);
+  TrafficRecord::ReadEnd end = TrafficRecord::ReadEnd::Timeout;
+  if (n == count)
+    end = TrafficRecord::ReadEnd::Count;
+  else if (!result.ok)
+    end = TrafficRecord::ReadEnd::Failed;
+  else if (gapMs > 0 && n > 0 && waited < std::chrono::milliseconds(timeoutMs))
+    end = TrafficRecord::ReadEnd::Gap;
+  TrafficRecord record(TrafficRecord::Kind::Read, start);
+  record.bytes.assign(got, got + n);
+  record.asked = count;
+  record.done = uint32_t(n);
+  record.result = result.ok ? 1 : 0;
+  record.waited = waited;
+  record.readEnd = end;
+  Tap(std::move(record));
 }
 
 uint32_t PrinterPort::ReadReply(void* buffer, uint32_t count) {
@@ -184,15 +241,16 @@ uint32_t PrinterPort::ReadReply(void* buffer, uint32_t count, uint32_t gapMs) {
   return got;
 }
 
-int PrinterPort::Write(const void* buffer, uint32_t count) {
-  const auto* bytes = static_cast<const uint8_t*>(buffer);
+int PrinterPort::Write(std::span<const uint8_t> bytes) {
+  const size_t count = bytes.size();
   auto writeSome = [&](size_t offset, size_t n) -> IoResult {
     if (!handle) return {false, 0};
     return handle->Write(
-        bytes + offset, n,
+        bytes.data() + offset, n,
         TotalTimeout(timeouts.writeTotalConstant, timeouts.writeTotalMultiplier, uint32_t(n)));
   };
-  if (PerTransferOpen()) Open();
+  if (PerTransferOpen()) OpenForTransfer();
+  const auto start = tap_ ? TapClock::now() : TapClock::time_point{};
 
   IoResult first = writeSome(0, count);
   bool complete = first.ok && first.count == count;
@@ -217,7 +275,16 @@ int PrinterPort::Write(const void* buffer, uint32_t count) {
     // stop its transfer; ending the program here would lose their work.
     prompter_.Show(kWriteFailedMessage, "Warning", MessageIcon::Warning);
   }
-  if (PerTransferOpen()) Close();
+  if (tap_) {
+    TrafficRecord record(TrafficRecord::Kind::Write, start);
+    record.bytes.assign(bytes.begin(), bytes.begin() + count);
+    record.asked = count;
+    record.done = complete ? count : uint32_t(done);
+    record.result = complete ? 1 : 0;
+    record.waited = Since(start);
+    Tap(std::move(record));
+  }
+  if (PerTransferOpen()) CloseAfterTransfer();
   return complete ? 1 : 0;
 }
 

@@ -3,11 +3,14 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "link/InterfaceType.h"
 #include "link/LinkServices.h"
 #include "link/PortDevice.h"
+#include "link/TrafficTap.h"
 
 namespace qm {
 
@@ -91,9 +94,16 @@ class PrinterPort {
   // The same with the quiet gap of a reply family that is known to come in
   // one piece.
   uint32_t ReadReply(void* buffer, uint32_t count, uint32_t gapMs);
-  int Write(const void* buffer, uint32_t count);
+  int Write(std::span<const uint8_t> bytes);
+  int Write(std::string_view text) {
+    return Write(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  }
 
   InterfaceType GetInterfaceType() const { return interfaceType; }
+  // Every Open, Close, Write and Read is recorded into `tap` from now on;
+  // null stops it. With no tap the port does exactly what it did, at no cost.
+  void SetTrafficTap(TrafficTap* tap) { tap_ = tap; }
+  TrafficTap* GetTrafficTap() const { return tap_; }
   int SetTimeouts(const TimeoutSet& timeouts);
   void SetKeepOpen(bool keep) { keepOpen = keep; }
   bool IsWindows9x() const { return isWindows9x; }
@@ -124,6 +134,12 @@ class PrinterPort {
   bool OpenHandle(InterfaceType kind, const std::string& path);
   void PurgeHandle();
   bool PerTransferOpen() const { return interfaceType == Usb && !keepOpen; }
+  // A USB device opened and closed around one transfer.
+  void OpenForTransfer();
+  void CloseAfterTransfer();
+  void Tap(TrafficRecord&& record) const;
+  void TapRead(std::chrono::steady_clock::time_point start, const void* buffer, uint32_t count,
+               const IoResult& result, int timeoutMs, int gapMs) const;
 
   DeviceFactory& devices_;
   LinkServices& services_;
@@ -144,6 +160,8 @@ class PrinterPort {
   bool keepOpen = false;
   TimeoutSet timeouts = kDefaultTimeouts;
   std::string openFailure;
+  TrafficTap* tap_ = nullptr;
+  bool inTransfer_ = false;
 };
 
 }  // namespace qm

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string_view>
 
+#include "base/Prompter.h"
 #include "link/PortNames.h"
 #include "link/PrinterPort.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 namespace {

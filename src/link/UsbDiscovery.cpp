@@ -56,6 +56,11 @@ std::optional<std::string> DevName(const std::string& device) {
 
 }  // namespace
 
+std::unique_ptr<UsbDeviceSource> SystemUsbDeviceSource(const std::string& sysRoot,
+                                                       const std::string& devRoot) {
+  return std::make_unique<SysfsUsbSource>(sysRoot, devRoot);
+}
+
 SysfsUsbSource::SysfsUsbSource(std::string sysRoot, std::string devRoot)
     : sysRoot_(std::move(sysRoot)), devRoot_(std::move(devRoot)) {}
 

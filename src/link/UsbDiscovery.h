@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,12 @@ class SysfsUsbSource : public UsbDeviceSource {
   std::string sysRoot_;
   std::string devRoot_;
 };
+
+// The USB printer nodes of this machine, for listings: on Linux the sysfs
+// tree under the given roots, on Windows the USB printing-class interfaces
+// SetupDi lists (the roots mean nothing there).
+std::unique_ptr<UsbDeviceSource> SystemUsbDeviceSource(const std::string& sysRoot = "/sys",
+                                                       const std::string& devRoot = "/dev");
 
 // Proves that a node opens for reading and writing the way a transfer will
 // open it, and closes it again.

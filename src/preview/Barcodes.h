@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "preview/LabelCommands.h"
+#include "preview/LabelScriptParser.h"
 #include "preview/Pcx.h"
 
 namespace qm::preview {

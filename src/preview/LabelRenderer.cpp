@@ -15,11 +15,15 @@ namespace {
 enum class Ink { Set, Clear, Invert };
 
 // The label's dots, one byte each (1 = ink), with everything drawn clipped
-// to it.
+// to it. The bytes live in `dots`, which the renderer keeps from label to
+// label: memory already in use is cleared far faster than fresh memory is
+// brought in, and a 4 x 6 in label is a megabyte of it.
 class Canvas {
  public:
-  Canvas(int width, int height)
-      : width_(width), height_(height), dots_(static_cast<size_t>(width) * height, 0) {}
+  Canvas(int width, int height, std::vector<uint8_t>& dots)
+      : width_(width), height_(height), dots_(dots) {
+    dots_.assign(static_cast<size_t>(width) * height, 0);
+  }
 
   // Fills the half-open rectangle [x0, x1) x [y0, y1).
   void Fill(int x0, int y0, int x1, int y1, Ink ink) {
@@ -47,25 +51,48 @@ class Canvas {
     return x1 > 0 && y1 > 0 && x0 < width_ && y0 < height_ && x1 > x0 && y1 > y0;
   }
 
+  // The label as one bit a dot, the first dot of a row in a byte's top bit:
+  // an eighth of the memory of a byte a dot, which is what makes a label
+  // quick to hand out and cheap to keep by the hundred.
   QImage ToImage(bool turned, QRgb ink) const {
-    QImage image(width_, height_, QImage::Format_Indexed8);
+    QImage image(width_, height_, QImage::Format_Mono);
     image.setColorTable({qRgb(255, 255, 255), ink});
+    std::vector<uint8_t> reversed(turned ? static_cast<size_t>(width_) : 0);
+    const qsizetype bytesPerLine = image.bytesPerLine();
     for (int y = 0; y < height_; ++y) {
       uchar* out = image.scanLine(turned ? height_ - 1 - y : y);
       const uint8_t* in = &dots_[static_cast<size_t>(y) * width_];
-      if (!turned) {
-        std::memcpy(out, in, static_cast<size_t>(width_));
-      } else {
-        std::reverse_copy(in, in + width_, out);
+      if (turned) {
+        std::reverse_copy(in, in + width_, reversed.begin());
+        in = reversed.data();
       }
+      PackRow(in, out);
+      std::memset(out + (width_ + 7) / 8, 0, static_cast<size_t>(bytesPerLine - (width_ + 7) / 8));
     }
     return image;
   }
 
  private:
+  // Eight dots (bytes of 0 or 1) to one byte, the first dot in the top bit:
+  // the multiplication moves dot i to bit 63 - i of the product without
+  // carries, so the top byte holds all eight.
+  void PackRow(const uint8_t* in, uint8_t* out) const {
+    const int whole = width_ / 8;
+    for (int i = 0; i < whole; ++i) {
+      uint64_t eight;
+      std::memcpy(&eight, in + 8 * i, 8);
+      out[i] = static_cast<uint8_t>((eight * 0x8040201008040201ull) >> 56);
+    }
+    if (width_ % 8 != 0) {
+      uint8_t last = 0;
+      for (int x = whole * 8; x < width_; ++x) last |= static_cast<uint8_t>(in[x] << (7 - x % 8));
+      out[whole] = last;
+    }
+  }
+
   int width_;
   int height_;
-  std::vector<uint8_t> dots_;
+  std::vector<uint8_t>& dots_;
 };
 
 // Where an element stands: its anchor dot on the label and its rotation
@@ -118,6 +145,7 @@ struct Placement {
 
 struct LabelRenderer::State {
   Glyphs glyphs;
+  std::vector<uint8_t> dots;  // the canvas, kept for the next label
 };
 
 LabelRenderer::LabelRenderer() : state_(std::make_unique<State>()) {}
@@ -386,6 +414,9 @@ class LabelPainter {
   void SetCharacterSet(std::pair<int, int> set) { std::tie(international_, codeTable_) = set; }
 };
 
+// 4 MB: an 8 x 12 in label at 8 dots/mm and below.
+constexpr size_t kKeptCanvasBytes = size_t(4) << 20;
+
 QRgb InkOf(const LabelSettings& settings) {
   // Lighter ink for lower densities, so a "SD" shows on screen.
   if (settings.density < 0) return qRgb(0, 0, 0);
@@ -396,6 +427,18 @@ QRgb InkOf(const LabelSettings& settings) {
 }  // namespace
 
 RenderResult LabelRenderer::Render(const ParsedScript& script) {
+  return Render(script, std::nullopt);
+}
+
+RenderResult LabelRenderer::Render(std::string_view script, size_t focus) {
+  return Render(ParseScript(script), focus);
+}
+
+RenderResult LabelRenderer::RenderScript(std::string_view script, std::optional<size_t> focus) {
+  return Render(ParseScript(script), focus);
+}
+
+RenderResult LabelRenderer::Render(const ParsedScript& script, std::optional<size_t> focus) {
   state_->glyphs.Trim();
   RenderResult result;
   result.errors = script.errors;
@@ -405,10 +448,30 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
   int lastLine = 0;
   size_t lastOffset = 0;
 
+  // The focus lies in the label after the last "P" before it.
+  size_t focusLabel = 0;
+  if (focus) {
+    for (const ParsedCommand& parsed : script.commands)
+      if (parsed.offset < *focus && std::holds_alternative<PrintCommand>(parsed.command))
+        ++focusLabel;
+  }
+  auto nearFocus = [&](size_t index) {
+    return index + kFocusAround >= focusLabel && index <= focusLabel + kFocusAround;
+  };
+
   size_t dropped = 0;
   auto finish = [&](int sets, int copies, bool printed, int line, size_t offset) {
-    if (result.labels.size() == kMaxLabels) {
+    if (!focus && result.labels.size() == kMaxLabels) {
       ++dropped;
+      body.clear();
+      return;
+    }
+    if (focus && !nearFocus(result.labels.size())) {
+      // Listed, not drawn; a character set chosen in it still holds after.
+      for (const ParsedCommand* command : body)
+        if (const auto* c = std::get_if<CharacterSetCommand>(&command->command))
+          characterSet = {c->international, c->codeTable};
+      result.labels.push_back({QImage(), sets, copies, printed, line, settings, offset});
       body.clear();
       return;
     }
@@ -422,7 +485,7 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
       used.width = std::min(used.width, kMaxWidth);
       used.length = std::min(used.length, kMaxLength);
     }
-    Canvas canvas(used.width, used.length);
+    Canvas canvas(used.width, used.length, state_->dots);
     LabelPainter painter(canvas, used, state_->glyphs, images_, result.errors);
     painter.SetCharacterSet(characterSet);
     for (const ParsedCommand* command : body) painter.Draw(*command);
@@ -463,6 +526,9 @@ RenderResult LabelRenderer::Render(const ParsedScript& script) {
     }
   }
   if (!body.empty()) finish(0, 0, false, lastLine, lastOffset);
+  // A canvas far larger than a usual label is not kept between scripts.
+  if (state_->dots.capacity() > kKeptCanvasBytes) std::vector<uint8_t>().swap(state_->dots);
+  if (!result.labels.empty()) result.focusLabel = std::min(focusLabel, result.labels.size() - 1);
   if (dropped > 0) {
     result.errors.push_back(
         {lastLine, "Preview: " + std::to_string(dropped) + " more labels not drawn", lastOffset});

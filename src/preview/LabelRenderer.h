@@ -5,57 +5,26 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "preview/LabelCommands.h"
+#include "preview/LabelScriptParser.h"
 #include "preview/Pcx.h"
+#include "preview/ScriptRenderer.h"
 
 namespace qm::preview {
-
-// The printer's settings as a label is printed with them.
-struct LabelSettings {
-  // Without "SW"/"SL" a label is 4 x 6 inches, the builders' defaults.
-  int width = 812;
-  int length = 1219;
-  int gap = 15;
-  bool continuous = false;
-  int marginX = 0;
-  int marginY = 0;
-  bool bottom = false;  // "SOB": the label comes out turned 180 degrees
-  int speed = -1;       // "SS" index, -1 when never set
-  int density = -1;     // "SD" 0..20, -1 when never set
-};
-
-struct RenderedLabel {
-  // 1 pixel = 1 dot at 8 dots/mm; colour index 0 is paper, 1 is ink (a
-  // grey shade of black when "SD" asked for less than full density).
-  QImage image;
-  int sets = 1;
-  int copies = 1;
-  // False for the label still being built after the last "P": the preview
-  // shows it, the printer has not printed it.
-  bool printed = true;
-  int line = 0;  // of its "P", or of its last command when not printed
-  LabelSettings settings;
-  size_t offset = 0;  // of the first byte of the command `line` names
-};
-
-struct RenderResult {
-  std::vector<RenderedLabel> labels;
-  std::vector<ScriptError> errors;  // by line, the parser's and the renderer's
-};
 
 // Renders label scripts the way the printer prints them: fed a script's
 // bytes, it returns one image per "P". Images stored with "IS" (in the
 // script or through AddImage) stay for later scripts, as in the printer's
 // memory. Not shared between threads: give each thread its own renderer.
-class LabelRenderer {
+class LabelRenderer final : public ScriptRenderer {
  public:
   LabelRenderer();
-  ~LabelRenderer();
+  ~LabelRenderer() override;
   LabelRenderer(const LabelRenderer&) = delete;
   LabelRenderer& operator=(const LabelRenderer&) = delete;
 
@@ -69,6 +38,14 @@ class LabelRenderer {
   RenderResult Render(std::span<const uint8_t> script);
   RenderResult Render(std::string_view script);
   RenderResult Render(const ParsedScript& script);
+  // Draws only the label holding the byte at `focus` and the few around
+  // it, and lists every other label undrawn: a script of thousands of
+  // labels is previewed where the operator works on it, at the cost of a
+  // few labels. Errors found while drawing are those of the drawn labels.
+  RenderResult Render(std::string_view script, size_t focus);
+  RenderResult Render(const ParsedScript& script, std::optional<size_t> focus);
+  RenderResult RenderScript(std::string_view script, std::optional<size_t> focus) override;
+  static constexpr size_t kFocusAround = ScriptRenderer::kFocusAround;
 
   // Largest label drawn, in dots; larger "SW"/"SL" values are cut to it.
   static constexpr int kMaxWidth = 2400;

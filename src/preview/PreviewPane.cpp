@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Prompter.h"
 #include "preview/LabelFiles.h"
-#include "ui/Prompter.h"
 
 namespace qm {
 
@@ -48,9 +48,10 @@ PreviewPane::PreviewPane(Prompter& prompter, QWidget* parent)
       prompter_(prompter),
       view_(new LabelView),
       worker_(new QObject),
-      renderer_(std::make_unique<preview::LabelRenderer>()),
+      renderer_(preview::LoadScriptRenderer(&unloaded_)),
       result_(std::make_shared<preview::RenderResult>()) {
   ui.setupUi(this);
+  ui.scrollLabel->installEventFilter(this);
   ui.scrollLabel->setWidget(view_);
   ui.buttonFit->setAccessibleName("Fit");
   worker_->moveToThread(&thread_);
@@ -82,14 +83,21 @@ PreviewPane::~PreviewPane() {
   thread_.wait();
 }
 
-void PreviewPane::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  // Fit keeps fitting as the window is resized.
-  if (ui.buttonFit->isChecked()) ApplyFit();
+bool PreviewPane::eventFilter(QObject* watched, QEvent* event) {
+  // Fit keeps fitting whenever the label's room changes: the window resized,
+  // or the count beside the zoom buttons taking a second line.
+  if (watched == ui.scrollLabel && event->type() == QEvent::Resize && ui.buttonFit->isChecked())
+    ApplyFit();
+  return QWidget::eventFilter(watched, event);
 }
 
 void PreviewPane::SetScript(const std::string& script) {
-  script_ = script;
+  job_ = {{}, 0, std::make_shared<const std::string>(script), script.size()};
+  timer_.start();
+}
+
+void PreviewPane::SetScriptText(const QString& text, qsizetype caret) {
+  job_ = {text, caret, nullptr, 0};
   timer_.start();
 }
 
@@ -99,18 +107,36 @@ void PreviewPane::StartRender() {
     again_ = true;
     return;
   }
+  if (!renderer_) {
+    auto result = std::make_shared<preview::RenderResult>();
+    result->errors.push_back({0, "Preview: the label renderer cannot be loaded: " + unloaded_, 0});
+    OnRendered(result, job_.bytes);
+    return;
+  }
   busy_ = true;
   QMetaObject::invokeMethod(
       worker_,
-      [this, script = script_, renderer = renderer_.get()] {
-        auto result = std::make_shared<preview::RenderResult>(renderer->Render(script));
+      [this, job = job_, convert = convert_, renderer = renderer_.get()] {
+        std::shared_ptr<const std::string> bytes = job.bytes;
+        size_t focus = job.focus;
+        if (!bytes) {
+          // Bytes before the caret and after it, converted apart, are the
+          // whole script's bytes: the caret never splits a character.
+          const std::string before = convert(job.text.left(job.caret).toStdString());
+          focus = before.size();
+          bytes = std::make_shared<const std::string>(
+              before + convert(job.text.mid(job.caret).toStdString()));
+        }
+        auto result =
+            std::make_shared<preview::RenderResult>(renderer->RenderScript(*bytes, focus));
         QMetaObject::invokeMethod(
-            this, [this, result] { OnRendered(result); }, Qt::QueuedConnection);
+            this, [this, result, bytes] { OnRendered(result, bytes); }, Qt::QueuedConnection);
       },
       Qt::QueuedConnection);
 }
 
-void PreviewPane::OnRendered(std::shared_ptr<preview::RenderResult> result) {
+void PreviewPane::OnRendered(std::shared_ptr<preview::RenderResult> result,
+                             std::shared_ptr<const std::string> bytes) {
   busy_ = false;
   if (again_) {
     again_ = false;
@@ -118,6 +144,7 @@ void PreviewPane::OnRendered(std::shared_ptr<preview::RenderResult> result) {
     return;
   }
   result_ = std::move(result);
+  drawn_ = std::move(bytes);
   // The script's errors by line, and where a label no "P" prints ends.
   std::vector<preview::ScriptError> notes = result_->errors;
   const auto& labels = result_->labels;
@@ -138,6 +165,9 @@ void PreviewPane::OnRendered(std::shared_ptr<preview::RenderResult> result) {
   const int count = static_cast<int>(labels.size());
   const QSignalBlocker block(ui.spinLabel);
   ui.spinLabel->setMaximum(std::max(count, 1));
+  // The operator's choice of label stands while it is drawn; otherwise the
+  // label the work is in is shown.
+  if (count > 0 && !Drawn(ShownLabel())) ui.spinLabel->setValue(int(result_->focusLabel) + 1);
   ShowLabel();
   if (ui.buttonFit->isChecked()) ApplyFit();
   emit Rendered();
@@ -160,6 +190,11 @@ void PreviewPane::ShowLabel() {
   // The label still being built stays in view after the printed ones, but
   // only printed labels are counted, as they are exported.
   const preview::RenderedLabel& label = labels[static_cast<size_t>(index)];
+  if (!Drawn(index) && drawn_) {
+    // Far from where the script was last changed: drawn now, on request.
+    job_ = {{}, 0, drawn_, label.offset};
+    timer_.start();
+  }
   view_->SetLabel(label.image);
   const QString size = QString("%1 x %2 dots").arg(label.image.width()).arg(label.image.height());
   if (!label.printed) {
@@ -174,10 +209,16 @@ void PreviewPane::ShowLabel() {
                              .arg(copies == 1 ? "y" : "ies"));
 }
 
+bool PreviewPane::Drawn(int index) const {
+  const auto focus = static_cast<int>(result_->focusLabel);
+  return std::abs(index - focus) <= static_cast<int>(preview::ScriptRenderer::kFocusAround);
+}
+
 void PreviewPane::ApplyFit() {
   const QImage& image = view_->Image();
   if (image.isNull()) return;
-  const QSize room = ui.scrollLabel->viewport()->size() - QSize(2 * kBorder, 2 * kBorder);
+  // As if no scroll bar were shown: a zoomed-in label has them, its fit will not.
+  const QSize room = ui.scrollLabel->maximumViewportSize() - QSize(2 * kBorder, 2 * kBorder);
   const double zoom =
       std::min(double(room.width()) / image.width(), double(room.height()) / image.height());
   view_->SetZoom(std::clamp(zoom, kMinZoom, kMaxZoom));
@@ -190,8 +231,13 @@ void PreviewPane::SetZoom(double zoom) {
 }
 
 void PreviewPane::OnExport() {
+  // Every label, not only those drawn near the caret.
+  const std::unique_ptr<preview::ScriptRenderer> renderer =
+      drawn_ ? preview::LoadScriptRenderer(nullptr) : nullptr;
+  const preview::RenderResult all =
+      renderer ? renderer->RenderScript(*drawn_, std::nullopt) : *result_;
   std::vector<const preview::RenderedLabel*> printed;
-  for (const preview::RenderedLabel& label : result_->labels)
+  for (const preview::RenderedLabel& label : all.labels)
     if (label.printed) printed.push_back(&label);
   if (printed.empty()) {
     prompter_.Refusal("There is no printed label to export.");

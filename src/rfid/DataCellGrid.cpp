@@ -5,8 +5,9 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "base/Prompter.h"
 #include "rfid/RfidCommands.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -51,10 +52,10 @@ void DataCellGrid::OpenRange(int first, int count) {
   for (int i = 0; i < Count(); ++i) cells_[size_t(i)]->setEnabled(i >= first && i < first + count);
 }
 
-void DataCellGrid::Exchange(std::vector<std::string>& texts, bool take) {
+void DataCellGrid::Bind(ValueBinder& bind, std::vector<std::string>& texts) {
   texts.resize(cells_.size());
   for (size_t i = 0; i < cells_.size(); ++i) {
-    if (take)
+    if (bind.TakingValues())
       texts[i] = cells_[i]->text().toStdString();
     else if (cells_[i]->text().toStdString() != texts[i])
       cells_[i]->setText(QString::fromStdString(texts[i]));

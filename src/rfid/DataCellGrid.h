@@ -9,6 +9,7 @@ class QLineEdit;
 namespace qm {
 
 class Prompter;
+class ValueBinder;
 
 // A block of one-line cells, one per data byte, numbered from 1 by a label
 // above each cell and laid out row by row. The write windows type the bytes
@@ -35,7 +36,7 @@ class DataCellGrid : public QWidget {
   bool HoldsWholeHexBytes(const std::vector<std::string>& texts, Prompter& prompter);
 
   // The texts of all cells, in order; taken from or shown in the cells.
-  void Exchange(std::vector<std::string>& texts, bool take);
+  void Bind(ValueBinder& bind, std::vector<std::string>& texts);
   // Gives the focus to the cell after `index` when it is enabled; otherwise
   // to `fallback` (when given). True when a cell took it.
   bool AdvanceFrom(int index, QWidget* fallback);

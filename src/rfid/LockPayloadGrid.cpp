@@ -4,6 +4,8 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include "ui/ValueBinder.h"
+
 namespace qm {
 
 namespace {
@@ -11,7 +13,7 @@ namespace {
 // Column headings on two lines, as operators know them.
 constexpr std::array<std::array<const char*, 2>, kLockColumns> kHeadings{{
     {"Kill", "Pass"},
-    {"Acess", "Pass"},
+    {"Acess", "Pass"},  // the tool's own spelling, kept
     {"EPC", "Memory"},
     {"TID", "Memory"},
     {"User", "Memory"},
@@ -49,9 +51,9 @@ LockPayloadGrid::LockPayloadGrid(QWidget* parent) : QWidget(parent) {
   }
 }
 
-void LockPayloadGrid::Exchange(LockBoxes& boxes, bool take) {
+void LockPayloadGrid::Bind(ValueBinder& bind, LockBoxes& boxes) {
   for (size_t i = 0; i < boxes_.size(); ++i) {
-    if (take)
+    if (bind.TakingValues())
       boxes[i] = boxes_[i]->isChecked() ? 1 : 0;
     else
       boxes_[i]->setChecked(boxes[i] != 0);

@@ -9,6 +9,8 @@ class QCheckBox;
 
 namespace qm {
 
+class ValueBinder;
+
 // The 20 flat check boxes of a lock payload: rows "Mask" and "Action" under
 // the five memory columns, a left and a right box in each.
 class LockPayloadGrid : public QWidget {
@@ -18,7 +20,8 @@ class LockPayloadGrid : public QWidget {
   explicit LockPayloadGrid(QWidget* parent = nullptr);
 
   QCheckBox* Box(int index) const { return boxes_[size_t(index)]; }
-  void Exchange(LockBoxes& boxes, bool take);
+  // The boxes' ticks, taken from or shown in the boxes.
+  void Bind(ValueBinder& bind, LockBoxes& boxes);
   void SetBoxesEnabled(bool enabled);
 
  private:

@@ -2,16 +2,17 @@
 
 #include <cstring>
 
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidExchange.h"
+#include "rfid/RfidTexts.h"
 #include "ui/BusyScope.h"
-#include "ui/DataExchange.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
 RfidConfigurationWindow::RfidConfigurationWindow(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   for (int i = 0; i < kWritingPowerEntries; ++i)
     ui.comboWritingPower->addItem(QString::fromStdString(WritingPowerLabel(i)));
@@ -25,26 +26,26 @@ RfidConfigurationWindow::RfidConfigurationWindow(AppContext context, QWidget* pa
   connect(ui.buttonAutoCalibration, &QPushButton::clicked, this,
           &RfidConfigurationWindow::OnAutoCalibration);
   connect(ui.buttonClose, &QPushButton::clicked, this, &RfidConfigurationWindow::OnClose);
-  Exchange(false);
+  ShowValues();
 }
 
-void RfidConfigurationWindow::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.ComboIndex(ui.comboTagType, settings.tagType)
+bool RfidConfigurationWindow::BindValues(ValueBinder& bind) {
+  bind.ComboIndex(ui.comboTagType, settings.tagType)
       .ComboIndex(ui.comboWritingPower, settings.writingPower)
       .Text(ui.editTransponderPosition, settings.transponderPosition)
       .ComboIndex(ui.comboRetry, settings.retryCount)
       .ComboIndex(ui.comboLabelCount, settings.labelCount)
       .Text(ui.editValid, settings.validCount)
       .Text(ui.editVoid, settings.voidCount);
+  return !bind.Failed();
 }
 
 bool RfidConfigurationWindow::Send(const char* command) {
-  return context_.port.Write(command, uint32_t(std::strlen(command))) != 0;
+  return context_.port.Write(command) != 0;
 }
 
 void RfidConfigurationWindow::OnGet() {
-  Exchange(true);
+  TakeValues();
   RfidGetResult result;
   {
     // Seven inquiries: the window stays painted and drops clicks meanwhile.
@@ -53,11 +54,11 @@ void RfidConfigurationWindow::OnGet() {
   }
   if (!result.Succeeded()) {
     // The controls keep showing what they showed.
-    context_.prompter.Failure("Get RFID setting is faied");
+    context_.prompter.Failure(rfid_texts::kGetSettingFailed);
     return;
   }
   settings = result.settings;
-  Exchange(false);
+  ShowValues();
   if (!ui.buttonSet->isEnabled()) {
     for (QWidget* control :
          {static_cast<QWidget*>(ui.comboTagType), static_cast<QWidget*>(ui.comboWritingPower),
@@ -70,7 +71,7 @@ void RfidConfigurationWindow::OnGet() {
 }
 
 void RfidConfigurationWindow::OnSet() {
-  Exchange(true);
+  TakeValues();
   // A list without a selection would go out as -1, which the encoder
   // cannot take.
   if (const auto list = UnselectedSettingsList(settings)) {
@@ -84,36 +85,36 @@ void RfidConfigurationWindow::OnSet() {
   }
   const std::string command = SetSettingsCommand(settings);
   if (!Send(command.c_str())) return;
-  context_.prompter.Information("Set RFID setting is successful");
+  context_.prompter.Information(rfid_texts::kSetSettingDone);
 }
 
 void RfidConfigurationWindow::OnDefault() {
-  Exchange(true);
+  TakeValues();
   settings.tagType = 0;
   settings.writingPower = 0;
   settings.transponderPosition = "600";
   settings.retryCount = 3;
   settings.labelCount = 2;
-  Exchange(false);
+  ShowValues();
 }
 
 void RfidConfigurationWindow::OnReset() {
   if (!Send(kResetCountersCommand)) return;
   // The encoder's own wording for a counter reset.
-  context_.prompter.Information("Auto calibration is successful");
-  Exchange(true);
+  context_.prompter.Information(rfid_texts::kAutoCalibrationDone);
+  TakeValues();
   settings.validCount = "0";
   settings.voidCount = "0";
-  Exchange(false);
+  ShowValues();
 }
 
 void RfidConfigurationWindow::OnAutoCalibration() {
   if (!Send(kAutoCalibrationCommand)) return;
-  context_.prompter.Information("Auto calibration is successful");
+  context_.prompter.Information(rfid_texts::kAutoCalibrationDone);
 }
 
 void RfidConfigurationWindow::OnClose() {
-  Exchange(true);
+  TakeValues();
   accept();
 }
 

@@ -4,6 +4,7 @@
 
 #include "rfid/RfidCommands.h"
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 #include "ui_RfidConfigurationWindow.h"
 
 namespace qm {
@@ -12,7 +13,7 @@ namespace qm {
 // ("Set"), fills in the factory defaults, zeroes the counters and starts the
 // encoder's calibration. The settings stay locked until a "Get" succeeded,
 // so nothing is sent that was not first read from this printer.
-class RfidConfigurationWindow : public QDialog {
+class RfidConfigurationWindow : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -27,7 +28,7 @@ class RfidConfigurationWindow : public QDialog {
   void OnReset();
   void OnAutoCalibration();
   void OnClose();
-  void Exchange(bool take);
+  bool BindValues(ValueBinder& bind) override;
   bool Send(const char* command);
 
   AppContext context_;

@@ -1,14 +1,15 @@
 #include "rfid/RfidExchange.h"
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
-#include "ui/Clock.h"
+#include "base/Countdown.h"
 
 namespace qm {
 
 namespace {
 
 int Send(PrinterPort& port, const std::string& bytes) {
-  return port.Write(bytes.data(), uint32_t(bytes.size()));
+  return port.Write(bytes);
 }
 
 }  // namespace
@@ -44,7 +45,8 @@ WriteOutcome RunWriteSequence(PrinterPort& port, const RfidWriteRequest& r) {
   return WriteOutcome::Written;
 }
 
-RfidReadResult ReadTagData(PrinterPort& port, Clock& clock, const RfidReadRequest& request) {
+RfidReadResult ReadTagData(PrinterPort& port, Clock& clock, const RfidReadRequest& request,
+                           const std::function<void(int secondsLeft)>& secondsLeft) {
   RfidReadResult result;
   const TagDataFormat format = request.userMemory ? TagDataFormat::User
                                : request.ascii    ? TagDataFormat::Ascii
@@ -53,7 +55,7 @@ RfidReadResult ReadTagData(PrinterPort& port, Clock& clock, const RfidReadReques
             ReadDataCommand(format, request.startBlock, request.byteCount, 'S', LineEnd::Sent)))
     return result;
   result.sent = true;
-  clock.Sleep(kTagReadWaitMs);
+  SleepCountingDown(clock, kTagReadWaitMs, secondsLeft);
 
   const uint32_t length = std::min(request.ReplyLength(), kReadBufferBytes);
   if (port.GetInterfaceType() != Usb) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "rfid/RfidCommands.h"
@@ -73,7 +74,9 @@ struct RfidReadResult {
 // Sends ">RFR,..,S", waits for the encoder to read the tag and reads the
 // reply. On USB the reply is read in pieces of at most 16 bytes until all of
 // it is in or a piece comes back short.
-RfidReadResult ReadTagData(PrinterPort& port, Clock& clock, const RfidReadRequest& request);
+// `secondsLeft`, when given, hears the seconds of the read wait still to go.
+RfidReadResult ReadTagData(PrinterPort& port, Clock& clock, const RfidReadRequest& request,
+                           const std::function<void(int secondsLeft)>& secondsLeft = {});
 
 // The 64 cell texts for a reply: "-" outside the range, and inside it the
 // characters of one byte each (two in hex); positions that received nothing

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tester/BuilderDialog.h"
+#include "ui/BuilderDialog.h"
 #include "ui_RfidKillWindow.h"
 
 namespace qm {
@@ -14,7 +14,7 @@ class RfidKillWindow : public BuilderDialog {
 
  protected:
   void LoadDefaults() override {}
-  bool Exchange(bool) override { return true; }
+  bool BindValues(ValueBinder&) override { return true; }
   std::optional<std::string> Compose() override;
 
  private:

@@ -1,8 +1,8 @@
 #include "rfid/RfidPasswordWindow.h"
 
+#include "base/Prompter.h"
 #include "rfid/PasswordBox.h"
-#include "ui/DataExchange.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -20,10 +20,9 @@ void RfidPasswordWindow::LoadDefaults() {
   killPassword = kDefaultPassword;
 }
 
-bool RfidPasswordWindow::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.Text(ui.editAccess, accessPassword).Text(ui.editKill, killPassword);
-  return !dx.Failed();
+bool RfidPasswordWindow::BindValues(ValueBinder& bind) {
+  bind.Text(ui.editAccess, accessPassword).Text(ui.editKill, killPassword);
+  return !bind.Failed();
 }
 
 std::optional<std::string> RfidPasswordWindow::Compose() {

@@ -1,7 +1,7 @@
 #include "rfid/RfidReadInsertWindow.h"
 
 #include "rfid/RfidCommands.h"
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -19,13 +19,12 @@ void RfidReadInsertWindow::LoadDefaults() {
   outputType = 0;
 }
 
-bool RfidReadInsertWindow::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.ComboIndex(ui.comboDataType, dataType)
+bool RfidReadInsertWindow::BindValues(ValueBinder& bind) {
+  bind.ComboIndex(ui.comboDataType, dataType)
       .ComboIndex(ui.comboStartBlock, startIndex)
       .ComboIndex(ui.comboByteCount, countIndex)
       .ComboIndex(ui.comboOutputType, outputType);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 std::optional<std::string> RfidReadInsertWindow::Compose() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tester/BuilderDialog.h"
+#include "ui/BuilderDialog.h"
 #include "ui_RfidReadInsertWindow.h"
 
 namespace qm {
@@ -20,7 +20,7 @@ class RfidReadInsertWindow : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:

@@ -1,15 +1,16 @@
 #include "rfid/RfidReadWindow.h"
 
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "rfid/RfidExchange.h"
+#include "rfid/RfidTexts.h"
 #include "ui/BusyScope.h"
-#include "ui/DataExchange.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
 RfidReadWindow::RfidReadWindow(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   ui.cellGrid->Build(kDataCells, 12);
   ui.cellGrid->SetReadOnly(true);
@@ -23,20 +24,20 @@ RfidReadWindow::RfidReadWindow(AppContext context, QWidget* parent)
   connect(ui.buttonRead, &QPushButton::clicked, this, &RfidReadWindow::OnRead);
   connect(ui.buttonPrint, &QPushButton::clicked, this, &RfidReadWindow::OnPrint);
   connect(ui.buttonClose, &QPushButton::clicked, this, &RfidReadWindow::OnClose);
-  Exchange(false);
+  ShowValues();
 }
 
-void RfidReadWindow::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.ComboIndex(ui.comboStartBlock, startBlock)
+bool RfidReadWindow::BindValues(ValueBinder& bind) {
+  bind.ComboIndex(ui.comboStartBlock, startBlock)
       .ComboIndex(ui.comboByteCount, byteCountIndex)
       .ComboIndex(ui.comboDataType, dataType)
       .RadioGroup({ui.radioEpc, ui.radioUser}, memory);
-  ui.cellGrid->Exchange(cells, take);
+  ui.cellGrid->Bind(bind, cells);
+  return !bind.Failed();
 }
 
 void RfidReadWindow::OnRead() {
-  Exchange(true);
+  TakeValues();
   RfidReadRequest request;
   request.ascii = dataType == 1;
   request.userMemory = memory == 1;
@@ -50,29 +51,32 @@ void RfidReadWindow::OnRead() {
   {
     // The encoder takes seconds to read the tag; clicks meanwhile are dropped.
     BusyScope busy;
-    result = ReadTagData(context_.port, context_.clock, request);
+    result = ReadTagData(context_.port, context_.clock, request, [this](int secondsLeft) {
+      ui.labelWait->setText(QStringLiteral("Reading the tag: %1 s left").arg(secondsLeft));
+      ui.labelWait->setVisible(secondsLeft > 0);
+    });
   }
   if (!result.sent) return;  // the port has said why
   if (!result.Succeeded()) {
-    context_.prompter.Failure("Reading data is faied");
+    context_.prompter.Failure(rfid_texts::kReadingFailed);
     return;
   }
   const auto placed = PlaceReadData(request, result);
   cells.assign(placed.begin(), placed.end());
-  Exchange(false);
+  ShowValues();
   context_.prompter.Information("Reading data is successful");
 }
 
 void RfidReadWindow::OnPrint() {
-  Exchange(true);
+  TakeValues();
   const std::string command =
       ReadDataCommand(dataType == 1 ? TagDataFormat::Ascii : TagDataFormat::Hex, startBlock,
                       byteCountIndex + 2, 'P', LineEnd::Sent);
-  context_.port.Write(command.data(), uint32_t(command.size()));
+  context_.port.Write(command);
 }
 
 void RfidReadWindow::OnClose() {
-  Exchange(true);
+  TakeValues();
   accept();
 }
 

@@ -6,13 +6,14 @@
 
 #include "rfid/RfidCommands.h"
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 #include "ui_RfidReadWindow.h"
 
 namespace qm {
 
 // Asks the encoder for a range of tag bytes and shows them in 64 read-only
 // cells, or has the printer print them.
-class RfidReadWindow : public QDialog {
+class RfidReadWindow : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -29,7 +30,7 @@ class RfidReadWindow : public QDialog {
   void OnRead();
   void OnPrint();
   void OnClose();
-  void Exchange(bool take);
+  bool BindValues(ValueBinder& bind) override;
 
   AppContext context_;
   Ui::RfidReadWindow ui;

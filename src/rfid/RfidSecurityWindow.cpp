@@ -1,6 +1,6 @@
 #include "rfid/RfidSecurityWindow.h"
 
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -8,16 +8,16 @@ RfidSecurityWindow::RfidSecurityWindow(AppContext context, QWidget* parent)
     : BuilderDialog(context, parent) {
   ui.setupUi(this);
   connect(ui.radioPayload, &QRadioButton::clicked, this, [this] {
-    Exchange(true);
+    TakeValues();
     EnterPayloadMode();
   });
   connect(ui.radioAuto, &QRadioButton::clicked, this, [this] {
-    Exchange(true);
+    TakeValues();
     EnterAutomaticMode();
   });
   for (QRadioButton* radio : {ui.radioLock, ui.radioUnlock})
-    connect(radio, &QRadioButton::clicked, this, [this] { Exchange(true); });
-  connect(ui.checkUnlock, &QCheckBox::clicked, this, [this] { Exchange(true); });
+    connect(radio, &QRadioButton::clicked, this, [this] { TakeValues(); });
+  connect(ui.checkUnlock, &QCheckBox::clicked, this, [this] { TakeValues(); });
   connect(ui.buttonInsert, &QPushButton::clicked, this, &BuilderDialog::InsertToLabel);
   connect(ui.buttonClose, &QPushButton::clicked, this, &BuilderDialog::CloseBuilder);
 }
@@ -44,7 +44,7 @@ void RfidSecurityWindow::EnterPayloadMode() {
   ui.lockGrid->SetBoxesEnabled(true);
   ui.radioLock->setEnabled(false);
   ui.radioUnlock->setEnabled(false);
-  Exchange(false);
+  ShowValues();
 }
 
 void RfidSecurityWindow::EnterAutomaticMode() {
@@ -54,16 +54,15 @@ void RfidSecurityWindow::EnterAutomaticMode() {
   ui.radioUnlock->setEnabled(true);
   ui.checkUnlock->setEnabled(false);
   ui.lockGrid->SetBoxesEnabled(false);
-  Exchange(false);
+  ShowValues();
 }
 
-bool RfidSecurityWindow::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.Check(ui.checkUnlock, unlock)
+bool RfidSecurityWindow::BindValues(ValueBinder& bind) {
+  bind.Check(ui.checkUnlock, unlock)
       .RadioGroup({ui.radioPayload, ui.radioAuto}, mode)
       .RadioGroup({ui.radioLock, ui.radioUnlock}, lockChoice);
-  ui.lockGrid->Exchange(lockBoxes, take);
-  return !dx.Failed();
+  ui.lockGrid->Bind(bind, lockBoxes);
+  return !bind.Failed();
 }
 
 std::optional<std::string> RfidSecurityWindow::Compose() {

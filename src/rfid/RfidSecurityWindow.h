@@ -1,7 +1,7 @@
 #pragma once
 
 #include "rfid/RfidCommands.h"
-#include "tester/BuilderDialog.h"
+#include "ui/BuilderDialog.h"
 #include "ui_RfidSecurityWindow.h"
 
 namespace qm {
@@ -23,7 +23,7 @@ class RfidSecurityWindow : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:

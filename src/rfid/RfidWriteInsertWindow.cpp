@@ -2,9 +2,9 @@
 
 #include <QLineEdit>
 
+#include "base/Prompter.h"
 #include "rfid/RfidCommands.h"
-#include "ui/DataExchange.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -32,17 +32,16 @@ void RfidWriteInsertWindow::Prepare() {
   // After an insert the layout of that insert comes back, open for input.
   if (filledFlag) {
     OpenLayout();
-    Exchange(false);
+    ShowValues();
   }
 }
 
-bool RfidWriteInsertWindow::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.ComboIndex(ui.comboDataType, dataType)
+bool RfidWriteInsertWindow::BindValues(ValueBinder& bind) {
+  bind.ComboIndex(ui.comboDataType, dataType)
       .ComboIndex(ui.comboStartBlock, startIndex)
       .ComboIndex(ui.comboByteCount, countIndex);
-  ui.cellGrid->Exchange(cells, take);
-  return !dx.Failed();
+  ui.cellGrid->Bind(bind, cells);
+  return !bind.Failed();
 }
 
 std::optional<std::string> RfidWriteInsertWindow::Compose() {
@@ -76,7 +75,7 @@ void RfidWriteInsertWindow::CloseLayout() {
 }
 
 void RfidWriteInsertWindow::OnSetData() {
-  Exchange(true);
+  TakeValues();
   // The bytes must fit into the row from the start block's cell on.
   if (startIndex + countIndex + 1 > kCells) {
     context_.prompter.Refusal(kDataRangeMessage);
@@ -84,17 +83,17 @@ void RfidWriteInsertWindow::OnSetData() {
   }
   cells.assign(kCells, {});
   OpenLayout();
-  Exchange(false);
+  ShowValues();
 }
 
 void RfidWriteInsertWindow::OnResetData() {
-  Exchange(true);
+  TakeValues();
   LoadDefaults();
-  Exchange(false);
+  ShowValues();
 }
 
 void RfidWriteInsertWindow::OnCellEdited(int index) {
-  Exchange(true);
+  TakeValues();
   // After the last cell the focus stays where it is.
   if (int(ui.cellGrid->Cell(index)->text().size()) >= charsPerCell)
     ui.cellGrid->AdvanceFrom(index, nullptr);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tester/BuilderDialog.h"
+#include "ui/BuilderDialog.h"
 #include "ui_RfidWriteInsertWindow.h"
 
 namespace qm {
@@ -27,7 +27,7 @@ class RfidWriteInsertWindow : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:

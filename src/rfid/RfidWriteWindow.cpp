@@ -1,18 +1,19 @@
 #include "rfid/RfidWriteWindow.h"
 
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "rfid/PasswordBox.h"
 #include "rfid/RfidExchange.h"
 #include "rfid/RfidReadWindow.h"
+#include "rfid/RfidTexts.h"
 #include "ui/BusyScope.h"
-#include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
 RfidWriteWindow::RfidWriteWindow(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   ui.cellGrid->Build(kDataCells, 12);
   AttachAutoDots(ui.editAccess);
@@ -31,12 +32,11 @@ RfidWriteWindow::RfidWriteWindow(AppContext context, QWidget* parent)
   connect(ui.buttonPassword, &QPushButton::clicked, this, &RfidWriteWindow::OnPassword);
   connect(ui.buttonPopupRead, &QPushButton::clicked, this, &RfidWriteWindow::OnPopupRead);
   connect(ui.buttonClose, &QPushButton::clicked, this, &RfidWriteWindow::OnClose);
-  Exchange(false);
+  ShowValues();
 }
 
-void RfidWriteWindow::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.ComboIndex(ui.comboDataType, dataType)
+bool RfidWriteWindow::BindValues(ValueBinder& bind) {
+  bind.ComboIndex(ui.comboDataType, dataType)
       .ComboIndex(ui.comboByteCount, byteCountIndex)
       .ComboIndex(ui.comboStartBlock, startBlock)
       .Text(ui.editAccess, accessPassword)
@@ -45,8 +45,9 @@ void RfidWriteWindow::Exchange(bool take) {
       .Check(ui.checkData, doData)
       .Check(ui.checkLock, doLock)
       .Check(ui.checkUnlock, doUnlock);
-  ui.cellGrid->Exchange(cells, take);
-  ui.lockGrid->Exchange(lockBoxes, take);
+  ui.cellGrid->Bind(bind, cells);
+  ui.lockGrid->Bind(bind, lockBoxes);
+  return !bind.Failed();
 }
 
 // Open: the chosen cells take input and the layout lists wait; closed: the
@@ -60,7 +61,7 @@ void RfidWriteWindow::SetLayoutOpen(bool open) {
 }
 
 void RfidWriteWindow::OnSetData() {
-  Exchange(true);
+  TakeValues();
   const int count = byteCountIndex + 2;
   if (!DataRangeFits(startBlock, count)) {
     context_.prompter.Refusal(kDataRangeMessage);
@@ -71,32 +72,32 @@ void RfidWriteWindow::OnSetData() {
   ui.cellGrid->OpenRange(startBlock, count);
   cells.assign(kDataCells, {});
   SetLayoutOpen(true);
-  Exchange(false);
+  ShowValues();
 }
 
 void RfidWriteWindow::OnResetData() {
-  Exchange(true);
+  TakeValues();
   SetLayoutOpen(false);
   cells.assign(kDataCells, {});
   ui.cellGrid->DisableAll();
-  Exchange(false);
+  ShowValues();
   // The memory choice decides whether the data type list takes input.
   ui.comboDataType->setEnabled(memory == 0);
 }
 
 void RfidWriteWindow::OnCellEdited(int index) {
-  Exchange(true);
+  TakeValues();
   if (int(ui.cellGrid->Cell(index)->text().size()) >= charsPerCell)
     ui.cellGrid->AdvanceFrom(index, ui.buttonWrite);
 }
 
 void RfidWriteWindow::OnOperationToggled() {
-  Exchange(true);
+  TakeValues();
   ui.buttonWrite->setEnabled(doData || doLock || doUnlock);
 }
 
 void RfidWriteWindow::OnWrite() {
-  Exchange(true);
+  TakeValues();
   if (doData && dataType == 0 && !ui.cellGrid->HoldsWholeHexBytes(cells, context_.prompter)) return;
   RfidWriteRequest request;
   request.unlock = doUnlock;
@@ -127,24 +128,23 @@ void RfidWriteWindow::OnWrite() {
 }
 
 void RfidWriteWindow::OnPassword() {
-  Exchange(true);
+  TakeValues();
   const PasswordCheck check = CheckPasswords(accessPassword, killPassword);
   if (!check.passwords) {
     context_.prompter.Refusal(check.refusal);
     return;
   }
   const std::string command = SetPasswordsCommand(*check.passwords, LineEnd::Sent);
-  if (!context_.port.Write(command.data(), uint32_t(command.size()))) return;
-  context_.prompter.Information("Set RFID setting is successful");
+  if (!context_.port.Write(command)) return;
+  context_.prompter.Information(rfid_texts::kSetSettingDone);
 }
 
 void RfidWriteWindow::OnPopupRead() {
-  RfidReadWindow window(context_, this);
-  RunModal(window);
+  RunWindow<RfidReadWindow>(context_, this);
 }
 
 void RfidWriteWindow::OnClose() {
-  Exchange(true);
+  TakeValues();
   accept();
 }
 

@@ -6,6 +6,7 @@
 
 #include "rfid/RfidCommands.h"
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 #include "ui_RfidWriteWindow.h"
 
 namespace qm {
@@ -13,7 +14,7 @@ namespace qm {
 // Lays out the bytes of a tag write in 64 cells and runs any of unlock,
 // write data and lock with a payload, then prints the label the tag rides
 // on. Also sets the tag passwords and opens the read window.
-class RfidWriteWindow : public QDialog {
+class RfidWriteWindow : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -42,7 +43,7 @@ class RfidWriteWindow : public QDialog {
   void OnPassword();
   void OnPopupRead();
   void OnClose();
-  void Exchange(bool take);
+  bool BindValues(ValueBinder& bind) override;
   void SetLayoutOpen(bool open);
 
   AppContext context_;

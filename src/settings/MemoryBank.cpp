@@ -4,9 +4,9 @@
 #include <array>
 #include <cstring>
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "settings/SettingsTables.h"
-#include "ui/Clock.h"
 
 namespace qm {
 namespace membank {
@@ -138,7 +138,7 @@ bool IsPlainText(std::string_view utf8) {
 namespace {
 
 int Send(PrinterPort& port, const membank::Bytes& bytes) {
-  return port.Write(bytes.data(), uint32_t(bytes.size())) ? 1 : 0;
+  return port.Write(bytes) ? 1 : 0;
 }
 
 }  // namespace

@@ -3,11 +3,12 @@
 #include <QRegularExpressionValidator>
 #include <algorithm>
 
+#include "base/Numbers.h"
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "settings/MemoryBank.h"
 #include "ui/BusyScope.h"
-#include "ui/DataExchange.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -34,23 +35,23 @@ int ListIndex(const QComboBox* combo, int index) {
 // ---------------------------------------------------------------- Serial
 
 SerialSettingPage::SerialSettingPage(AppContext context, QWidget* parent)
-    : QWidget(parent), context_(context) {
+    : QWidget(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   connect(ui.buttonGet, &QPushButton::clicked, this, &SerialSettingPage::OnGet);
   connect(ui.buttonSet, &QPushButton::clicked, this, &SerialSettingPage::OnSet);
   connect(ui.buttonDefaultSetting, &QPushButton::clicked, this,
           &SerialSettingPage::OnDefaultSetting);
-  Exchange(false);
+  ShowValues();
 }
 
-void SerialSettingPage::Exchange(bool take) {
-  DataExchange(context_.prompter, take)
-      .ComboIndex(ui.comboDataLength, selection.dataLength)
+bool SerialSettingPage::BindValues(ValueBinder& bind) {
+  bind.ComboIndex(ui.comboDataLength, selection.dataLength)
       .ComboIndex(ui.comboHandShake, selection.handShake)
       .ComboIndex(ui.comboParityCheck, selection.parityCheck)
       .ComboIndex(ui.comboParitySelection, selection.paritySelection)
       .ComboIndex(ui.comboStopBit, selection.stopBit)
       .ComboIndex(ui.comboBaudRate, selection.baudRate);
+  return !bind.Failed();
 }
 
 void SerialSettingPage::Unlock() {
@@ -66,23 +67,25 @@ void SerialSettingPage::OnGet() {
   // Clicks and keys that arrive while the printer is asked are dropped.
   BusyScope busy;
   selection = {};
-  Exchange(false);
+  ShowValues();
   auto bank = ReadBank(context_.port, context_.clock, kSerialBank);
   if (!bank) {
+    // "faied" is the tool's own spelling; kept as operators know it.
     context_.prompter.Failure("Get serial communication status is faied");
     return;
   }
   if (!ui.buttonSet->isEnabled()) Unlock();
   selection = bankcode::DecodeSerial(*bank);
-  Exchange(false);
+  ShowValues();
   context_.prompter.Information("Get serial communication status is successful");
 }
 
 void SerialSettingPage::OnSet() {
   BusyScope busy;
-  Exchange(true);
+  TakeValues();
   uint8_t bank = bankcode::EncodeSerial(selection);
   if (!ChangeBank(context_.port, kSerialBank, bank, BankForm::Short)) {
+    // "faied" is the tool's own spelling; kept as operators know it.
     context_.prompter.Failure("Set serial communication status is faied");
     return;
   }
@@ -96,40 +99,37 @@ void SerialSettingPage::OnSet() {
 void SerialSettingPage::OnDefaultSetting() {
   // The baud rate is kept as shown: the factory choice for it is the DIP
   // switch, which the operator picks on purpose.
-  Exchange(true);
+  TakeValues();
   selection.dataLength = selection.handShake = selection.parityCheck = selection.paritySelection =
       selection.stopBit = 0;
-  Exchange(false);
+  ShowValues();
 }
 
 // ---------------------------------------------------------------- Language
 
 LanguageSettingPage::LanguageSettingPage(AppContext context, QWidget* parent)
-    : QWidget(parent), context_(context) {
+    : QWidget(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   connect(ui.buttonGet, &QPushButton::clicked, this, &LanguageSettingPage::OnGet);
   connect(ui.buttonSet, &QPushButton::clicked, this, &LanguageSettingPage::OnSet);
-  Exchange(false);
+  ShowValues();
 }
 
-void LanguageSettingPage::Exchange(bool take) {
-  if (take) {
-    DataExchange(context_.prompter, true)
-        .ComboIndex(ui.comboCodePage, codePage)
-        .ComboIndex(ui.comboIcs, ics);
-    return;
+bool LanguageSettingPage::BindValues(ValueBinder& bind) {
+  if (bind.TakingValues()) {
+    bind.ComboIndex(ui.comboCodePage, codePage).ComboIndex(ui.comboIcs, ics);
+    return !bind.Failed();
   }
   int shownCodePage = ListIndex(ui.comboCodePage, codePage);
   int shownIcs = ListIndex(ui.comboIcs, ics);
-  DataExchange(context_.prompter, false)
-      .ComboIndex(ui.comboCodePage, shownCodePage)
-      .ComboIndex(ui.comboIcs, shownIcs);
+  bind.ComboIndex(ui.comboCodePage, shownCodePage).ComboIndex(ui.comboIcs, shownIcs);
+  return !bind.Failed();
 }
 
 void LanguageSettingPage::OnGet() {
   BusyScope busy;
   codePage = ics = -1;
-  Exchange(false);
+  ShowValues();
   auto first = ReadBank(context_.port, context_.clock, kCodePageBank);
   auto second = ReadBank(context_.port, context_.clock, kIcsBank);
   // The pair counts as read when the second bank came back.
@@ -144,13 +144,13 @@ void LanguageSettingPage::OnGet() {
   }
   codePage = first ? int(*first) : -1;
   ics = int(*second);
-  Exchange(false);
+  ShowValues();
   context_.prompter.Information("Get default codepage & ICS is successful");
 }
 
 void LanguageSettingPage::OnSet() {
   BusyScope busy;
-  Exchange(true);
+  TakeValues();
   // A list without a selection would go out as 0xFF and store a code page or
   // character set the printer does not have (a bank 3 byte with print-speed
   // bits in it reads as no ICS). Ask for a choice instead.
@@ -224,7 +224,7 @@ const PrintPageSettingPage::NumericRow& PrintPageSettingPage::Row(int item) cons
 bool PrintPageSettingPage::TakeValues() {
   // The numbers in the order they stand on the page, so the first bad one
   // is the one the operator is sent to.
-  DataExchange numbers(context_.prompter, true);
+  ValueBinder numbers(context_.prompter, true);
   for (int item : {0, 2, 5, 3, 4, 1}) {
     const UserItem& limits = *FindUserItem(item);
     if (limits.ranged)
@@ -234,7 +234,7 @@ bool PrintPageSettingPage::TakeValues() {
   }
   // The selections are taken on their own: a refused number must not make
   // a bank "Set" send a selection the operator has since changed.
-  DataExchange(context_.prompter, true)
+  ValueBinder(context_.prompter, true)
       .RadioGroup({ui.radioStrobe2, ui.radioStrobe3, ui.radioStrobe4}, printStrobe)
       .ComboIndex(ui.comboPrintSpeed, printSpeed)
       .ComboIndex(ui.comboGapDetect, gapDetect);
@@ -242,15 +242,15 @@ bool PrintPageSettingPage::TakeValues() {
 }
 
 void PrintPageSettingPage::ShowValues() {
-  DataExchange dx(context_.prompter, false);
-  for (int item : {0, 2, 5, 3, 4, 1}) dx.Int(Row(item).edit, *Row(item).value);
+  ValueBinder bind(context_.prompter, false);
+  for (int item : {0, 2, 5, 3, 4, 1}) bind.Int(Row(item).edit, *Row(item).value);
   ShowSelections();
 }
 
 void PrintPageSettingPage::ShowSelections() {
   // A read refreshes only what it read: numbers on screen that were refused
   // stay as typed, for the operator to correct.
-  DataExchange(context_.prompter, false)
+  ValueBinder(context_.prompter, false)
       .RadioGroup({ui.radioStrobe2, ui.radioStrobe3, ui.radioStrobe4}, printStrobe)
       .ComboIndex(ui.comboPrintSpeed, printSpeed)
       .ComboIndex(ui.comboGapDetect, gapDetect);
@@ -352,7 +352,7 @@ void PrintPageSettingPage::UnlockGapDetect() {
 // ---------------------------------------------------------------- Hardware Info
 
 HardwareInfoPage::HardwareInfoPage(AppContext context, QWidget* parent)
-    : QWidget(parent), context_(context) {
+    : QWidget(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   rows_ = {{{0, ui.editHardwareVersion, &hardwareVersion, "H/W version",
              "Hardware version string can't over 4 characters."},
@@ -372,29 +372,30 @@ HardwareInfoPage::HardwareInfoPage(AppContext context, QWidget* parent)
     connect(buttons[i][2], &QPushButton::clicked, this, [this, row] { OnInitialize(*row); });
     connect(row->edit, &QLineEdit::textChanged, this, [this, row] { OnEdited(*row); });
   }
-  Exchange(false);
+  ShowValues();
 }
 
-void HardwareInfoPage::Exchange(bool take) {
+bool HardwareInfoPage::BindValues(ValueBinder& bind) {
   // The printer stores bytes, one per character: Latin-1 keeps that true
   // both ways, whatever a reply holds.
   for (const Row& row : rows_) {
-    if (take)
+    if (bind.TakingValues())
       *row.value = row.edit->text().toLatin1().toStdString();
     else if (row.edit->text().toLatin1().toStdString() != *row.value)
       row.edit->setText(QString::fromLatin1(row.value->data(), qsizetype(row.value->size())));
   }
+  return !bind.Failed();
 }
 
 void HardwareInfoPage::OnGet(const Row& row) {
   BusyScope busy;
   row.value->clear();
-  Exchange(false);
+  ShowValues();
   auto text = ReadIdentity(context_.port, context_.clock, row.item);
   if (text) *row.value = *text;
   context_.prompter.Information(text ? std::string(row.getLabel) + " is " + *text + "."
                                      : std::string(row.getLabel) + " is NULL");
-  Exchange(false);
+  ShowValues();
 }
 
 void HardwareInfoPage::OnSet(const Row& row) {
@@ -407,27 +408,27 @@ void HardwareInfoPage::OnSet(const Row& row) {
     return;
   }
   BusyScope busy;
-  Exchange(true);
+  TakeValues();
   Report(context_.prompter, WriteIdentity(context_.port, row.item, *row.value),
          "Set " + std::string(FindIdentityItem(row.item)->meaning));
 }
 
 void HardwareInfoPage::OnInitialize(const Row& row) {
   BusyScope busy;
-  Exchange(true);
+  TakeValues();
   Report(context_.prompter, ResetIdentity(context_.port, row.item),
          "Initialize " + std::string(FindIdentityItem(row.item)->meaning));
 }
 
 void HardwareInfoPage::OnEdited(const Row& row) {
   if (cutting_) return;
-  Exchange(true);
+  TakeValues();
   const int longest = FindIdentityItem(row.item)->longest;
   if (int(row.value->size()) <= longest) return;
   // Cut at once, so a text the printer cannot keep is never sent.
   cutting_ = true;
   row.value->resize(size_t(longest));
-  Exchange(false);
+  ShowValues();
   cutting_ = false;
   context_.prompter.Refusal(row.lengthWarning);
 }

@@ -6,6 +6,7 @@
 
 #include "settings/SettingsTables.h"
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 #include "ui_HardwareInfoPage.h"
 #include "ui_LanguageSettingPage.h"
 #include "ui_PrintPageSettingPage.h"
@@ -18,7 +19,7 @@ class QPushButton;
 namespace qm {
 
 // The serial line setting the printer keeps in bank 2.
-class SerialSettingPage : public QWidget {
+class SerialSettingPage : public QWidget, public BoundValues {
   Q_OBJECT
 
  public:
@@ -29,8 +30,8 @@ class SerialSettingPage : public QWidget {
   void OnDefaultSetting();
 
  private:
-  // Copies the selections to the lists (false) or from them (true).
-  void Exchange(bool take);
+  // The selections and their lists.
+  bool BindValues(ValueBinder& bind) override;
   void Unlock();
 
   AppContext context_;
@@ -39,7 +40,7 @@ class SerialSettingPage : public QWidget {
 };
 
 // The default code page (bank 1) and international character set (bank 3).
-class LanguageSettingPage : public QWidget {
+class LanguageSettingPage : public QWidget, public BoundValues {
   Q_OBJECT
 
  public:
@@ -49,7 +50,7 @@ class LanguageSettingPage : public QWidget {
   void OnSet();
 
  private:
-  void Exchange(bool take);
+  bool BindValues(ValueBinder& bind) override;
 
   AppContext context_;
   Ui::LanguageSettingPage ui;
@@ -106,7 +107,7 @@ class PrintPageSettingPage : public QWidget {
 };
 
 // The three identity strings: hardware version, serial number, printer ID.
-class HardwareInfoPage : public QWidget {
+class HardwareInfoPage : public QWidget, public BoundValues {
   Q_OBJECT
 
  public:
@@ -121,7 +122,7 @@ class HardwareInfoPage : public QWidget {
     const char* lengthWarning;  // shown when the edit grows past the limit
   };
 
-  void Exchange(bool take);
+  bool BindValues(ValueBinder& bind) override;
   void OnGet(const Row& row);
   void OnSet(const Row& row);
   void OnInitialize(const Row& row);

@@ -105,5 +105,49 @@ uint8_t EncodeSpeed(int index) {
   return index > 0 && index < kSpeedEntries ? uint8_t(index << 5) : 0x00;
 }
 
+namespace {
+
+template <size_t N>
+BankField Choice(std::string_view name, const std::array<std::string_view, N>& labels, int index) {
+  if (index < 0 || size_t(index) >= N) return {name, -1, std::nullopt};
+  return {name, index, labels[size_t(index)]};
+}
+
+}  // namespace
+
+std::vector<BankField> BankFields(int bank, uint8_t value) {
+  switch (bank) {
+    case kCodePageBank:
+      return {{"code page", value, std::nullopt}};
+    case kSerialBank: {
+      const SerialSelection s = DecodeSerial(value);
+      return {Choice("data length", std::array<std::string_view, 2>{"8", "7"}, s.dataLength),
+              Choice("hand shake", std::array<std::string_view, 2>{"Hardware", "Software"},
+                     s.handShake),
+              Choice("parity check", std::array<std::string_view, 2>{"No Parity", "Parity"},
+                     s.parityCheck),
+              Choice("parity", std::array<std::string_view, 2>{"Even", "Odd"}, s.paritySelection),
+              Choice("stop bit", std::array<std::string_view, 2>{"1 Stop Bit", "2 Stop Bit"},
+                     s.stopBit),
+              Choice("baud rate",
+                     std::array<std::string_view, 3>{"By Dip Switch", "38400", "57600"},
+                     s.baudRate)};
+    }
+    case kIcsBank:
+      return {{"ics", value & kIcsMask, std::nullopt},
+              Choice("print speed",
+                     std::array<std::string_view, kSpeedEntries>{"Default", "3ips", "4ips", "5ips",
+                                                                 "6ips", "7ips", "8ips"},
+                     DecodeSpeed(value))};
+    case kStrobeGapBank:
+      return {Choice("print strobe", std::array<std::string_view, 3>{"2", "3", "4"},
+                     DecodeStrobe(value).value_or(-1)),
+              Choice("gap detect position", std::array<std::string_view, 2>{"lower", "upper"},
+                     DecodeGapDetect(value).value_or(-1))};
+    default:
+      return {};
+  }
+}
+
 }  // namespace bankcode
 }  // namespace qm

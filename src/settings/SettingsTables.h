@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 // What the printer keeps for its user settings, as both ends of the line see
 // it: the tool's pages and the virtual printer read these tables, so the two
@@ -93,6 +94,21 @@ uint8_t EncodeGapDetect(int index);
 // Print speed (bank 3, bits 5-7): 0 "Default", 1 "3ips" ... 6 "8ips".
 int DecodeSpeed(uint8_t bank);
 uint8_t EncodeSpeed(int index);
+
+// A setting a bank byte holds, as the pages show it after a "Get": the list
+// entry it selects (its index and label), or for the code page and the ICS
+// the number itself with no label. A byte that selects no entry gives index
+// -1 and no label.
+struct BankField {
+  std::string_view name;
+  int index = -1;
+  std::optional<std::string_view> label;
+  bool operator==(const BankField&) const = default;
+};
+// The settings of bank 1 to 4, in the order the pages show them.
+std::vector<BankField> BankFields(int bank, uint8_t value);
+// Bank 3's low five bits: the ICS, apart from the print speed above them.
+inline constexpr uint8_t kIcsMask = 0x1F;
 
 }  // namespace bankcode
 }  // namespace qm

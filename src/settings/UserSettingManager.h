@@ -19,6 +19,9 @@ class UserSettingManager : public QDialog {
   explicit UserSettingManager(AppContext context, QWidget* parent = nullptr);
 
   SettingTabControl* Tabs() const { return tabs_; }
+  // The row that holds "Close", for buttons the app hands the window.
+  QHBoxLayout* ButtonRow() const { return ui.closeRow; }
+  QPushButton* CloseButton() const { return ui.buttonClose; }
 
  private:
   Ui::UserSettingManager ui;

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
-#include "ui/Clock.h"
 
 namespace qm {
 
@@ -13,7 +13,7 @@ StatusExchangeResult ExchangeStatus(PrinterPort& port, Clock& clock, StatusComma
   StatusExchangeResult result;
   std::string text(query.command);
   text += '\r';
-  if (!port.Write(text.data(), uint32_t(text.size()))) return result;
+  if (!port.Write(text)) return result;
   result.sent = true;
 
   clock.Sleep(query.waitMs);

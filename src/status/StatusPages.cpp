@@ -3,11 +3,11 @@
 #include <QCheckBox>
 #include <array>
 
+#include "base/Clock.h"
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "status/StatusExchange.h"
-#include "ui/Clock.h"
-#include "ui/DataExchange.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
@@ -38,10 +38,10 @@ void StatusPage::RunExchange() {
 }
 
 void StatusPage::ShowIndicators(const std::vector<bool>& ticked) {
-  DataExchange dx(context_.prompter, false);
+  ValueBinder bind(context_.prompter, false);
   for (size_t i = 0; i < indicators_.size(); ++i) {
     int value = i < ticked.size() && ticked[i] ? 1 : 0;
-    dx.Check(indicators_[i], value);
+    bind.Check(indicators_[i], value);
   }
 }
 

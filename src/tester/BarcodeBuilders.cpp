@@ -1,7 +1,7 @@
 #include "tester/BarcodeBuilders.h"
 
 #include "tester/TextBuilders.h"
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -60,9 +60,8 @@ void Barcode1dDialog::LoadDefaults() {
   barcode = Barcode1d{};
 }
 
-bool Barcode1dDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.Float(ui.editX, barcode.x)
+bool Barcode1dDialog::BindValues(ValueBinder& bind) {
+  bind.Float(ui.editX, barcode.x)
       .Float(ui.editY, barcode.y)
       .ComboIndex(ui.comboSymbology, barcode.symbology)
       .Spin(ui.spinNarrow, barcode.narrow)
@@ -73,11 +72,11 @@ bool Barcode1dDialog::Exchange(bool take) {
       .Check(ui.checkQuietZone, barcode.quietZoneOn)
       .Spin(ui.spinQuietZone, barcode.quietZone)
       .Text(ui.editData, barcode.data);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 void Barcode1dDialog::OnQuietZone() {
-  Exchange(true);
+  TakeValues();
   ui.spinQuietZone->setEnabled(ui.checkQuietZone->isChecked());
 }
 
@@ -87,7 +86,7 @@ std::optional<std::string> Barcode1dDialog::Compose() {
 }
 
 void Barcode1dDialog::OnTestPrint() {
-  if (Exchange(true)) SendTestPrint(context_, Barcode1dCommand(barcode));
+  if (TakeValues()) SendTestPrint(context_, Barcode1dCommand(barcode));
 }
 
 Barcode2dDialog::Barcode2dDialog(AppContext context, QWidget* parent)
@@ -114,13 +113,13 @@ void Barcode2dDialog::Prepare() {
     ui.labelSpinBarHeight->setText("Bar Height");
     ui.spinBarHeight->setRange(4, 99);
     ApplyEnabling();
-    Exchange(false);
+    ShowValues();
     return;
   }
   // Back with the symbology of the last insert: its lists are rebuilt and
   // the choices made in them come back.
   barcode.symbology = previousType;
-  Exchange(false);
+  ShowValues();
   OnSymbology();
   ui.comboRotation->setCurrentIndex(rememberedRotation);
   barcode.rotation = rememberedRotation;
@@ -132,10 +131,9 @@ void Barcode2dDialog::LoadDefaults() {
   previousType = int(Symbology2d::MaxiCode);
 }
 
-bool Barcode2dDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
+bool Barcode2dDialog::BindValues(ValueBinder& bind) {
   std::string data = WithLf(barcode.data);
-  dx.ComboIndex(ui.comboSymbology, barcode.symbology)
+  bind.ComboIndex(ui.comboSymbology, barcode.symbology)
       .Float(ui.editX, barcode.x)
       .Float(ui.editY, barcode.y)
       .Text(ui.editType, typeLetter)
@@ -150,8 +148,8 @@ bool Barcode2dDialog::Exchange(bool take) {
       .Spin(ui.spinBarHeight, barcode.barHeight)
       .ComboIndex(ui.comboRotation, barcode.rotation)
       .Text(ui.editData, data);
-  if (take && !dx.Failed()) barcode.data = WithCrLf(data);
-  return !dx.Failed();
+  if (bind.TakingValues() && !bind.Failed()) barcode.data = WithCrLf(data);
+  return !bind.Failed();
 }
 
 void Barcode2dDialog::FillLists(Symbology2d symbology) {
@@ -189,7 +187,7 @@ void Barcode2dDialog::ApplyEnabling() {
 }
 
 void Barcode2dDialog::OnSymbology() {
-  Exchange(true);
+  TakeValues();
   const auto type = Symbology2d(barcode.symbology);
   FillLists(type);
   if (barcode.symbology == previousType) {
@@ -214,19 +212,19 @@ void Barcode2dDialog::OnSymbology() {
   }
   ApplyEnabling();
   previousType = barcode.symbology;
-  Exchange(false);
+  ShowValues();
 }
 
 void Barcode2dDialog::OnMode() {
-  Exchange(true);
+  TakeValues();
   if (Symbology2d(barcode.symbology) != Symbology2d::Pdf417) rememberedMode = barcode.mode;
   if (Symbology2d(barcode.symbology) == Symbology2d::MaxiCode)
     barcode.data = Barcode2dSample(Symbology2d::MaxiCode, barcode.mode);
-  Exchange(false);
+  ShowValues();
 }
 
 void Barcode2dDialog::OnErrorCorrection() {
-  Exchange(true);
+  TakeValues();
   rememberedErrorCorrection = barcode.errorCorrection;
 }
 
@@ -237,7 +235,7 @@ std::optional<std::string> Barcode2dDialog::Compose() {
 }
 
 void Barcode2dDialog::OnTestPrint() {
-  if (Exchange(true)) SendTestPrint(context_, Barcode2dCommand(barcode));
+  if (TakeValues()) SendTestPrint(context_, Barcode2dCommand(barcode));
 }
 
 }  // namespace qm

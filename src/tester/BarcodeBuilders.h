@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tester/BuilderDialog.h"
-#include "tester/LabelCommands.h"
+#include "tester/CommandComposers.h"
+#include "ui/BuilderDialog.h"
 #include "ui_Barcode1dDialog.h"
 #include "ui_Barcode2dDialog.h"
 
@@ -19,7 +19,7 @@ class Barcode1dDialog : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:
@@ -45,7 +45,7 @@ class Barcode2dDialog : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:

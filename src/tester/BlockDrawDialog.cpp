@@ -1,7 +1,7 @@
 #include "tester/BlockDrawDialog.h"
 
 #include "tester/TextBuilders.h"
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -32,19 +32,18 @@ void BlockDrawDialog::LoadDefaults() {
   block = BlockDraw{};
 }
 
-bool BlockDrawDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.Float(ui.editStartX, block.startX)
+bool BlockDrawDialog::BindValues(ValueBinder& bind) {
+  bind.Float(ui.editStartX, block.startX)
       .Float(ui.editStartY, block.startY)
       .Float(ui.editEndX, block.endX)
       .Float(ui.editEndY, block.endY)
       .ComboIndex(ui.comboMode, block.mode)
       .Spin(ui.spinOptional, block.optional);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 void BlockDrawDialog::OnMode() {
-  Exchange(true);
+  TakeValues();
   block.mode = ui.comboMode->currentIndex();
   ui.spinOptional->setEnabled(BlockModeTakesOptional(block.mode));
   // Choosing a mode starts it from its own end Y and number, whatever was
@@ -56,7 +55,7 @@ void BlockDrawDialog::OnMode() {
     block.endY = 120;
     block.optional = 20;
   }
-  Exchange(false);
+  ShowValues();
 }
 
 std::optional<std::string> BlockDrawDialog::Compose() {
@@ -65,7 +64,7 @@ std::optional<std::string> BlockDrawDialog::Compose() {
 }
 
 void BlockDrawDialog::OnTestPrint() {
-  if (Exchange(true)) SendTestPrint(context_, BlockDrawCommand(block));
+  if (TakeValues()) SendTestPrint(context_, BlockDrawCommand(block));
 }
 
 }  // namespace qm

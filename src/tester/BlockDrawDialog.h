@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tester/BuilderDialog.h"
-#include "tester/LabelCommands.h"
+#include "tester/CommandComposers.h"
+#include "ui/BuilderDialog.h"
 #include "ui_BlockDrawDialog.h"
 
 namespace qm {
@@ -18,7 +18,7 @@ class BlockDrawDialog : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:

@@ -1,6 +1,6 @@
 #include "tester/CharacterCharts.h"
 
-#include "tester/LabelCommands.h"
+#include "tester/CommandComposers.h"
 
 namespace qm {
 namespace {

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "base/Prompter.h"
 #include "link/PrinterPort.h"
 #include "tester/JobSender.h"
 #include "tester/TextBuilders.h"
 #include "ui/BusyScope.h"
-#include "ui/DataExchange.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -22,7 +22,7 @@ void SendChart(PrinterPort& port, const std::vector<std::string>& writes) {
 }  // namespace
 
 CharacterSetDialog::CharacterSetDialog(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   PressNothingOnEnter(*this);
   connect(ui.radioBitmap, &QRadioButton::clicked, this, [this] { OnFontType(false); });
@@ -34,12 +34,11 @@ CharacterSetDialog::CharacterSetDialog(AppContext context, QWidget* parent)
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
   ui.spinFirstSize->setRange(1, 4);
   ui.spinSecondSize->setRange(1, 4);
-  Exchange(false);
+  ShowValues();
 }
 
-bool CharacterSetDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.ComboIndex(ui.comboInternational, chart.internationalSet)
+bool CharacterSetDialog::BindValues(ValueBinder& bind) {
+  bind.ComboIndex(ui.comboInternational, chart.internationalSet)
       .ComboIndex(ui.comboCodeTable, chart.codeTable)
       .RadioGroup({ui.radioBitmap, ui.radioVector}, chart.font.vector)
       .Float(ui.editX, chart.x)
@@ -47,8 +46,8 @@ bool CharacterSetDialog::Exchange(bool take) {
       .ComboIndex(ui.comboFont, fontIndex)
       .Spin(ui.spinFirstSize, chart.font.firstSize)
       .Spin(ui.spinSecondSize, chart.font.secondSize);
-  if (take && fontIndex >= 0) chart.font.font = kChartFonts[fontIndex];
-  return !dx.Failed();
+  if (bind.TakingValues() && fontIndex >= 0) chart.font.font = kChartFonts[fontIndex];
+  return !bind.Failed();
 }
 
 void CharacterSetDialog::OnFontType(bool vector) {
@@ -68,12 +67,12 @@ void CharacterSetDialog::OnFontType(bool vector) {
 }
 
 void CharacterSetDialog::Print(std::vector<std::string> (*job)(const CharacterSetChart&)) {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   SendChart(context_.port, job(chart));
 }
 
 TwoByteCodepageDialog::TwoByteCodepageDialog(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   PressNothingOnEnter(*this);
   connect(ui.comboCodeTable, &QComboBox::activated, this, &TwoByteCodepageDialog::OnCodeTable);
@@ -84,13 +83,12 @@ TwoByteCodepageDialog::TwoByteCodepageDialog(AppContext context, QWidget* parent
           &TwoByteCodepageDialog::OnPrintCharacters);
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
   FillFonts();
-  Exchange(false);
+  ShowValues();
   OnFontType();
 }
 
-bool TwoByteCodepageDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.ComboIndex(ui.comboCodeTable, table)
+bool TwoByteCodepageDialog::BindValues(ValueBinder& bind) {
+  bind.ComboIndex(ui.comboCodeTable, table)
       .Text(ui.editStartBlock, startBlock)
       .Text(ui.editEndBlock, endBlock)
       .Text(ui.editBlockArea, blockArea)
@@ -99,7 +97,7 @@ bool TwoByteCodepageDialog::Exchange(bool take) {
       .ComboText(ui.comboBitmapFont, bitmapFont)
       .Text(ui.editVectorWidth, vectorWidth)
       .Text(ui.editVectorHeight, vectorHeight);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 void TwoByteCodepageDialog::FillFonts() {
@@ -110,7 +108,7 @@ void TwoByteCodepageDialog::FillFonts() {
 }
 
 void TwoByteCodepageDialog::OnCodeTable() {
-  Exchange(true);
+  TakeValues();
   const TwoByteTable& t = TwoByteTables()[size_t(table)];
   // Only the Korean table has a scalable font; a choice already made stays.
   ui.radioVector->setEnabled(t.vectorFont);
@@ -118,11 +116,11 @@ void TwoByteCodepageDialog::OnCodeTable() {
   blockArea = t.blockArea;
   startBlock = t.start;
   endBlock = t.end;
-  Exchange(false);
+  ShowValues();
 }
 
 void TwoByteCodepageDialog::OnPrintAll() {
-  Exchange(true);
+  TakeValues();
   if (printAll) {
     const TwoByteTable& t = TwoByteTables()[size_t(table)];
     startBlock = t.start;
@@ -131,7 +129,7 @@ void TwoByteCodepageDialog::OnPrintAll() {
   }
   ui.editStartBlock->setEnabled(!printAll);
   ui.editEndBlock->setEnabled(!printAll);
-  Exchange(false);
+  ShowValues();
 }
 
 void TwoByteCodepageDialog::OnFontType() {
@@ -142,7 +140,7 @@ void TwoByteCodepageDialog::OnFontType() {
 }
 
 void TwoByteCodepageDialog::OnPrintCharacters() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   const TwoByteTable& t = TwoByteTables()[size_t(table)];
   TwoByteChart chart;
   chart.table = table;
@@ -154,9 +152,9 @@ void TwoByteCodepageDialog::OnPrintCharacters() {
     // not a number would make 87 labels of syntax errors, so it is refused
     // here, in the range the character set chart's size boxes offer.
     int width = 0, height = 0;
-    DataExchange dx(context_.prompter, true);
-    dx.Int(ui.editVectorWidth, width, 1, 100).Int(ui.editVectorHeight, height, 1, 100);
-    if (dx.Failed()) return;
+    ValueBinder bind(context_.prompter, true);
+    bind.Int(ui.editVectorWidth, width, 1, 100).Int(ui.editVectorHeight, height, 1, 100);
+    if (bind.Failed()) return;
     chart.vectorWidth = std::to_string(width);
     chart.vectorHeight = std::to_string(height);
   }

@@ -5,6 +5,7 @@
 
 #include "tester/CharacterCharts.h"
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 #include "ui_CharacterSetDialog.h"
 #include "ui_TwoByteCodepageDialog.h"
 
@@ -12,7 +13,7 @@ namespace qm {
 
 // Selects the international set and code table and prints the codes below
 // 80h, from 80h, or the national variants of all 16 sets. Inserts nothing.
-class CharacterSetDialog : public QDialog {
+class CharacterSetDialog : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -22,7 +23,7 @@ class CharacterSetDialog : public QDialog {
  private:
   void OnFontType(bool vector);
   void Print(std::vector<std::string> (*job)(const CharacterSetChart&));
-  bool Exchange(bool take);
+  bool BindValues(ValueBinder& bind) override;
 
   AppContext context_;
   Ui::CharacterSetDialog ui;
@@ -32,7 +33,7 @@ class CharacterSetDialog : public QDialog {
 
 // Prints the double-byte characters of a Korean, Chinese or Japanese code
 // table, one label per lead byte.
-class TwoByteCodepageDialog : public QDialog {
+class TwoByteCodepageDialog : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -47,7 +48,7 @@ class TwoByteCodepageDialog : public QDialog {
   void OnFontType();
   void OnPrintCharacters();
   void FillFonts();
-  bool Exchange(bool take);
+  bool BindValues(ValueBinder& bind) override;
 
   AppContext context_;
   Ui::TwoByteCodepageDialog ui;

@@ -1,21 +1,23 @@
 #include "tester/CommandTesterWindow.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFontDatabase>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSplitter>
 
+#include "base/NumberText.h"
+#include "base/Prompter.h"
+#include "base/Throttle.h"
 #include "link/PrinterPort.h"
 #include "preview/PreviewPane.h"
-#include "status/StatusWindow.h"
 #include "tester/ChartDialogs.h"
 #include "tester/ConvertUnitDialog.h"
 #include "tester/ScriptFile.h"
 #include "tester/ScriptText.h"
 #include "ui/BusyScope.h"
-#include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
-#include "ui/Prompter.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -23,22 +25,19 @@ namespace {
 // How often a long send lets the window repaint (and the Stop button take
 // its click): often enough that the sent counter visibly runs, seldom
 // enough not to slow the sending.
-constexpr qint64 kRepaintIntervalMs = 40;
-
-// "198" → "198", 52428800 → "52,428,800".
-std::string WithThousands(size_t n) {
-  std::string digits = std::to_string(n);
-  for (int at = int(digits.size()) - 3; at > 0; at -= 3) digits.insert(size_t(at), ",");
-  return digits;
-}
+constexpr std::chrono::milliseconds kRepaintInterval{40};
+// Wide enough for the script and a label beside it on a 1280-pixel screen.
+constexpr int kPreviewWidth = 1200;
 
 }  // namespace
 
 CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   ui.editScript->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
+  connect(ui.editScript->document(), &QTextDocument::contentsChange, this,
+          &CommandTesterWindow::OnContentsChange);
   connect(ui.editScript, &QPlainTextEdit::textChanged, this, &CommandTesterWindow::OnScriptChanged);
   connect(ui.buttonMultiSend, &QPushButton::clicked, this, &CommandTesterWindow::OnMultiSend);
   connect(ui.buttonSave, &QPushButton::clicked, this, &CommandTesterWindow::OnSave);
@@ -58,6 +57,7 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
   });
   connect(ui.buttonCheckStatus, &QPushButton::clicked, this,
           &CommandTesterWindow::OnCheckPrinterStatus);
+  ShowAvailable(ui.buttonCheckStatus, false);
   connect(ui.buttonConvert, &QPushButton::clicked, this, &CommandTesterWindow::OnConvert);
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
   connect(ui.buttonPreview, &QPushButton::toggled, this, &CommandTesterWindow::OnPreview);
@@ -80,49 +80,84 @@ CommandTesterWindow::CommandTesterWindow(AppContext context, QWidget* parent)
   for (auto [button, which] : builderButtons) {
     connect(button, &QPushButton::clicked, this, [this, which = which] { OnBuilder(which); });
     builderButtons_[size_t(which)] = button;
-    MarkUnavailable(button);
+    ShowAvailable(button, false);
   }
   // The chart windows print directly and append nothing.
-  connect(ui.buttonCharacterSet, &QPushButton::clicked, this, [this] {
-    CharacterSetDialog dialog(context_, this);
-    RunModal(dialog);
-  });
-  connect(ui.buttonPrintCodes, &QPushButton::clicked, this, [this] {
-    TwoByteCodepageDialog dialog(context_, this);
-    RunModal(dialog);
-  });
+  connect(ui.buttonCharacterSet, &QPushButton::clicked, this,
+          [this] { RunWindow<CharacterSetDialog>(context_, this); });
+  connect(ui.buttonPrintCodes, &QPushButton::clicked, this,
+          [this] { RunWindow<TwoByteCodepageDialog>(context_, this); });
 
   // Enter in the repeat box (or anywhere) presses no button by itself: a
   // builder would open, or a send start, that the operator did not ask for.
-  for (QPushButton* button : findChildren<QPushButton*>()) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
-  }
+  PressNothingOnEnter(*this);
 
   ShowValues();
 }
 
 void CommandTesterWindow::SetBuilder(BuilderButton button, BuilderFactory factory) {
-  QPushButton* control = builderButtons_[size_t(button)];
-  control->setEnabled(bool(factory));
-  control->setToolTip(factory ? QString() : QString::fromLatin1(kNotAvailable));
+  ShowAvailable(builderButtons_[size_t(button)], bool(factory));
   builders_[size_t(button)] = std::move(factory);
 }
 
-void CommandTesterWindow::MarkUnavailable(QPushButton* button) {
-  button->setEnabled(false);
-  button->setToolTip(QString::fromLatin1(kNotAvailable));
+void CommandTesterWindow::SetStatusOpener(std::function<void(QWidget* parent)> open) {
+  ShowAvailable(ui.buttonCheckStatus, bool(open));
+  openStatus_ = std::move(open);
 }
 
-void CommandTesterWindow::Exchange(bool take) {
-  if (take) {
-    script = ScriptBytesFromText(ui.editScript->document()->toRawText().toStdString());
-  } else if (ScriptBytesFromText(ui.editScript->document()->toRawText().toStdString()) != script) {
-    ui.editScript->setPlainText(QString::fromStdString(ScriptTextFromBytes(script)));
+void CommandTesterWindow::ShowAvailable(QPushButton* button, bool available) {
+  button->setEnabled(available);
+  button->setToolTip(available ? QString() : QString::fromLatin1(kNotAvailable));
+}
+
+void CommandTesterWindow::SyncScript() const {
+  if (!scriptStale_) return;
+  script = ScriptBytesFromText(ui.editScript->document()->toRawText().toStdString());
+  scriptStale_ = false;
+}
+
+bool CommandTesterWindow::BindValues(ValueBinder& bind) {
+  if (bind.TakingValues()) SyncScript();
+  bind.Spin(ui.spinRepeat, repeatCount).Text(ui.editSent, sentCounter);
+  return !bind.Failed();
+}
+
+void CommandTesterWindow::ShowScript() {
+  showing_ = true;
+  ui.editScript->setPlainText(QString::fromStdString(ScriptTextFromBytes(script)));
+  scriptStale_ = false;
+  showing_ = false;
+  FollowInPreview();
+}
+
+void CommandTesterWindow::FollowInPreview() {
+  if (!preview_ || !preview_->isVisible()) {
+    previewTextValid_ = false;
+    return;
   }
-  DataExchange dx(context_.prompter, take);
-  dx.Spin(ui.spinRepeat, repeatCount).Text(ui.editSent, sentCounter);
-  if (preview_ && preview_->isVisible()) preview_->SetScript(script);
+  if (!previewTextValid_) {
+    previewText_ = ui.editScript->document()->toRawText();
+    previewTextValid_ = true;
+  }
+  // The text goes to the pane's thread as a shared copy; turning it into the
+  // script's bytes is done there, off the keystroke.
+  preview_->SetScriptText(previewText_, ui.editScript->textCursor().position());
+}
+
+void CommandTesterWindow::OnContentsChange(int position, int removed, int added) {
+  // Beyond a typed or pasted piece (a whole script shown anew), the text is
+  // taken afresh, which also keeps the document's closing paragraph out of
+  // the count.
+  constexpr int kLargestEdit = 1 << 16;
+  if (!previewTextValid_ || removed + added > kLargestEdit || position < 0 ||
+      qsizetype(position) + removed > previewText_.size()) {
+    previewTextValid_ = false;
+    return;
+  }
+  QTextCursor piece(ui.editScript->document());
+  piece.setPosition(position);
+  piece.setPosition(position + added, QTextCursor::KeepAnchor);
+  previewText_.replace(position, removed, piece.selectedText());
 }
 
 void CommandTesterWindow::OnPreview(bool shown) {
@@ -130,10 +165,21 @@ void CommandTesterWindow::OnPreview(bool shown) {
     // Made on first use, so the window opens laid out as it always was.
     preview_ = new PreviewPane(context_.prompter, this);
     preview_->setObjectName("previewPane");
-    ui.upperRow->insertWidget(1, preview_, 1);
+    preview_->SetTextToScript([](std::string_view text) { return ScriptBytesFromText(text); });
+    // Script and preview share the row in a splitter the operator moves.
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName("splitPreview");
+    split->setChildrenCollapsible(false);
+    ui.upperRow->replaceWidget(ui.groupScript, split);
+    split->addWidget(ui.groupScript);
+    split->addWidget(preview_);
+    split->show();
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    ui.upperRow->setStretchFactor(split, 1);
     connect(preview_, &PreviewPane::ErrorChosen, this, [this](qsizetype offset) {
       // The editor shows some bytes as placeholders: count its characters.
-      const std::string before = script.substr(0, size_t(offset));
+      const std::string before = Script().substr(0, size_t(offset));
       QTextCursor cursor(ui.editScript->document());
       cursor.setPosition(int(QString::fromStdString(ScriptTextFromBytes(before)).size()));
       ui.editScript->setTextCursor(cursor);
@@ -141,17 +187,20 @@ void CommandTesterWindow::OnPreview(bool shown) {
     });
   }
   preview_->setVisible(shown);
-  if (shown) preview_->SetScript(script);
-}
-
-void CommandTesterWindow::ShowValues() {
-  showing_ = true;
-  Exchange(false);
-  showing_ = false;
+  if (shown) {
+    // Room for both, within the screen the window is on.
+    const QRect screen = this->screen()->availableGeometry();
+    const int wanted =
+        std::min(kPreviewWidth, screen.width() - (frameGeometry().width() - width()));
+    if (width() < wanted) resize(wanted, height());
+    FollowInPreview();
+  }
 }
 
 void CommandTesterWindow::OnScriptChanged() {
-  if (!showing_) TakeValues();
+  if (showing_) return;
+  scriptStale_ = true;
+  FollowInPreview();
 }
 
 void CommandTesterWindow::reject() {
@@ -176,10 +225,10 @@ void CommandTesterWindow::OnMultiSend() {
   {
     // Everything else the operator clicks or types meanwhile is dropped.
     BusyScope busy(ui.buttonMultiSend);
-    QElapsedTimer sincePaint;
-    sincePaint.start();
+    Throttle repaint(kRepaintInterval);
+    repaint.Restart();
     for (int k = 1; k <= repeatCount; ++k) {
-      if (!context_.port.Write(script.data(), uint32_t(script.size()))) {
+      if (!context_.port.Write(script)) {
         // The port has told the operator; a count would claim sends that
         // failed, so it empties, and a note says how many did go out.
         sentCounter.clear();
@@ -192,10 +241,7 @@ void CommandTesterWindow::OnMultiSend() {
       sentCounter = std::to_string(k);
       ui.editSent->setText(QString::fromStdString(sentCounter));
       if (k == repeatCount) break;
-      if (sincePaint.elapsed() >= kRepaintIntervalMs) {
-        BusyScope::KeepResponsive();
-        sincePaint.restart();
-      }
+      repaint.Run(BusyScope::KeepResponsive);
       if (stopRequested_) break;
     }
   }
@@ -234,7 +280,7 @@ void CommandTesterWindow::OnLoad() {
   }
   LoadedScript loaded = ScriptFromFileContents(contents);
   script = std::move(loaded.script);
-  ShowValues();
+  ShowScript();
   // What the load changed on the way in, one line each.
   std::string note;
   auto add = [&note](const std::string& line) { note += (note.empty() ? "" : "\r\n") + line; };
@@ -249,17 +295,15 @@ void CommandTesterWindow::OnLoad() {
 
 void CommandTesterWindow::OnClean() {
   script.clear();
-  ShowValues();
+  ShowScript();
 }
 
 void CommandTesterWindow::OnCheckPrinterStatus() {
-  StatusWindow window(context_, this);
-  RunModal(window);
+  if (openStatus_) openStatus_(this);
 }
 
 void CommandTesterWindow::OnConvert() {
-  ConvertUnitDialog dialog(context_, this);
-  RunModal(dialog);
+  RunWindow<ConvertUnitDialog>(context_, this);
 }
 
 void CommandTesterWindow::OnBuilder(BuilderButton button) {
@@ -273,9 +317,25 @@ void CommandTesterWindow::OnBuilder(BuilderButton button) {
 void CommandTesterWindow::AppendCommand(const std::string& command) {
   TakeValues();
   // Directly after the last character, wherever the caret is.
-  script += command;
-  script += "\r\n";
-  ShowValues();
+  const std::string line = command + "\r\n";
+  const std::string before = script.substr(script.size() - std::min<size_t>(script.size(), 1));
+  script += line;
+  // Added at the editor's end, as an edit, unless the bytes join across the
+  // seam (a lone CR before the line end, a character split in two), which
+  // only a fresh showing of the whole script gets right.
+  const auto first = uint8_t(line.front());
+  const bool continuesCharacter = (first & 0xC0) == 0x80;
+  const bool continuesLineEnd = before.ends_with('\r') && first == '\n';
+  if (!continuesCharacter && !continuesLineEnd) {
+    showing_ = true;
+    QTextCursor end(ui.editScript->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QString::fromStdString(ScriptTextFromBytes(line)));
+    showing_ = false;
+    FollowInPreview();
+  } else {
+    ShowScript();
+  }
   // Keep the new line in sight.
   ui.editScript->moveCursor(QTextCursor::End);
   ui.editScript->ensureCursorVisible();

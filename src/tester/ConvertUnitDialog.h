@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 #include "ui_ConvertUnitDialog.h"
 
 namespace qm {
@@ -11,7 +12,7 @@ namespace qm {
 // Converts one length between inches, millimetres and printer dots, so an
 // operator can enter builder fields in dots. Talks to no printer and hands
 // nothing back to its opener.
-class ConvertUnitDialog : public QDialog {
+class ConvertUnitDialog : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -25,7 +26,7 @@ class ConvertUnitDialog : public QDialog {
   void OnDirection();
   void OnConvertUnit();
   // False when the input box holds no number (the operator has been told).
-  bool Exchange(bool takeFromControls);
+  bool BindValues(ValueBinder& bind) override;
 
   AppContext context_;
   Ui::ConvertUnitDialog ui;

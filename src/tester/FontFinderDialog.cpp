@@ -2,12 +2,12 @@
 
 #include "link/PrinterPort.h"
 #include "tester/TextBuilders.h"
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 
 FontFinderDialog::FontFinderDialog(AppContext context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+    : QDialog(parent), BoundValues(context.prompter), context_(context) {
   ui.setupUi(this);
   PressNothingOnEnter(*this);
   connect(ui.buttonFindMostSimilar, &QPushButton::clicked, this, [this] { OnFind(false); });
@@ -15,25 +15,24 @@ FontFinderDialog::FontFinderDialog(AppContext context, QWidget* parent)
   connect(ui.buttonPrintComparison, &QPushButton::clicked, this,
           &FontFinderDialog::OnPrintComparison);
   connect(ui.buttonClose, &QPushButton::clicked, this, &QDialog::accept);
-  Exchange(false);
+  ShowValues();
 }
 
-bool FontFinderDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.Float(ui.editWidth, widthMm).Float(ui.editHeight, heightMm);
-  if (!take) {
-    dx.Text(ui.editMostFont, mostSimilar.font)
+bool FontFinderDialog::BindValues(ValueBinder& bind) {
+  bind.Float(ui.editWidth, widthMm).Float(ui.editHeight, heightMm);
+  if (!bind.TakingValues()) {
+    bind.Text(ui.editMostFont, mostSimilar.font)
         .Text(ui.editMostXMulti, mostSimilar.xMulti)
         .Text(ui.editMostYMulti, mostSimilar.yMulti)
         .Text(ui.editRoundFont, similarRound.font)
         .Text(ui.editRoundXMulti, similarRound.xMulti)
         .Text(ui.editRoundYMulti, similarRound.yMulti);
   }
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 void FontFinderDialog::OnFind(bool round) {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   std::optional<FontChoice> found =
       round ? FindSimilarAndRound(widthMm, heightMm) : FindMostSimilar(widthMm, heightMm);
   // A dash rather than the last result: an old answer next to a new size
@@ -43,13 +42,13 @@ void FontFinderDialog::OnFind(bool round) {
     shown = {std::to_string(found->font), std::to_string(found->xMulti),
              std::to_string(found->yMulti)};
   (round ? similarRound : mostSimilar) = shown;
-  Exchange(false);
+  ShowValues();
 }
 
 void FontFinderDialog::OnPrintComparison() {
   // What the texts show, as the operator reads them.
   std::string job = FontComparisonJob(mostSimilar, similarRound);
-  context_.port.Write(job.data(), uint32_t(job.size()));
+  context_.port.Write(job);
 }
 
 }  // namespace qm

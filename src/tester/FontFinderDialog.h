@@ -5,6 +5,7 @@
 
 #include "tester/FontFinder.h"
 #include "ui/AppContext.h"
+#include "ui/ValueBinder.h"
 #include "ui_FontFinderDialog.h"
 
 namespace qm {
@@ -12,7 +13,7 @@ namespace qm {
 // Finds the bitmap font and multipliers for a character size wanted in
 // millimetres, two ways, and prints both for comparison. The operator types
 // the result into the text builder; nothing is handed back.
-class FontFinderDialog : public QDialog {
+class FontFinderDialog : public QDialog, public BoundValues {
   Q_OBJECT
 
  public:
@@ -24,7 +25,7 @@ class FontFinderDialog : public QDialog {
  private:
   void OnFind(bool round);
   void OnPrintComparison();
-  bool Exchange(bool take);
+  bool BindValues(ValueBinder& bind) override;
 
   AppContext context_;
   Ui::FontFinderDialog ui;

@@ -5,17 +5,10 @@
 #include "tester/BlockDrawDialog.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/TextBuilders.h"
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
-
-template <typename Dialog>
-BuilderFactory Factory() {
-  return [](AppContext context, QWidget* parent) -> std::unique_ptr<BuilderDialog> {
-    return std::make_unique<Dialog>(context, parent);
-  };
-}
 
 std::string JoinLines(const std::vector<std::string>& commands) {
   std::string joined;
@@ -29,14 +22,14 @@ std::string JoinLines(const std::vector<std::string>& commands) {
 }  // namespace
 
 void RegisterLabelBuilders(CommandTesterWindow& tester) {
-  tester.SetBuilder(BuilderButton::PrintingSetting, Factory<PrintingSettingDialog>());
-  tester.SetBuilder(BuilderButton::LabelSetting, Factory<LabelSettingDialog>());
-  tester.SetBuilder(BuilderButton::Copies, Factory<PrintingCopiesDialog>());
-  tester.SetBuilder(BuilderButton::BitmapText, Factory<BitmapTextDialog>());
-  tester.SetBuilder(BuilderButton::VectorText, Factory<VectorTextDialog>());
-  tester.SetBuilder(BuilderButton::Barcode1d, Factory<Barcode1dDialog>());
-  tester.SetBuilder(BuilderButton::Barcode2d, Factory<Barcode2dDialog>());
-  tester.SetBuilder(BuilderButton::BlockDraw, Factory<BlockDrawDialog>());
+  tester.SetBuilder(BuilderButton::PrintingSetting, FactoryOf<PrintingSettingDialog>());
+  tester.SetBuilder(BuilderButton::LabelSetting, FactoryOf<LabelSettingDialog>());
+  tester.SetBuilder(BuilderButton::Copies, FactoryOf<PrintingCopiesDialog>());
+  tester.SetBuilder(BuilderButton::BitmapText, FactoryOf<BitmapTextDialog>());
+  tester.SetBuilder(BuilderButton::VectorText, FactoryOf<VectorTextDialog>());
+  tester.SetBuilder(BuilderButton::Barcode1d, FactoryOf<Barcode1dDialog>());
+  tester.SetBuilder(BuilderButton::Barcode2d, FactoryOf<Barcode2dDialog>());
+  tester.SetBuilder(BuilderButton::BlockDraw, FactoryOf<BlockDrawDialog>());
 }
 
 PrintingSettingDialog::PrintingSettingDialog(AppContext context, QWidget* parent)
@@ -59,16 +52,16 @@ void PrintingSettingDialog::LoadDefaults() {
   densityText = std::to_string(setting.Density());
 }
 
-bool PrintingSettingDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.RadioGroup({ui.radioSpeed25, ui.radioSpeed30, ui.radioSpeed40, ui.radioSpeed50}, setting.speed)
+bool PrintingSettingDialog::BindValues(ValueBinder& bind) {
+  bind.RadioGroup({ui.radioSpeed25, ui.radioSpeed30, ui.radioSpeed40, ui.radioSpeed50},
+                  setting.speed)
       .Check(ui.checkSpeedApply, setting.speedApply)
       .Slider(ui.sliderDensity, setting.densityPosition)
       .Text(ui.labelDensityValue, densityText)
       .Check(ui.checkDensityApply, setting.densityApply)
       .RadioGroup({ui.radioTop, ui.radioBottom}, setting.direction)
       .Check(ui.checkDirectionApply, setting.directionApply);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 std::optional<std::string> PrintingSettingDialog::Compose() {
@@ -82,9 +75,9 @@ void PrintingSettingDialog::OnDensityMoved(int position) {
 }
 
 void PrintingSettingDialog::OnTestPrint() {
-  if (!Exchange(true)) return;
+  if (!TakeValues()) return;
   std::string label = PrintingSettingTestLabel(setting);
-  context_.port.Write(label.data(), uint32_t(label.size()));
+  context_.port.Write(label);
 }
 
 LabelSettingDialog::LabelSettingDialog(AppContext context, QWidget* parent)
@@ -103,12 +96,11 @@ void LabelSettingDialog::LoadDefaults() {
   unitName = kLabelUnitNames[currentUnit];
 }
 
-bool LabelSettingDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
+bool LabelSettingDialog::BindValues(ValueBinder& bind) {
   // The unit is not taken here: a click on a unit radio is handled by
   // converting from the current unit, which the fields are still in.
-  if (!take) dx.RadioGroup({ui.radioInch, ui.radioMm, ui.radioDots}, setting.unit);
-  dx.RadioGroup({ui.radioGap, ui.radioContinuous}, setting.mediaType)
+  if (!bind.TakingValues()) bind.RadioGroup({ui.radioInch, ui.radioMm, ui.radioDots}, setting.unit);
+  bind.RadioGroup({ui.radioGap, ui.radioContinuous}, setting.mediaType)
       .Check(ui.checkWidth, setting.widthOn)
       .Float(ui.editWidth, setting.width)
       .Check(ui.checkLength, setting.lengthOn)
@@ -116,16 +108,16 @@ bool LabelSettingDialog::Exchange(bool take) {
       .Check(ui.checkMarginApply, setting.marginOn)
       .Float(ui.editXMargin, setting.xMargin)
       .Float(ui.editYMargin, setting.yMargin);
-  if (take)
-    RefuseSizesOutOfRange(dx);
+  if (bind.TakingValues())
+    RefuseSizesOutOfRange(bind);
   else
     for (QLabel* label :
          {ui.labelWidthUnit, ui.labelLengthUnit, ui.labelXMarginUnit, ui.labelYMarginUnit})
-      dx.Text(label, unitName);
-  return !dx.Failed();
+      bind.Text(label, unitName);
+  return !bind.Failed();
 }
 
-void LabelSettingDialog::RefuseSizesOutOfRange(DataExchange& dx) {
+void LabelSettingDialog::RefuseSizesOutOfRange(ValueBinder& bind) {
   // A negative size or one past the printer's dots would go out as a command
   // it cannot take; the message gives the range in the unit shown, which the
   // fields are in.
@@ -141,15 +133,15 @@ void LabelSettingDialog::RefuseSizesOutOfRange(DataExchange& dx) {
                        {setting.marginOn, setting.yMargin, ui.editYMargin}};
   for (const Box& box : boxes)
     if (box.on && !LabelSizeFits(box.value, unit))
-      dx.Refuse(box.edit, NumberRangeMessage(0, LabelSizeMaximum(unit)));
+      bind.Refuse(box.edit, NumberRangeMessage(0, LabelSizeMaximum(unit)));
 }
 
 void LabelSettingDialog::OnUnit() {
   int chosen = ui.radioMm->isChecked() ? 1 : ui.radioDots->isChecked() ? 2 : 0;
-  if (!Exchange(true)) {
+  if (!TakeValues()) {
     // A box the operator is still mending: stay in the unit its text is in.
     setting.unit = currentUnit;
-    DataExchange(context_.prompter, false)
+    ValueBinder(context_.prompter, false)
         .RadioGroup({ui.radioInch, ui.radioMm, ui.radioDots}, setting.unit);
     return;
   }
@@ -158,7 +150,7 @@ void LabelSettingDialog::OnUnit() {
     *value = ConvertLabelUnit(*value, from, to);
   setting.unit = currentUnit = chosen;
   unitName = kLabelUnitNames[chosen];
-  Exchange(false);
+  ShowValues();
 }
 
 std::optional<std::string> LabelSettingDialog::Compose() {
@@ -176,17 +168,16 @@ PrintingCopiesDialog::PrintingCopiesDialog(AppContext context, QWidget* parent)
 
 void PrintingCopiesDialog::Prepare() {
   LoadDefaults();
-  Exchange(false);
+  ShowValues();
 }
 
 void PrintingCopiesDialog::LoadDefaults() {
   first = second = 1;
 }
 
-bool PrintingCopiesDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
-  dx.Spin(ui.spinFirst, first).Spin(ui.spinSecond, second);
-  return !dx.Failed();
+bool PrintingCopiesDialog::BindValues(ValueBinder& bind) {
+  bind.Spin(ui.spinFirst, first).Spin(ui.spinSecond, second);
+  return !bind.Failed();
 }
 
 std::optional<std::string> PrintingCopiesDialog::Compose() {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "tester/BuilderDialog.h"
-#include "tester/LabelCommands.h"
+#include "tester/CommandComposers.h"
+#include "ui/BuilderDialog.h"
 #include "ui_LabelSettingDialog.h"
 #include "ui_PrintingCopiesDialog.h"
 #include "ui_PrintingSettingDialog.h"
@@ -11,7 +11,7 @@
 namespace qm {
 
 class CommandTesterWindow;
-class DataExchange;
+class ValueBinder;
 
 // Gives the tester's label, text, barcode and drawing buttons their builders.
 void RegisterLabelBuilders(CommandTesterWindow& tester);
@@ -26,7 +26,7 @@ class PrintingSettingDialog : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:
@@ -49,14 +49,14 @@ class LabelSettingDialog : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:
   void OnUnit();
   // Takes part in a taking exchange: sizes and margins that are on must be
   // 0 to 9999 dots.
-  void RefuseSizesOutOfRange(DataExchange& dx);
+  void RefuseSizesOutOfRange(ValueBinder& bind);
 
   Ui::LabelSettingDialog ui;
   LabelSetting setting;
@@ -75,7 +75,7 @@ class PrintingCopiesDialog : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:

@@ -3,8 +3,8 @@
 #include "link/PrinterPort.h"
 #include "tester/ConvertUnitDialog.h"
 #include "tester/FontFinderDialog.h"
-#include "ui/DataExchange.h"
 #include "ui/ModalRunner.h"
+#include "ui/ValueBinder.h"
 
 namespace qm {
 namespace {
@@ -15,30 +15,20 @@ constexpr float kMaxBitmapPosition = 999;
 }  // namespace
 
 void OpenUnitConverter(AppContext context, QWidget* parent) {
-  ConvertUnitDialog dialog(context, parent);
-  RunModal(dialog);
-}
-
-void PressNothingOnEnter(QDialog& dialog) {
-  for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
-  }
+  RunWindow<ConvertUnitDialog>(context, parent);
 }
 
 void SendTestPrint(AppContext context, const std::string& command) {
   std::string job = TestPrintJob(command);
-  context.port.Write(job.data(), uint32_t(job.size()));
+  context.port.Write(job);
 }
 
 BitmapTextDialog::BitmapTextDialog(AppContext context, QWidget* parent)
     : BuilderDialog(context, parent) {
   ui.setupUi(this);
   PressNothingOnEnter(*this);
-  connect(ui.buttonFindFont, &QPushButton::clicked, this, [this] {
-    FontFinderDialog finder(context_, this);
-    RunModal(finder);
-  });
+  connect(ui.buttonFindFont, &QPushButton::clicked, this,
+          [this] { RunWindow<FontFinderDialog>(context_, this); });
   connect(ui.buttonConvert, &QPushButton::clicked, this,
           [this] { OpenUnitConverter(context_, this); });
   connect(ui.buttonTestPrint, &QPushButton::clicked, this, &BitmapTextDialog::OnTestPrint);
@@ -55,10 +45,9 @@ void BitmapTextDialog::LoadDefaults() {
   text = BitmapText{};
 }
 
-bool BitmapTextDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
+bool BitmapTextDialog::BindValues(ValueBinder& bind) {
   // Refused outside 0 to 999: the printer would misread a longer number.
-  dx.Float(ui.editX, text.x, 0, kMaxBitmapPosition)
+  bind.Float(ui.editX, text.x, 0, kMaxBitmapPosition)
       .Float(ui.editY, text.y, 0, kMaxBitmapPosition)
       .ComboText(ui.comboFont, text.font)
       .Spin(ui.spinHMulti, text.hMulti)
@@ -68,7 +57,7 @@ bool BitmapTextDialog::Exchange(bool take) {
       .ComboText(ui.comboReverse, text.reverse)
       .ComboText(ui.comboBold, text.bold)
       .Text(ui.editText, text.text);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 std::optional<std::string> BitmapTextDialog::Compose() {
@@ -77,7 +66,7 @@ std::optional<std::string> BitmapTextDialog::Compose() {
 }
 
 void BitmapTextDialog::OnTestPrint() {
-  if (Exchange(true)) SendTestPrint(context_, BitmapTextCommand(text));
+  if (TakeValues()) SendTestPrint(context_, BitmapTextCommand(text));
 }
 
 VectorTextDialog::VectorTextDialog(AppContext context, QWidget* parent)
@@ -95,10 +84,9 @@ void VectorTextDialog::LoadDefaults() {
   text = VectorText{};
 }
 
-bool VectorTextDialog::Exchange(bool take) {
-  DataExchange dx(context_.prompter, take);
+bool VectorTextDialog::BindValues(ValueBinder& bind) {
   int font = 0;
-  dx.Float(ui.editX, text.x)
+  bind.Float(ui.editX, text.x)
       .Float(ui.editY, text.y)
       .ComboIndex(ui.comboFont, font)
       .Spin(ui.spinWidth, text.width)
@@ -111,7 +99,7 @@ bool VectorTextDialog::Exchange(bool take) {
       .ComboIndex(ui.comboJustification, text.justification)
       .ComboIndex(ui.comboTextDirection, text.direction)
       .Text(ui.editText, text.text);
-  return !dx.Failed();
+  return !bind.Failed();
 }
 
 std::optional<std::string> VectorTextDialog::Compose() {
@@ -119,7 +107,7 @@ std::optional<std::string> VectorTextDialog::Compose() {
 }
 
 void VectorTextDialog::OnTestPrint() {
-  if (Exchange(true)) SendTestPrint(context_, VectorTextCommand(text));
+  if (TakeValues()) SendTestPrint(context_, VectorTextCommand(text));
 }
 
 }  // namespace qm

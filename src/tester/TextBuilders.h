@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tester/BuilderDialog.h"
-#include "tester/LabelCommands.h"
+#include "tester/CommandComposers.h"
+#include "ui/BuilderDialog.h"
 #include "ui_BitmapTextDialog.h"
 #include "ui_VectorTextDialog.h"
 
@@ -18,7 +18,7 @@ class BitmapTextDialog : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:
@@ -39,7 +39,7 @@ class VectorTextDialog : public BuilderDialog {
 
  protected:
   void LoadDefaults() override;
-  bool Exchange(bool take) override;
+  bool BindValues(ValueBinder& bind) override;
   std::optional<std::string> Compose() override;
 
  private:
@@ -51,10 +51,6 @@ class VectorTextDialog : public BuilderDialog {
 
 // What the builders' "Convert" and "Test Print" buttons share.
 void OpenUnitConverter(AppContext context, QWidget* parent);
-// Enter in a box presses no button of the tester's windows: the first button
-// would otherwise be the default, and a test print or a chart would go to
-// the printer while the operator was still typing.
-void PressNothingOnEnter(QDialog& dialog);
 void SendTestPrint(AppContext context, const std::string& command);
 
 }  // namespace qm

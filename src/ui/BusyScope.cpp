@@ -40,12 +40,13 @@ class InputDropper : public QObject {
   }
 
   bool Drops(const QWidget* widget) const {
-    if (!blocked.contains(widget->window())) return false;
+    if (!blocked.contains(widget->window()) || alwaysLive.contains(widget->window())) return false;
     if (live && (widget == live || live->isAncestorOf(widget))) return false;
     return true;
   }
 
   std::unordered_set<const QWidget*> blocked;
+  std::unordered_set<const QObject*> alwaysLive;
   QPointer<QWidget> live;
   int depth = 0;
 };
@@ -86,6 +87,13 @@ void BusyScope::KeepResponsive() {
     return;
   }
   BusyScope scope;
+}
+
+void BusyScope::KeepLive(QWidget* window) {
+  if (!dropper) dropper = new InputDropper;
+  dropper->alwaysLive.insert(window);
+  QObject::connect(window, &QObject::destroyed, dropper,
+                   [](QObject* gone) { dropper->alwaysLive.erase(gone); });
 }
 
 bool BusyScope::Active() {

@@ -26,6 +26,9 @@ class BusyScope {
   // meanwhile is dropped there too.
   static void KeepResponsive();
   static bool Active();
+  // A window that never talks to the printer (the traffic monitor) keeps
+  // taking input during exchanges, for as long as it lives.
+  static void KeepLive(QWidget* window);
   // Whether input aimed at `target` is dropped now: it lies in a window that
   // was open when the outermost scope began, outside the live control.
   static bool DropsInputTo(const QWidget* target);

@@ -2,7 +2,10 @@
 
 #include <functional>
 
+#include "ui/AppContext.h"
+
 class QDialog;
+class QWidget;
 
 namespace qm {
 
@@ -11,6 +14,13 @@ namespace qm {
 // windows through here, so a test can drive a dialog that another dialog
 // opens: with a hook installed, the hook runs instead of the modal loop.
 int RunModal(QDialog& dialog);
+
+// Makes a window that needs nothing but the context and runs it modally.
+template <typename Window>
+int RunWindow(AppContext context, QWidget* parent) {
+  Window window(context, parent);
+  return RunModal(window);
+}
 
 using ModalHook = std::function<int(QDialog&)>;
 // Installs a hook (an empty function removes it); returns the previous one.

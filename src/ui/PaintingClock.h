@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Clock.h"
+#include "base/Clock.h"
 
 namespace qm {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "ui/Prompter.h"
+#include "base/Prompter.h"
 
 namespace qm {
 

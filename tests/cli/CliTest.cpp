@@ -105,6 +105,42 @@ TEST(Cli, HelpAndVersionComeFromTheSameTable) {
   EXPECT_EQ(Cli({"--version"}).out, std::string("quillmark-cli ") + kVersion + "\n");
 }
 
+// The program declares only its first word's subcommand in full; whatever the
+// words, it must say and return exactly what the whole table does.
+TEST(Cli, TheFirstWordsTableAgreesWithTheWholeTable) {
+  const std::vector<std::vector<std::string>> lines{
+      {"--help"},
+      {"--version"},
+      {"status", "--help"},
+      {"status", "--bogus"},
+      {"status", "--json", "status"},
+      {"settings", "set-item", "--help"},
+      {"settings", "read-bank", "5"},
+      {"settings", "set-item", "paper-width", "833"},
+      {"download", "driver", "x.hex"},
+      {"download", "firmware"},
+      {"hex2bin"},
+      {"hex2bin", "--help"},
+      {"hex2bin", "status"},
+      {"hex2bin", "/nonexistent/a.hex", "status"},
+      {"hex2bin", "/nonexistent/a.hex", "--output"},
+      {"hex2bin", "/nonexistent/a.hex", "--json", "--version"},
+      {"chart", "EBCDIC"},
+      {"find-font", "3", "4"},
+      {"find-font", "3", "4", "list"},
+      {"list", "--baud", "1200"},
+      {"help", "hex2bin"},
+  };
+  for (const auto& words : lines) {
+    SCOPED_TRACE(words.front() + " " + words.back());
+    std::ostringstream out, err, wholeOut, wholeErr;
+    const int code = RunCli(words, out, err);
+    EXPECT_EQ(code, RunCli(words, wholeOut, wholeErr, CommandTable::Whole));
+    EXPECT_EQ(out.str(), wholeOut.str());
+    EXPECT_EQ(err.str(), wholeErr.str());
+  }
+}
+
 // README's table of subcommands is the list --help prints, row for row.
 TEST(Cli, ReadmeListsTheSubcommandsAsHelpDescribesThem) {
   std::vector<std::pair<std::string, std::string>> fromHelp, fromReadme;

@@ -69,7 +69,7 @@ std::vector<Json> Objects(const std::string& text) {
 
 TEST(JsonDocs, EveryExampleMatchesARealRun) {
   const std::vector<Example> examples = Examples();
-  ASSERT_EQ(examples.size(), 10u);
+  ASSERT_EQ(examples.size(), 13u);
   sim::PtyFrontEnd printer;
   std::string error;
   ASSERT_TRUE(printer.Open(error)) << error;

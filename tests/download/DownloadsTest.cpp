@@ -23,15 +23,22 @@ class DownloadStreams : public ::testing::Test {
     std::vector<uint8_t> data(bytes.begin(), bytes.end());
     MemorySource source(data);
     DownloadEvents events;
-    events.piece = [this] { ++pieces; };
+    events.piece = [this](uint64_t bytes) {
+      ++pieces;
+      sent = bytes;
+    };
     events.stage = [this](const std::string& text) { stages.push_back(text); };
+    events.stop = [this] { return ++stopQuestions > stopAfter; };
     return op(source, data.size(), events);
   }
   std::string Written() const { return {rig.device.written.begin(), rig.device.written.end()}; }
 
   PortRig rig;
   int pieces = 0;
+  uint64_t sent = 0;
   std::vector<std::string> stages;
+  int stopQuestions = 0;
+  int stopAfter = 1 << 30;  // questions answered "go on"
 };
 
 TEST_F(DownloadStreams, EachDownloadsBytesPiecesAndTimeouts) {
@@ -55,12 +62,7 @@ TEST_F(DownloadStreams, EachDownloadsBytesPiecesAndTimeouts) {
        [&](ByteSource& s, uint64_t n, const DownloadEvents& e) {
          return DownloadFactoryFont(port, clock, s, n, e);
        },
-       file1001,
-       "\x1C\x1CMS,1001,",
-       "",
-       Sizes{2, 8, 1, 1, 500, 499},
-       1,
-       {20000},
+       file1001, "\x1C\x1CMS,1001,", "", Sizes{2, 8, 1, 1, 500, 499}, 1, std::vector<int>(20, 1000),
        true},
       {"soft font",
        [&](ByteSource& s, uint64_t n, const DownloadEvents& e) {
@@ -135,10 +137,11 @@ TEST_F(DownloadStreams, EachDownloadsBytesPiecesAndTimeouts) {
 TEST_F(DownloadStreams, FirmwareHeaderCommandAndWholeImage) {
   HexConversion image = ConvertHexText(":0400000012345678E8\n", kFirmwareImageSize, nullptr);
   ASSERT_TRUE(image.ok);
-  EXPECT_EQ(DownloadFirmware(
-                rig.port, image.image, image.checksum,
-                {[this] { ++pieces; }, [this](const std::string& s) { stages.push_back(s); }}),
-            SendResult::Sent);
+  EXPECT_EQ(
+      DownloadFirmware(rig.port, image.image, image.checksum,
+                       {[this](uint64_t) { ++pieces; },
+                        [this](const std::string& s) { stages.push_back(s); }, nullptr, nullptr}),
+      SendResult::Sent);
   Sizes expected{4, 4};
   expected.insert(expected.end(), 524, 500);
   expected.push_back(144);
@@ -174,7 +177,8 @@ TEST_F(DownloadStreams, AFailedWriteStopsAtThatPiece) {
   rig.device.writeResults = {{true, 4},  {true, 4},  {true, 500}, {true, 500},
                              {false, 0}, {false, 0}, {false, 0},  {false, 0}};
   std::vector<uint8_t> image(file.begin(), file.end());
-  EXPECT_EQ(DownloadFirmware(rig.port, image, 0, {[this] { ++pieces; }, nullptr}),
+  EXPECT_EQ(DownloadFirmware(rig.port, image, 0,
+                             {[this](uint64_t) { ++pieces; }, nullptr, nullptr, nullptr}),
             SendResult::WriteFailed);
   EXPECT_EQ(pieces, 2);
   EXPECT_EQ(rig.device.Count("write"), 8u);  // the failing piece and its three retries
@@ -182,6 +186,81 @@ TEST_F(DownloadStreams, AFailedWriteStopsAtThatPiece) {
   EXPECT_EQ(rig.port.Timeouts(), kDefaultTimeouts);
   EXPECT_FALSE(rig.port.KeepOpen());
   EXPECT_FALSE(rig.port.IsOpen());
+}
+
+// Stop ends a download between two pieces: the piece under way goes out
+// whole, nothing after it (no trailing command), the time-outs and keep-open
+// are restored, and the serial connection stays usable.
+TEST_F(DownloadStreams, StopEndsAfterThePieceUnderWay) {
+  const std::string file = Pattern(2600);
+  auto& port = rig.port;
+  auto& clock = rig.clock;
+  struct Row {
+    const char* what;
+    std::function<SendResult(ByteSource&, uint64_t, const DownloadEvents&)> op;
+    int stopAfter;       // stop questions answered "go on" first
+    std::string prefix;  // bytes before the file
+    uint64_t sent;       // of the file
+    std::vector<int> waits;
+  };
+  const Row rows[] = {
+      {"file after two pieces",
+       [&](ByteSource& s, uint64_t n, const DownloadEvents& e) {
+         return TransferFile(port, s, n, e);
+       },
+       1,
+       "",
+       1000,
+       {}},
+      {"image after one piece",
+       [&](ByteSource& s, uint64_t n, const DownloadEvents& e) {
+         return StoreImage(port, "logo", s, n, e);
+       },
+       0,
+       "IS2600,'logo'",
+       500,
+       {}},
+      {"soft font after one piece",
+       [&](ByteSource& s, uint64_t n, const DownloadEvents& e) {
+         return StoreSoftFont(port, "DS8,8,325,32,'A'", s, n, e);
+       },
+       0,
+       "DS8,8,325,32,'A'",
+       500,
+       {}},
+      {"factory font in its erase wait",
+       [&](ByteSource& s, uint64_t n, const DownloadEvents& e) {
+         return DownloadFactoryFont(port, clock, s, n, e);
+       },
+       2,
+       "\x1C\x1CMS,2600,",
+       2,
+       {1000, 1000, 1000}},
+      {"factory font after one piece",
+       [&](ByteSource& s, uint64_t n, const DownloadEvents& e) {
+         return DownloadFactoryFont(port, clock, s, n, e);
+       },
+       19, "\x1C\x1CMS,2600,", 502, std::vector<int>(20, 1000)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    rig.device.written.clear();
+    rig.clock.waits.clear();
+    stopQuestions = 0;
+    stopAfter = row.stopAfter;
+    sent = 0;
+    EXPECT_EQ(Run(row.op, file), SendResult::Stopped);
+    EXPECT_EQ(Written(), row.prefix + file.substr(0, row.sent));
+    if (row.sent > 2) {
+      EXPECT_EQ(sent, row.sent);  // the piece event counts the file's bytes
+    }
+    EXPECT_EQ(rig.clock.waits, row.waits);
+    EXPECT_EQ(rig.port.Timeouts(), kDefaultTimeouts);
+    EXPECT_FALSE(rig.port.KeepOpen());
+    EXPECT_TRUE(rig.port.IsOpen());
+  }
+  EXPECT_TRUE(rig.prompter.Messages().empty());
+  EXPECT_EQ(StoppedText(123500, 52428800), "Stopped after 123,500 of 52,428,800 bytes.");
 }
 
 TEST(DownloadCommands, ComposedAsThePrinterReadsThem) {

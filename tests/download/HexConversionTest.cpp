@@ -111,6 +111,37 @@ TEST(HexConversion, RecordRules) {
   }
 }
 
+// Every character at every place of a data record's digits: taken, with its
+// value, exactly when it is a hexadecimal digit of either case.
+TEST(HexConversion, EveryCharacterOfARecordIsADigitOrRefused) {
+  const std::string record = Intel(0, 0, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF});
+  for (size_t at = 1; at + 1 < record.size(); ++at) {
+    for (int c = 1; c < 256; ++c) {
+      if (c == '\n' || c == '\r') continue;  // line ends
+      std::string text = record;
+      text[at] = char(c);
+      HexConversion r = ConvertHexText(text, 16, [](size_t) { return true; });
+      const int digit = c >= '0' && c <= '9'   ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : -1;
+      if (digit < 0) {
+        EXPECT_EQ(r.Describe(), "Line 1: not a hexadecimal digit") << at << " " << c;
+        continue;
+      }
+      // A changed count, address or type makes another record, a changed
+      // checksum the same one: only the data digits are checked for value.
+      if (at < 9 || at > 24) continue;
+      ASSERT_TRUE(r.ok) << at << " " << c << ": " << r.Describe();
+      const size_t byte = (at - 9) / 2;
+      const int shift = (at - 9) % 2 == 0 ? 4 : 0;
+      const uint8_t before = uint8_t(0x01 + 0x22 * byte);
+      const uint8_t expected = uint8_t((before & ~(0xF << shift)) | digit << shift);
+      EXPECT_EQ(r.image[byte], expected) << at << " " << c;
+    }
+  }
+}
+
 TEST(HexConversion, ChecksumOfTheWholeImage) {
   HexConversion r = ConvertHexText(":0400000012345678E8\n", kFirmwareImageSize, nullptr);
   ASSERT_TRUE(r.ok);
@@ -247,6 +278,28 @@ TEST(Hex2BinCommand, FailuresSayFileLineAndReason) {
     EXPECT_EQ(e.str(), row.err);
   }
   EXPECT_EQ(TempFolder::Read(out).size(), kFirmwareImageSize);
+}
+
+// The image is written over what the output file held before: a longer file
+// is cut to the image, a file converted again holds the new image only, and a
+// folder that cannot be written to is a failure.
+TEST(Hex2BinCommand, TheImageReplacesWhatTheOutputHeld) {
+  TempFolder folder;
+  const std::string out = folder.Write("old.bin", std::string(3 * kFirmwareImageSize, 'x'));
+  for (const std::vector<uint8_t>& data : {k1234, std::vector<uint8_t>{0xAB}}) {
+    const std::string hex = folder.Write("in.hex", Intel(0, 2, data));
+    std::ostringstream o, e;
+    const std::vector<std::string> args{"hex2bin", hex, "-o", out};
+    ASSERT_EQ(cli::RunCli(args, o, e), 0) << e.str();
+    std::string expected(kFirmwareImageSize, '\xFF');
+    std::copy(data.begin(), data.end(), expected.begin() + 2);
+    EXPECT_TRUE(TempFolder::Read(out) == expected);
+  }
+  std::ostringstream o, e;
+  const std::vector<std::string> args{"hex2bin", folder.Path() + "/in.hex", "-o",
+                                      folder.Path() + "/none/x.bin"};
+  EXPECT_EQ(cli::RunCli(args, o, e), 1);
+  EXPECT_EQ(e.str(), folder.Path() + "/none/x.bin: cannot write the image\n");
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 
 #include "Recorders.h"
 #include "app/MainWindow.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "link/SystemLinkServices.h"
 #include "sim/PtyFrontEnd.h"
-#include "ui/Clock.h"
 
 namespace qm {
 namespace {
@@ -35,7 +35,7 @@ TEST(MainWindowAgainstVirtualPrinter, DefaultConnectOpensComOneAndCarriesStatus)
   EXPECT_TRUE(window.IsConnected());
   EXPECT_EQ(port.SerialParameters().baudRate, 115200u);
 
-  ASSERT_EQ(port.Write("^cu\r", 4), 1);
+  ASSERT_EQ(port.Write("^cu\r"), 1);
   uint8_t reply = 0;
   EXPECT_EQ(port.Read(&reply, 1), 1u);
   EXPECT_EQ(reply, 0x40);

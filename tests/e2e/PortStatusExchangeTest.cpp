@@ -34,7 +34,7 @@ class PortAgainstVirtualPrinter : public testing::Test {
 
   // Sends one command the way a window does and reads the reply it expects.
   std::vector<uint8_t> Exchange(const std::string& command, uint32_t replyLength) {
-    EXPECT_EQ(port_.Write(command.data(), static_cast<uint32_t>(command.size())), 1);
+    EXPECT_EQ(port_.Write(command), 1);
     std::vector<uint8_t> reply(replyLength);
     reply.resize(port_.Read(reply.data(), replyLength));
     return reply;
@@ -110,7 +110,7 @@ TEST(PortAgainstPacedPrinter, ALongWriteLetsTheWindowsPaintThroughout) {
 
   const std::string script(40 * 1024, 'E');  // 1.8 s at 230400 baud
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(port.Write(script.data(), uint32_t(script.size())), 1);
+  ASSERT_EQ(port.Write(script), 1);
   const auto blocked = std::chrono::steady_clock::now() - start;
   ASSERT_GE(blocked, std::chrono::milliseconds(500));
   // At least one call per 100 ms of blocking (the hook aims at one per 40 ms).

@@ -194,7 +194,7 @@ TEST_F(PrinterPortTest, CloseOnlyPurgesSerialAndParallel) {
 TEST_F(PrinterPortTest, WriteIsOneCallWithTheExactCount) {
   ASSERT_EQ(OpenSerial(), 1);
   const std::string command = "^cp\r";
-  EXPECT_EQ(port.Write(command.data(), uint32_t(command.size())), 1);
+  EXPECT_EQ(port.Write(command), 1);
   EXPECT_EQ(script.WriteSizes(), std::vector<size_t>{4});
   EXPECT_EQ(std::string(script.written.begin(), script.written.end()), command);
   EXPECT_EQ(script.calls.back().timeoutMs, 3004);
@@ -206,7 +206,7 @@ TEST_F(PrinterPortTest, PartialWritesAreRetriedTenMillisecondsApart) {
   std::string data(1000, 'x');
   for (size_t i = 0; i < data.size(); ++i) data[i] = char('a' + i % 26);
   script.writeResults = {{true, 400}, {true, 300}, {false, 200}, {true, 100}};
-  EXPECT_EQ(port.Write(data.data(), uint32_t(data.size())), 1);
+  EXPECT_EQ(port.Write(data), 1);
   EXPECT_EQ(script.WriteSizes(), (std::vector<size_t>{1000, 600, 300, 100}));
   EXPECT_EQ(clock.waits, (std::vector<int>{10, 10, 10}));
   EXPECT_EQ(std::string(script.written.begin(), script.written.end()), data);
@@ -217,7 +217,7 @@ TEST_F(PrinterPortTest, FailedFirstCallWithEveryByteRetries) {
   // A call that reports failure is retried even when its count looks complete.
   ASSERT_EQ(OpenSerial(), 1);
   script.writeResults = {{false, 5}, {true, 0}};
-  EXPECT_EQ(port.Write("hello", 5), 1);
+  EXPECT_EQ(port.Write("hello"), 1);
   EXPECT_EQ(script.WriteSizes(), (std::vector<size_t>{5, 0}));
 }
 
@@ -226,7 +226,7 @@ TEST_F(PrinterPortTest, WriteThatNeverCompletesReportsAndReturnsZero) {
   // Progress on every retry is still not enough after the third.
   script.writeResults = {{true, 10}, {true, 10}, {true, 10}, {true, 10}, {true, 100}};
   std::string data(100, 'z');
-  EXPECT_EQ(port.Write(data.data(), 100), 0);
+  EXPECT_EQ(port.Write(data), 0);
   EXPECT_EQ(script.Count("write"), 4u);
   EXPECT_EQ(clock.waits, (std::vector<int>{10, 10, 10}));
   ASSERT_EQ(prompter.shown.size(), 1u);
@@ -235,11 +235,11 @@ TEST_F(PrinterPortTest, WriteThatNeverCompletesReportsAndReturnsZero) {
   EXPECT_EQ(prompter.shown[0].icon, MessageIcon::Warning);
   // The port stays usable afterwards.
   EXPECT_TRUE(port.IsOpen());
-  EXPECT_EQ(port.Write("ok", 2), 1);
+  EXPECT_EQ(port.Write("ok"), 1);
 }
 
 TEST_F(PrinterPortTest, WriteOnAClosedPortFailsAfterItsRetries) {
-  EXPECT_EQ(port.Write("x", 1), 0);
+  EXPECT_EQ(port.Write("x"), 0);
   EXPECT_EQ(clock.waits.size(), 3u);
   EXPECT_EQ(prompter.Messages(), std::vector<std::string>{PrinterPort::kWriteFailedMessage});
 }
@@ -338,8 +338,8 @@ TEST_F(UsbPortTest, EveryTransferOpensAndClosesUnlessKeptOpen) {
   script = {};
   services.discoveries = 0;
 
-  EXPECT_EQ(port.Write("^cu\r", 4), 1);
-  EXPECT_EQ(port.Write("^cu\r", 4), 1);
+  EXPECT_EQ(port.Write("^cu\r"), 1);
+  EXPECT_EQ(port.Write("^cu\r"), 1);
   EXPECT_EQ(script.opens, 2);
   EXPECT_EQ(script.closes, 2);
   EXPECT_EQ(services.discoveries, 2);
@@ -356,7 +356,7 @@ TEST_F(UsbPortTest, EveryTransferOpensAndClosesUnlessKeptOpen) {
   ASSERT_EQ(port.Open(), 1);
   port.SetKeepOpen(true);
   port.SetTimeouts(kDownloadTimeouts);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(port.Write("0123456789", 10), 1);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(port.Write("0123456789"), 1);
   EXPECT_EQ(script.opens, 4);
   EXPECT_EQ(script.calls.back().timeoutMs, 20010);
   port.SetTimeouts(kDefaultTimeouts);
@@ -370,7 +370,7 @@ TEST_F(UsbPortTest, WriteWhenTheDeviceIsGoneFailsWithTheMessage) {
   port.Close();
   services.discoveries = 0;
   services.usbNode.clear();
-  EXPECT_EQ(port.Write("^cu\r", 4), 0);
+  EXPECT_EQ(port.Write("^cu\r"), 0);
   EXPECT_EQ(prompter.Messages(), std::vector<std::string>{PrinterPort::kWriteFailedMessage});
   EXPECT_EQ(services.discoveries, 1);
 }

@@ -249,7 +249,7 @@ TEST(SerialPty, PrinterPortOpensAPtyAsComOne) {
   port.SetSerialParameters(115200, 0, 8, 0);
   // A pty cannot report CTS and DSR; it is taken as a cabled printer.
   ASSERT_EQ(port.Open(), 1);
-  EXPECT_EQ(port.Write("^cu\r", 4), 1);
+  EXPECT_EQ(port.Write("^cu\r"), 1);
   EXPECT_EQ(pty.Receive(4), "^cu\r");
   pty.Send("\x40");
   uint8_t reply = 0;

@@ -18,7 +18,8 @@ struct Ink {
   QRect box;
 };
 
-Ink InkIn(const QImage& image, QRect area = {}) {
+Ink InkIn(const QImage& label, QRect area = {}) {
+  const QImage image = label.convertToFormat(QImage::Format_Indexed8);
   if (area.isNull()) area = image.rect();
   Ink ink;
   for (int y = area.top(); y <= area.bottom(); ++y) {
@@ -64,6 +65,9 @@ TEST_F(Rendering, BlockDrawModesFillExactlyTheirDots) {
       {"BD10,10,20,20,S,4", 40, {10, 10, 13, 10}},
       // Far off the label: clipped, not drawn elsewhere.
       {"BD-999999,40,999999,60,O", 100 * 10, {0, 40, 100, 10}},
+      // The last dots of a row, which do not fill a byte, either way round.
+      {"BD90,0,100,1,O", 10, {90, 0, 10, 1}},
+      {"SOB\rBD0,0,3,1,O", 3, {97, 49, 3, 1}},
   };
   for (const Row& row : rows) {
     const std::string script = std::string("SW100\rSL50,0,C\r") + row.commands + "\rP1\r";
@@ -342,6 +346,47 @@ TEST_F(Rendering, LabelsCountsAndErrorsOfAWholeScript) {
   EXPECT_EQ(result.errors[0].line, 6);
   EXPECT_NE(result.errors[0].message.find("Barcode Error"), std::string::npos);
   EXPECT_EQ(result.errors[1].line, 7);
+}
+
+// With a focus, the label it lies in and its neighbours are drawn exactly as
+// a whole rendering draws them (a character set chosen in an undrawn label
+// still holds), and every other label is listed with its copies, undrawn.
+TEST_F(Rendering, AFocusDrawsTheLabelsAroundIt) {
+  std::string script = "SW200\r\nSL100,0,C\r\n";
+  std::vector<size_t> starts;
+  for (int i = 0; i < 150; ++i) {
+    starts.push_back(script.size());
+    if (i == 3) script += "CS2,0\r\n";
+    script += "T10,10,3,1,1,0,0,N,N,'[" + std::to_string(i) + "'\r\nP" + std::to_string(i % 4 + 1) +
+              "\r\n";
+  }
+  script += "BD0,0,5,5,O\r\n";  // a last label, not printed
+  const RenderResult whole = renderer.Render(script);
+  ASSERT_EQ(whole.labels.size(), LabelRenderer::kMaxLabels);  // the rest are dropped
+  struct Row {
+    size_t focus;
+    size_t label;
+  };
+  const Row rows[] = {{starts[60] + 3, 60}, {starts[0], 0}, {script.size(), 150}, {starts[61], 61}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    const RenderResult focused = renderer.Render(script, row.focus);
+    ASSERT_EQ(focused.labels.size(), 151u);
+    EXPECT_EQ(focused.focusLabel, row.label);
+    for (size_t i = 0; i < focused.labels.size(); ++i) {
+      const RenderedLabel& label = focused.labels[i];
+      const bool near = i + LabelRenderer::kFocusAround >= row.label &&
+                        i <= row.label + LabelRenderer::kFocusAround;
+      EXPECT_EQ(label.image.isNull(), !near) << i;
+      if (i < 150) {
+        EXPECT_EQ(label.sets, int(i % 4 + 1)) << i;
+      }
+      if (near && i < whole.labels.size()) {
+        EXPECT_EQ(label.image, whole.labels[i].image) << i;
+      }
+    }
+  }
+  EXPECT_FALSE(renderer.Render(script, script.size()).labels.back().printed);
 }
 
 TEST_F(Rendering, HostileScriptsGiveErrorsNotCrashes) {

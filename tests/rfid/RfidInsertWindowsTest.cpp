@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "WindowRig.h"
-#include "rfid/RfidBuilders.h"
+#include "app/TesterTools.h"
 #include "rfid/RfidKillWindow.h"
 #include "rfid/RfidPasswordWindow.h"
 #include "rfid/RfidReadInsertWindow.h"

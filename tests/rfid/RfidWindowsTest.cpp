@@ -371,7 +371,7 @@ TEST_F(RfidWindowTest, ReadFillsTheRangeAndMarksTheRest) {
   rig.device.QueueReply("0123456789ABCDEF01234567");
   Click(window, "buttonRead");
   EXPECT_EQ(rig.Writes(), Strings{">RFR,H,4,12,S\r"});
-  EXPECT_EQ(rig.clock.waits, std::vector<int>{4000});
+  EXPECT_EQ(rig.clock.waits, std::vector<int>(4, 1000));
   EXPECT_EQ(cells(1, 6), (Strings{"-", "-", "-", "-", "01", "23"}));
   EXPECT_EQ(cells(15, 18), (Strings{"45", "67", "-", "-"}));
   EXPECT_EQ(Messages(), Strings{"Reading data is successful"});

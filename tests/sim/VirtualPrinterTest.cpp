@@ -111,6 +111,24 @@ TEST(VirtualPrinter, ChunkBoundariesDoNotMatter) {
   check(printer, FeedInPieces(printer, session, everyByte), "byte by byte");
 }
 
+// A line too long to be a command is script whether its CR comes in the
+// same write or a later one (found by the command parser's fuzz target).
+TEST(VirtualPrinter, OverlongCommandLinesAreScriptHoweverTheyArrive) {
+  const std::string padding(70, 'x');
+  for (const std::string& line : {"^MBY1," + padding, "^MXd," + padding, "^MBU0," + padding}) {
+    SCOPED_TRACE(line.substr(0, 6));
+    const std::string input = line + "\r^cu\r";
+    std::vector<size_t> everyByte;
+    for (size_t i = 1; i < input.size(); ++i) everyByte.push_back(i);
+    for (const auto& cuts : {std::vector<size_t>{}, everyByte}) {
+      VirtualPrinter printer;
+      FeedInPieces(printer, input, cuts);
+      EXPECT_EQ(printer.State().traffic.commands, std::vector<std::string>{"^cu"});
+      EXPECT_EQ(printer.State().traffic.scriptLines, std::vector<std::string>{line});
+    }
+  }
+}
+
 TEST(VirtualPrinter, ScriptLinesAndPrintCommands) {
   VirtualPrinter printer;
   EXPECT_TRUE(printer.Feed("^Q25,3\r\n^W50\rE\nP1\r\n\r\nP\r\nP3,2\r\nPRINT\r\nP1 \r\nAB").empty());

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Clock.h"
+#include "base/Prompter.h"
 #include "link/LinkServices.h"
-#include "ui/Clock.h"
 #include "ui/ModalRunner.h"
-#include "ui/Prompter.h"
 
 class QDialog;
 

@@ -17,8 +17,9 @@
 
 #include "WindowRig.h"
 #include "app/MainWindow.h"
+#include "app/TesterTools.h"
 #include "tester/CommandTesterWindow.h"
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm::test {
 namespace {
@@ -388,6 +389,7 @@ TEST_F(CommandTesterTest, ToolButtonsOpenTheirWindowsAndAppendNothing) {
     return dialog.result();
   };
   modal.Then(close).Then(close);
+  HandStatusWindow(window, rig.Context());
   Press("buttonCheckStatus");
   Press("buttonConvert");
   EXPECT_EQ(modal.opened, (std::vector<std::string>{"StatusWindow", "ConvertUnitDialog"}));
@@ -436,7 +438,7 @@ class FixedBuilder : public BuilderDialog {
 
  protected:
   void LoadDefaults() override {}
-  bool Exchange(bool) override { return true; }
+  bool BindValues(ValueBinder&) override { return true; }
   std::optional<std::string> Compose() override { return command_; }
 
  private:

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include "BuilderLabel.h"
+#include "LoadedModules.h"
 #include "WindowRig.h"
 #include "preview/PreviewPane.h"
 #include "tester/CommandTesterWindow.h"
@@ -61,6 +62,8 @@ TEST_F(TesterPreview, HiddenAtOpeningThenFollowsTheScript) {
   EXPECT_EQ(Pane(), nullptr);
   Press("buttonPreview");
   ASSERT_NE(Pane(), nullptr);
+  // The renderer comes as a module, loaded now.
+  EXPECT_TRUE(IsMapped("/libqm_preview_renderer.so"));
   EXPECT_TRUE(Pane()->isVisible());
   Settle();
   EXPECT_EQ(Child<QLabel>(*Pane(), "labelCount")->text(), "no label");

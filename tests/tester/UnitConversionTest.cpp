@@ -6,9 +6,10 @@
 #include <QRadioButton>
 
 #include "WindowRig.h"
+#include "base/Numbers.h"
 #include "tester/ConvertUnitDialog.h"
 #include "tester/UnitConversion.h"
-#include "ui/DataExchange.h"
+#include "ui/ValueBinder.h"
 
 namespace qm::test {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "ui/Prompter.h"
+#include "base/Prompter.h"
 
 int main(int, char** argv) {
   unlink(argv[0]);

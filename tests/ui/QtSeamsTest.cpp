@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "Recorders.h"
+#include "base/Countdown.h"
 #include "ui/ModalRunner.h"
 #include "ui/PaintingClock.h"
 #include "ui/QtPrompter.h"
@@ -81,3 +82,32 @@ TEST(PaintingClock, WaitsTheWholeTimeWhileTheWindowsKeepPainting) {
 
 }  // namespace
 }  // namespace qm
+
+// A long wait is told a second at a time, rounded up, and ends at 0; a stop
+// ends it after the second under way.
+TEST(SleepCountingDown, TellsTheSecondsLeftAndStopsBetweenThem) {
+  struct Row {
+    int ms;
+    int stopAfter;  // stop questions answered "go on"
+    std::vector<int> sleeps;
+    std::vector<int> told;
+    bool whole;
+  };
+  const Row rows[] = {
+      {2500, 99, {500, 1000, 1000}, {3, 2, 1, 0}, true},
+      {3000, 99, {1000, 1000, 1000}, {3, 2, 1, 0}, true},
+      {3000, 1, {1000, 1000}, {3, 2}, false},
+      {0, 0, {}, {0}, true},
+  };
+  for (const Row& row : rows) {
+    qm::test::RecordingClock clock;
+    std::vector<int> told;
+    int questions = 0;
+    const bool whole = qm::SleepCountingDown(
+        clock, row.ms, [&](int s) { told.push_back(s); },
+        [&] { return ++questions > row.stopAfter; });
+    EXPECT_EQ(clock.waits, row.sleeps) << row.ms;
+    EXPECT_EQ(told, row.told) << row.ms;
+    EXPECT_EQ(whole, row.whole) << row.ms;
+  }
+}

@@ -5,7 +5,7 @@
 
 #include "link/PrinterPort.h"
 #include "link/SpoolerGuard.h"
-#include "ui/Prompter.h"
+#include "base/Prompter.h"
 
 namespace qm {
 

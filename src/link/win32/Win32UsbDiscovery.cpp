@@ -3,6 +3,8 @@
 #include <setupapi.h>
 
 #include <algorithm>
+#include <cctype>
+#include <memory>
 #include <vector>
 
 #include "link/PrinterPort.h"
@@ -18,6 +20,29 @@ constexpr GUID kUsbPrintInterfaceClass = {
 HDEVINFO AsSet(void* set) {
   return static_cast<HDEVINFO>(set);
 }
+
+// Four hex digits at `at` of `text` after the label `label` (any case).
+bool HexAfter(std::string_view text, size_t at, std::string_view label, uint16_t& value) {
+  if (text.size() < at + label.size() + 4) return false;
+  for (size_t i = 0; i < label.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[at + i])) != label[i]) return false;
+  unsigned result = 0;
+  for (char c : text.substr(at + label.size(), 4)) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    const int lower = std::tolower(static_cast<unsigned char>(c));
+    result = result * 16 + unsigned(lower <= '9' ? lower - '0' : lower - 'a' + 10);
+  }
+  value = uint16_t(result);
+  return true;
+}
+
+class SetupDiUsbSource : public UsbDeviceSource {
+ public:
+  std::vector<UsbPrinterNode> Enumerate() override {
+    SetupDiPrintInterfaces interfaces;
+    return UsbPrinterNodesOf(interfaces);
+  }
+};
 
 }  // namespace
 
@@ -45,6 +70,30 @@ UsbPrintInterfaces::Step SetupDiPrintInterfaces::At(DWORD index, std::string& de
     return Step::Failed;
   devicePath = detail->DevicePath;
   return Step::Found;
+}
+
+std::vector<UsbPrinterNode> UsbPrinterNodesOf(UsbPrintInterfaces& interfaces) {
+  // "\\?\usb#" and then "vid_xxxx&pid_xxxx".
+  constexpr size_t kIdentifierAt = 8;
+  std::vector<UsbPrinterNode> nodes;
+  for (DWORD index = 0;; ++index) {
+    std::string path;
+    const auto step = interfaces.At(index, path);
+    if (step == UsbPrintInterfaces::Step::Exhausted) return nodes;
+    if (step == UsbPrintInterfaces::Step::Failed) continue;
+    UsbPrinterNode node{path, path, 0, 0};
+    uint16_t vendor = 0, product = 0;
+    if (HexAfter(path, kIdentifierAt, "vid_", vendor) &&
+        HexAfter(path, kIdentifierAt + 8, "&pid_", product)) {
+      node.vendorId = vendor;
+      node.productId = product;
+    }
+    nodes.push_back(std::move(node));
+  }
+}
+
+std::unique_ptr<UsbDeviceSource> SystemUsbDeviceSource(const std::string&, const std::string&) {
+  return std::make_unique<SetupDiUsbSource>();
 }
 
 std::optional<std::string> DeviceInstanceOf(const std::string& devicePath) {

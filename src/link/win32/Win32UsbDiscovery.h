@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "link/UsbDiscovery.h"
 
@@ -35,6 +36,12 @@ class SetupDiPrintInterfaces : public UsbPrintInterfaces {
  private:
   void* set_;
 };
+
+// The interfaces as USB printer nodes for a listing, in their order: the
+// device path is both where the printer is described and what is opened; the
+// vendor and product come from the identifier in the path (zero when the
+// path carries none). Interfaces that cannot be read are left out.
+std::vector<UsbPrinterNode> UsbPrinterNodesOf(UsbPrintInterfaces& interfaces);
 
 // The "DeviceInstance" value the Windows 95/98/ME family keeps for a USB
 // printer interface ("USB\VID_…&PID_…\…"); nothing when it has none.

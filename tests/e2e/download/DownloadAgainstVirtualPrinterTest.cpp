@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -185,6 +189,95 @@ TEST_F(DownloadsAgainstVirtualPrinter, APrinterHangingUpMidDownloadStopsIt) {
   for (int i = 0; i < 200 && !printer->HungUp(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_TRUE(printer->HungUp());
+}
+
+// The bytes a stopped download's status line says went out.
+uint64_t StatedBytes(const QString& status, const QString& total) {
+  const QRegularExpression stated("^Stopped after ([0-9,]+) of " + total + " bytes\\.$");
+  const QRegularExpressionMatch match = stated.match(status);
+  EXPECT_TRUE(match.hasMatch()) << status.toStdString();
+  return match.captured(1).remove(u',').toULongLong();
+}
+
+// Presses the window's download button, which reads "Stop" while the
+// download runs, after each of `delays`, as an operator's mouse does.
+void PressStopAfter(QWidget& window, std::vector<int> delays, QStringList& captions) {
+  auto* button = window.findChild<QPushButton*>("buttonDownload");
+  for (int ms : delays) {
+    QTimer::singleShot(ms, &window, [button, &captions] {
+      captions << button->text();
+      QTest::mouseClick(button, Qt::LeftButton);
+    });
+  }
+}
+
+// 50 MB at 115200 baud would take over an hour: the operator stops it a
+// moment in. The printer has then received exactly the bytes the status
+// line states, the file's first ones, and nothing more arrives.
+TEST_F(DownloadsAgainstVirtualPrinter, AFiftyMegabyteTransferStopsWhereTheStatusLineSays) {
+  sim::FrontEndOptions options;
+  options.baud = 115200;
+  Start(options);
+  const std::string chunk = Pattern(1 << 16, 5);
+  const std::string path = files.Path() + "/big.bin";
+  {
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < 800; ++i) out << chunk;
+  }
+  FileTransferWindow window({port, prompter, clock});
+  window.show();
+  Choose(window, path);
+  QStringList captions;
+  PressStopAfter(window, {500}, captions);
+  Click(window, "buttonDownload");
+
+  EXPECT_EQ(captions, QStringList{"Stop"});
+  EXPECT_EQ(window.findChild<QPushButton*>("buttonDownload")->text(), "DownLoad");
+  auto* status = window.findChild<QLabel*>("labelStatus");
+  EXPECT_TRUE(status->isVisible());
+  const uint64_t stated = StatedBytes(status->text(), "52,428,800");
+  EXPECT_GT(stated, 0u);
+  EXPECT_EQ(stated % 500, 0u);
+  ASSERT_TRUE(printer->WaitForReceived(stated, 10s));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(printer->ReceivedCount(), stated);
+  const std::string received = printer->WithPrinter([](sim::VirtualPrinter& p) {
+    const auto& bytes = p.State().traffic.received;
+    return std::string(bytes.begin(), bytes.end());
+  });
+  EXPECT_TRUE(received == chunk.substr(0, size_t(stated)));
+  EXPECT_TRUE(prompter.Messages().empty());
+  EXPECT_EQ(port.Timeouts(), kDefaultTimeouts);
+  EXPECT_FALSE(port.KeepOpen());
+  EXPECT_EQ(window.findChild<QProgressBar*>("progressBar")->value(), 0);
+}
+
+// Stopping a firmware download is asked first: No carries on, Yes stops.
+TEST_F(DownloadsAgainstVirtualPrinter, StoppingAFirmwareDownloadIsAskedFirst) {
+  sim::FrontEndOptions options;
+  options.baud = 115200;
+  Start(options);
+  FirmwareDownloader window({port, prompter, clock});
+  window.show();
+  Choose(window, files.Write("fw.hex", IntelHex(std::string(kFirmwareImageSize, '\x5A'))));
+  prompter.answers = {false, true};
+  QStringList captions;
+  PressStopAfter(window, {300, 600}, captions);
+  Click(window, "buttonDownload");
+
+  EXPECT_EQ(captions, (QStringList{"Stop", "Stop"}));
+  std::vector<std::string> questions;
+  for (const Shown& box : prompter.shown)
+    if (box.kind == "question") questions.push_back(box.text);
+  EXPECT_EQ(questions, (std::vector<std::string>(2, FirmwareDownloader::kStopQuestion)));
+  EXPECT_TRUE(prompter.Messages().empty());
+  const uint64_t stated = StatedBytes(QString::fromStdString(window.StatusText()), "262,144");
+  // The header and the command went first.
+  ASSERT_TRUE(printer->WaitForReceived(8 + stated, 10s));
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(printer->ReceivedCount(), 8 + stated);
+  EXPECT_NE(window.result(), QDialog::Accepted);
+  EXPECT_TRUE(port.IsOpen());
 }
 
 }  // namespace

@@ -12,12 +12,12 @@
 
 #include "BuilderLabel.h"
 #include "Recorders.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "preview/PreviewPane.h"
 #include "sim/PrintFolder.h"
 #include "sim/PtyFrontEnd.h"
 #include "tester/CommandTesterWindow.h"
-#include "ui/Clock.h"
 
 namespace qm::test {
 namespace {

@@ -13,8 +13,8 @@
 
 #include "VirtualPrinterRig.h"
 #include "WindowRig.h"
+#include "app/TesterTools.h"
 #include "link/PrinterPort.h"
-#include "rfid/RfidBuilders.h"
 #include "rfid/RfidConfigurationWindow.h"
 #include "rfid/RfidReadWindow.h"
 #include "rfid/RfidWriteWindow.h"

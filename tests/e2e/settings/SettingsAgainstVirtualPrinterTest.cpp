@@ -11,11 +11,11 @@
 
 #include "Recorders.h"
 #include "app/MainWindow.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "settings/SettingTabControl.h"
 #include "settings/UserSettingManager.h"
 #include "sim/PtyFrontEnd.h"
-#include "ui/Clock.h"
 
 namespace qm::test {
 namespace {

@@ -14,13 +14,13 @@
 
 #include "Recorders.h"
 #include "VirtualPrinterRig.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
 #include "tester/CharacterCharts.h"
 #include "tester/ChartDialogs.h"
 #include "tester/CommandTesterWindow.h"
 #include "tester/LabelBuilders.h"
-#include "ui/Clock.h"
 
 namespace qm::test {
 namespace {

@@ -16,13 +16,13 @@
 
 #include "Recorders.h"
 #include "VirtualPrinterRig.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "sim/PtyFrontEnd.h"
 #include "status/StatusPages.h"
 #include "status/StatusTabs.h"
 #include "status/StatusWindow.h"
 #include "tester/CommandTesterWindow.h"
-#include "ui/Clock.h"
 
 namespace qm::test {
 namespace {

@@ -9,10 +9,10 @@
 #include "FakeUsbTree.h"
 #include "Recorders.h"
 #include "app/MainWindow.h"
+#include "base/Clock.h"
 #include "link/PrinterPort.h"
 #include "link/SystemLinkServices.h"
 #include "sim/PtyFrontEnd.h"
-#include "ui/Clock.h"
 
 namespace qm {
 namespace {
@@ -95,8 +95,8 @@ TEST_F(UsbVirtualPrinterTest, ConnectThenEveryTransferOpensAndClosesTheNode) {
   EXPECT_EQ(devices.opens, 1);
   EXPECT_EQ(devices.closes, 1);
 
-  ASSERT_EQ(port.Write("^cu\r", 4), 1);
-  ASSERT_EQ(port.Write("^cu\r", 4), 1);
+  ASSERT_EQ(port.Write("^cu\r"), 1);
+  ASSERT_EQ(port.Write("^cu\r"), 1);
   EXPECT_EQ(devices.opens, 3);
   EXPECT_EQ(devices.closes, 3);
   EXPECT_FALSE(port.IsOpen());
@@ -116,7 +116,7 @@ TEST_F(UsbVirtualPrinterTest, KeepOpenHoldsTheNodeThroughADownload) {
   port.SetPortName("USB");
   ASSERT_EQ(port.Open(), 1);
   port.SetKeepOpen(true);
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(port.Write("^cu\r", 4), 1);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(port.Write("^cu\r"), 1);
   uint8_t reply[3] = {};
   EXPECT_EQ(port.Read(reply, 3), 3u);
   EXPECT_TRUE(port.IsOpen());

@@ -137,5 +137,24 @@ TEST(Win32UsbDiscovery, SetupDiListsNoPrinterWhereThereIsNone) {
   EXPECT_EQ(interfaces.At(0, path), Step::Exhausted);
 }
 
+// The command line's listing takes the interfaces as nodes: every readable
+// one, in order, with the ids from its path whatever their case.
+TEST(Win32UsbDiscovery, ListingNodesCarryTheIdsOfTheirPaths) {
+  ListedInterfaces list;
+  list.entries = {Path("vid_7c2e&pid_0009"), std::nullopt, Path("VID_6B1D&PID_3C00"),
+                  std::string("\\\\?\\usb#not-an-identifier"), std::string("short")};
+  const std::vector<UsbPrinterNode> nodes = UsbPrinterNodesOf(list);
+  ASSERT_EQ(nodes.size(), 4u);
+  const struct {
+    uint16_t vendor, product;
+  } expected[] = {{0x7c2e, 0x0009}, {0x6b1d, 0x3c00}, {0, 0}, {0, 0}};
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    EXPECT_EQ(nodes[i].devnode, nodes[i].syspath) << i;
+    EXPECT_EQ(nodes[i].vendorId, expected[i].vendor) << i;
+    EXPECT_EQ(nodes[i].productId, expected[i].product) << i;
+  }
+  EXPECT_EQ(nodes[1].devnode, Path("VID_6B1D&PID_3C00"));
+}
+
 }  // namespace
 }  // namespace qm

@@ -1,0 +1,178 @@
+#include "link/TrafficTap.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "Recorders.h"
+#include "ScriptedDevice.h"
+#include "link/PrinterPort.h"
+
+namespace qm {
+namespace {
+
+using Kind = TrafficRecord::Kind;
+using End = TrafficRecord::ReadEnd;
+
+class TrafficTapTest : public ::testing::Test {
+ protected:
+  TrafficTapTest() { setenv("QUILLMARK_COM1", "/dev/fake-com1", 1); }
+
+  void OpenSerial() {
+    port.SetPortName("COM1:");
+    port.SetSerialParameters(115200, 0, 8, 0);
+    ASSERT_EQ(port.Open(), 1);
+  }
+  static std::string Text(const TrafficRecord& record) {
+    return std::string(record.bytes.begin(), record.bytes.end());
+  }
+
+  test::DeviceScript script;
+  test::ScriptedFactory factory{script};
+  test::FakeLinkServices services;
+  test::RecordingPrompter prompter;
+  test::RecordingClock clock;
+  PrinterPort port{factory, services, prompter, clock};
+  TrafficTap tap;
+};
+
+TEST_F(TrafficTapTest, RecordsEveryOperationAsThePortSawIt) {
+  port.SetTrafficTap(&tap);
+  OpenSerial();
+  ASSERT_EQ(port.Write("^cp\r"), 1);
+  script.QueueReply("ab");
+  char reply[8];
+  EXPECT_EQ(port.Read(reply, 2), 2u);     // all it asked for
+  EXPECT_EQ(port.Read(reply, 4), 0u);     // nothing came: time-out
+  script.QueueReply("xyz");
+  EXPECT_EQ(port.ReadReply(reply, 8), 3u);  // ended at the quiet gap
+  script.readResults.push_back({false, 0});
+  EXPECT_EQ(port.Read(reply, 1), 0u);
+  port.Close();
+
+  const auto records = tap.Take();
+  struct Row {
+    Kind kind;
+    std::string bytes;
+    uint32_t asked;
+    uint32_t done;
+    int result;
+    End end;
+  } expected[] = {
+      {Kind::Open, "", 0, 0, 1, End::Count},
+      {Kind::Write, "^cp\r", 4, 4, 1, End::Count},
+      {Kind::Read, "ab", 2, 2, 1, End::Count},
+      {Kind::Read, "", 4, 0, 1, End::Timeout},
+      {Kind::Read, "xyz", 8, 3, 1, End::Gap},
+      {Kind::Read, "", 1, 0, 0, End::Failed},
+      {Kind::Close, "", 0, 0, 0, End::Count},
+  };
+  ASSERT_EQ(records.size(), std::size(expected));
+  for (size_t i = 0; i < records.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(records[i].kind, expected[i].kind);
+    EXPECT_EQ(Text(records[i]), expected[i].bytes);
+    EXPECT_EQ(records[i].asked, expected[i].asked);
+    EXPECT_EQ(records[i].done, expected[i].done);
+    EXPECT_EQ(records[i].result, expected[i].result);
+    if (records[i].kind == Kind::Read) {
+      EXPECT_EQ(records[i].readEnd, expected[i].end);
+    }
+    if (i) {
+      EXPECT_GE(records[i].time, records[i - 1].time);
+    }
+  }
+  EXPECT_EQ(records[0].note, "COM1:");
+}
+
+TEST_F(TrafficTapTest, AFailedWriteIsRecordedWithWhatWentOut) {
+  OpenSerial();
+  port.SetTrafficTap(&tap);
+  script.writeResults = {{true, 3}, {true, 2}, {true, 0}, {true, 0}};
+  EXPECT_EQ(port.Write("0123456789"), 0);
+  const auto records = tap.Take();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(Text(records[0]), "0123456789");
+  EXPECT_EQ(records[0].asked, 10u);
+  EXPECT_EQ(records[0].done, 5u);
+  EXPECT_EQ(records[0].result, 0);
+}
+
+TEST_F(TrafficTapTest, UsbOpensAroundATransferAreMarked) {
+  services.usbNode = "/dev/usb/lp0";
+  port.SetPortName("USB");
+  port.SetTrafficTap(&tap);
+  ASSERT_EQ(port.Open(), 1);
+  port.Close();
+  port.Write("P1\r");
+  const auto records = tap.Take();
+  ASSERT_EQ(records.size(), 5u);
+  const Kind kinds[] = {Kind::Open, Kind::Close, Kind::Open, Kind::Write, Kind::Close};
+  const bool perTransfer[] = {false, false, true, false, true};
+  for (size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ(records[i].kind, kinds[i]) << i;
+    EXPECT_EQ(records[i].perTransfer, perTransfer[i]) << i;
+  }
+}
+
+TEST_F(TrafficTapTest, ThePortDoesTheSameWithAndWithoutATap) {
+  auto session = [&] {
+    OpenSerial();
+    port.Write("^ee\r");
+    script.QueueReply("00\r\n");
+    char reply[4];
+    port.Read(reply, 4);
+    port.Close();
+    auto calls = script.calls;
+    script.calls.clear();
+    return calls;
+  };
+  const auto without = session();
+  port.SetTrafficTap(&tap);
+  const auto with = session();
+  ASSERT_EQ(with.size(), without.size());
+  for (size_t i = 0; i < with.size(); ++i) {
+    EXPECT_EQ(with[i].what, without[i].what);
+    EXPECT_EQ(with[i].bytes, without[i].bytes);
+    EXPECT_EQ(with[i].timeoutMs, without[i].timeoutMs);
+  }
+}
+
+TEST(TrafficTapBound, TheOldestAreFoldedIntoOneSummaryWhenFull) {
+  // Room for three records or 10 bytes, whichever fills first.
+  TrafficTap tap(3, 10);
+  auto write = [](std::string bytes) {
+    TrafficRecord record(Kind::Write);
+    record.bytes.assign(bytes.begin(), bytes.end());
+    record.asked = record.done = uint32_t(bytes.size());
+    return record;
+  };
+  auto read = [](std::string bytes) {
+    TrafficRecord record(Kind::Read);
+    record.bytes.assign(bytes.begin(), bytes.end());
+    record.asked = record.done = uint32_t(bytes.size());
+    return record;
+  };
+  tap.Push(write("aaaa"));
+  tap.Push(read("bb"));
+  tap.Push(write("cc"));
+  tap.Push(write("dddd"));  // 12 bytes: "aaaa" goes
+  tap.Push(write("e"));     // four records: "bb" goes
+  auto taken = tap.Take();
+  ASSERT_EQ(taken.size(), 4u);
+  EXPECT_EQ(taken[0].kind, Kind::Dropped);
+  EXPECT_EQ(taken[0].count, 2u);
+  EXPECT_EQ(taken[0].asked, 4u);  // bytes to the printer that were not shown
+  EXPECT_EQ(taken[0].done, 2u);   // and from it
+  EXPECT_EQ(std::string(taken[1].bytes.begin(), taken[1].bytes.end()), "cc");
+  EXPECT_EQ(std::string(taken[3].bytes.begin(), taken[3].bytes.end()), "e");
+  EXPECT_TRUE(tap.Empty());
+  tap.Push(write("f"));
+  taken = tap.Take();
+  ASSERT_EQ(taken.size(), 1u);  // the summary was taken with the rest
+  EXPECT_EQ(taken[0].kind, Kind::Write);
+}
+
+}  // namespace
+}  // namespace qm
