@@ -224,6 +224,9 @@ void AddPrinterState(CLI::App& app, CommandLine& c) {
       "answer (default serial)",
       SetInterface, "KIND");
   app.add_flag_callback(
+      "--no-encoder", [&c] { c.rfid.fitted = false; },
+      "a printer without an RFID encoder: \">RF\" commands get no answer");
+  app.add_flag_callback(
       "--no-tag", [&c] { c.rfid.tag.present = false; }, "no RFID tag in the encoder's field");
   Add(app, c, "--tag-epc", "hex bytes such as 3000E2801160",
       "the first bytes of the tag's EPC memory (default zeros)", SetTagEpc, "HEX");

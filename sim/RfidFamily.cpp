@@ -308,7 +308,7 @@ Match RfidFamily::Try(std::span<const uint8_t> input, PrinterState& state) {
   const size_t comma = body.find(',');
   const std::string_view name = body.substr(0, comma);
   const std::string_view args = comma == std::string_view::npos ? "" : body.substr(comma + 1);
-  std::vector<uint8_t> reply = Encoder(rfid).Run(name, args);
+  std::vector<uint8_t> reply = rfid.fitted ? Encoder(rfid).Run(name, args) : std::vector<uint8_t>{};
   return Match::Took(line.size() + 1, ">RF" + std::string(name), std::move(reply));
 }
 

@@ -27,6 +27,8 @@ struct RfidTag {
 // The RFID encoder: its settings as ">RFS" and ">RFTP" set them, the valid
 // and void counters of labels printed after a tag write, and the tag.
 struct RfidEncoder {
+  // A printer without an encoder takes ">RF" lines in and never answers them.
+  bool fitted = true;
   int tagTypeCode = 5;   // 5 GEN2, 2 ISO-B
   int writingPower = 1;  // 1-based position, 1..31
   std::string transponderPosition = "600";

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <span>
 
+#include "base/FileWrite.h"
 #include "cli/Options.h"
 #include "download/HexConversion.h"
 
@@ -44,17 +45,10 @@ const char* FormatName(HexFormat format) {
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return false;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += size_t(n);
-  }
-  bool ok = done == bytes.size();
+  bool ok = WriteAll(fd, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
   struct stat info {};
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
-    ok = ::ftruncate(fd, ok ? off_t(done) : 0) == 0 && ok;
+    ok = ::ftruncate(fd, ok ? off_t(bytes.size()) : 0) == 0 && ok;
   return ::close(fd) == 0 && ok;
 }
 

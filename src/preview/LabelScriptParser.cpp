@@ -171,6 +171,12 @@ ParsedScript ParseScript(std::string_view script) {
 
 ParsedScript ParseScript(std::span<const uint8_t> script) {
   ParsedScript parsed;
+  // Room for a command a line from the start: grown step by step, the list
+  // of a 100,000-line script was moved and brought into fresh memory again
+  // and again, which took longer than parsing it.
+  const auto lineEnds = std::max(std::count(script.begin(), script.end(), kLf),
+                                 std::count(script.begin(), script.end(), kCr));
+  parsed.commands.reserve(static_cast<size_t>(lineEnds) + 1);
   int line = 1;
   size_t pos = 0;
   // Counts the line ends in [from, to): CR LF is one.

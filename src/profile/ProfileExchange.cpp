@@ -12,6 +12,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/FileWrite.h"
+
 #include "link/PrinterPort.h"
 #include "rfid/RfidExchange.h"
 #include "settings/MemoryBank.h"
@@ -215,14 +217,7 @@ bool SaveProfileFile(const std::string& path, const Profile& profile, std::strin
   const mode_t mask = umask(0);
   umask(mask);
   fchmod(fd, 0666 & ~mask);
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += size_t(n);
-  }
-  const bool written = done == text.size() && fsync(fd) == 0;
+  const bool written = WriteAll(fd, text) && fsync(fd) == 0;
   const int savedErrno = errno;
   ::close(fd);
   if (!written || std::rename(temp.c_str(), path.c_str()) != 0) {

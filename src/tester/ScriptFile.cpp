@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/FileWrite.h"
+
 namespace qm {
 namespace {
 
@@ -31,18 +33,6 @@ mode_t NewFileMode() {
   mode_t mask = umask(0);
   umask(mask);
   return 0666 & ~mask;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(size_t(n));
-  }
-  return true;
 }
 
 }  // namespace

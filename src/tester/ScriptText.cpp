@@ -113,6 +113,13 @@ std::string ScriptBytesFromText(std::string_view text) {
   bytes.reserve(text.size() + text.size() / 16);
   size_t i = 0;
   while (i < text.size()) {
+    // ASCII other than a line break is its own byte: taken a run at a time,
+    // which is nearly all of a script.
+    size_t run = i;
+    while (run < text.size() && uint8_t(text[run]) < 0x80 && text[run] != '\n') ++run;
+    bytes.append(text.substr(i, run - i));
+    i = run;
+    if (i == text.size()) break;
     char32_t cp = 0;
     size_t length = DecodeOne(text.substr(i), cp);
     if (length == 0) {  // not from the editor; pass it through untouched

@@ -175,6 +175,55 @@ TEST_F(ProfileAgainstVirtualPrinter, AFailedReadWritesNoFileAndLeavesTheOldOneWh
   EXPECT_EQ(json["identity"]["printer ID"], "QLP-01");
 }
 
+TEST_F(ProfileAgainstVirtualPrinter, AProfileOfAnotherModelIsWrittenOnlyWhenAsked) {
+  ASSERT_EQ(Cli({"profile", "backup", file}), 0) << err.str();
+  Printer([](sim::PrinterState& s) {
+    s.memory.modelName = "QL-888";
+    s.memory.banks[0] = 5;
+  });
+  ForgetTraffic();
+  EXPECT_EQ(Cli({"profile", "restore", file}), 1);
+  EXPECT_NE(err.str().find("The profile was taken from a QL-412; this printer is a QL-888. Write "
+                           "its settings all the same? No"),
+            std::string::npos)
+      << err.str();
+  EXPECT_EQ(SetCommands(), Strings{});
+  EXPECT_EQ(Cli({"profile", "restore", file, "--yes"}), 0) << err.str();
+  EXPECT_EQ(SetCommands(), (Strings{"^MBS", "^MBA"}));
+}
+
+// One profile to a shelf at once: one result a printer, each on its own.
+TEST_F(ProfileAgainstVirtualPrinter, CloneSetsUpAShelfWithOneResultAPrinter) {
+  ASSERT_EQ(Cli({"profile", "backup", file}), 0) << err.str();
+  sim::PtyFrontEnd changed, bare;
+  std::string error;
+  ASSERT_TRUE(changed.Open(error)) << error;
+  ASSERT_TRUE(bare.Open(error)) << error;
+  changed.WithPrinter([](sim::VirtualPrinter& p) { p.State().memory.banks = {5, 0x21, 0x40, 0x80}; });
+  bare.WithPrinter([](sim::VirtualPrinter& p) {
+    p.State().memory.banks[0] = 3;
+    p.State().rfid.fitted = false;
+  });
+  changed.Start();
+  bare.Start();
+  const Strings words{"profile", "restore", file, "--json", "--timeout", "300",
+                      "--port", changed.SlavePath(), "--port", bare.SlavePath()};
+  out.str("");
+  EXPECT_EQ(cli::RunCli(words, out, err), 1);
+  std::istringstream lines(out.str());
+  std::string line;
+  std::getline(lines, line);
+  const auto first = nlohmann::json::parse(line);
+  std::getline(lines, line);
+  const auto second = nlohmann::json::parse(line);
+  EXPECT_EQ(first["exit"], 0);
+  EXPECT_EQ(first["written"], (Strings{"bank 1", "bank 3", "bank 4", "bank 2"}));
+  // Without an encoder, the banks are still set up; the RFID settings fail.
+  EXPECT_EQ(second["exit"], 1);
+  EXPECT_EQ(second["written"], Strings{"bank 1"});
+  EXPECT_EQ(second["not taken"], Strings{"RFID settings: the printer has no RFID encoder"});
+}
+
 // The User Setting Manager's three buttons, one after the other.
 TEST_F(ProfileAgainstVirtualPrinter, TheWindowBacksUpComparesAndRestores) {
   ConnectSerial();
