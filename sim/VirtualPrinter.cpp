@@ -71,6 +71,7 @@ std::vector<uint8_t> VirtualPrinter::Feed(std::span<const uint8_t> bytes) {
     after.replies = flakyTally_.replies;
     after.lostToHangUp += flakyTally_.replies - before.replies;
     ++after.hangUps;
+    after.lastLost = after.lastLost || flakyTally_.replies != before.replies;
     flakyTally_ = after;
     replies.clear();
   }
@@ -112,11 +113,12 @@ void VirtualPrinter::AddReply(std::vector<uint8_t> reply, std::vector<uint8_t>& 
 void VirtualPrinter::FlakyReply(std::vector<uint8_t>& reply) {
   FlakyTally& t = flakyTally_;
   ++t.replies;
+  t.lastLost = false;
   // Three replies in a hundred each: held back, cut, garbled, dropped.
   switch (flaky_() % 100 / 3) {
     case 0:
       // A printer busy for a while, within a tool's usual patience.
-      replyDelayMs_ += 20 + int64_t(flaky_() % 350);
+      replyDelayMs_ += 20 + int64_t(flaky_() % 200);
       ++t.delayed;
       ++t.whole;
       break;
@@ -128,6 +130,7 @@ void VirtualPrinter::FlakyReply(std::vector<uint8_t>& reply) {
       } else {
         reply.clear();
         ++t.dropped;
+        t.lastLost = true;
       }
       break;
     case 2:
@@ -137,6 +140,7 @@ void VirtualPrinter::FlakyReply(std::vector<uint8_t>& reply) {
     case 3:
       reply.clear();
       ++t.dropped;
+      t.lastLost = true;
       break;
     default:
       ++t.whole;

@@ -38,6 +38,7 @@ struct FlakyTally {
   uint64_t lostToHangUp = 0;  // made in the chunk after which the line went dead
   uint64_t hangUps = 0;
   uint64_t bytesSent = 0;  // reply bytes handed to the line
+  bool lastLost = false;   // the latest reply was dropped or lost to a hang-up
 };
 
 // The printer model: fed the bytes the tool writes, in chunks cut anywhere,

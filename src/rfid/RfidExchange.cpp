@@ -21,14 +21,14 @@ RfidGetResult GetRfidSettings(PrinterPort& port, Clock& clock, const RfidSetting
   // quiet gap ends each read, on every interface.
   for (int n = 1; n <= kInquiryCount; ++n) {
     // A failed write has been reported by the port; its empty reply then
-    // counts as a missing answer.
+    // counts as a missing answer, as the seventh decides.
     Send(port, InquiryCommand(n));
     clock.Sleep(kInquiryWaitMs);
     // Zero-filled one past the 16 bytes, so any reply is a terminated text.
     std::array<char, kInquiryReplyBytes + 1> reply{};
     const uint32_t received = port.ReadReply(reply.data(), kInquiryReplyBytes, kInquiryGapMs);
     ApplyInquiryReply(n, std::string_view(reply.data()), result.settings);
-    if (received != 0) ++result.answered;
+    result.lastReplyBytes = received;
   }
   return result;
 }

