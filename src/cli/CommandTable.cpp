@@ -58,6 +58,10 @@ void AddLineOptions(CLI::App& sub, LineOptions& line, bool json, bool ports = tr
       ->capture_default_str()
       ->group(group);
   if (json) sub.add_flag("--json", line.json, "print one JSON object per port instead of text");
+  sub.add_flag("--trace", line.trace,
+               "print every exchange with the printer to standard error as it happens, with "
+               "what the bytes mean (one JSON object each with --json)")
+      ->group(group);
   sub.parse_complete_callback([&line, words] {
     static const std::map<std::string, uint32_t> kParity{{"none", 0}, {"odd", 1}, {"even", 2}};
     static const std::map<std::string, uint32_t> kStop{{"1", 0}, {"1.5", 1}, {"2", 2}};

@@ -37,6 +37,9 @@ struct LineOptions {
   // Bounds each reply read; the port's own rule is 3000 ms plus 1 ms a byte.
   uint32_t timeoutMs = 3000;
   bool json = false;
+  // Every open, close, write and read of the port to standard error as it
+  // happens (one JSON object each under --json).
+  bool trace = false;
 };
 
 struct StatusOptions {

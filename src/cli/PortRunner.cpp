@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <streambuf>
 #include <thread>
 
 #include "cli/PrinterConnection.h"
+#include "monitor/TrafficTrace.h"
 
 namespace qm::cli {
 namespace {
@@ -86,10 +88,15 @@ nlohmann::ordered_json RunOnePort(const std::string& name, const LineOptions& li
   PortResult result;
   {
     PrinterConnection connection(name, line, err.Stream());
+    std::optional<TrafficTrace> trace;
+    if (line.trace)
+      trace.emplace(connection.Port(), err.Stream(),
+                    line.json ? TrafficTrace::Form::Json : TrafficTrace::Form::Text);
     if (connection.Open()) {
       PortSession session{name,      connection.Port(), connection.GetClock(), connection.Prompter(),
                           out.Stream(), err.Stream()};
       result = operation(session);
+      connection.Close();  // while the trace still listens
     } else {
       // Alone, the port's name is not in front of the line yet.
       err.Stream() << (prefixed ? "" : name + ": ") << connection.OpenFailure() << "\n";

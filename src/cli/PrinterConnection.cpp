@@ -171,6 +171,10 @@ PrinterConnection::PrinterConnection(const std::string& given, const LineOptions
 }
 
 PrinterConnection::~PrinterConnection() {
+  Close();
+}
+
+void PrinterConnection::Close() {
   if (!port_->IsOpen()) return;
   // A plain close would drop the last command if the line still holds it.
   if (!port_->CloseAfterSending(kSendLimitMs))

@@ -64,6 +64,9 @@ class PrinterConnection {
   // again and opened around each transfer). False with the message in
   // OpenFailure().
   bool Open();
+  // Closes the port once its last bytes have left the line (or the wait for
+  // them gave up, which is said on `err`). Closing also happens on destruction.
+  void Close();
   // The main window's text and the system's reason, on one line.
   const std::string& OpenFailure() const { return failure_; }
 

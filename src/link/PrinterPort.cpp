@@ -177,12 +177,15 @@ void PrinterPort::PurgeHandle() {
   if (handle) handle->Purge();
 }
 
+void PrinterPort::TapClose() {
+  if (!tap_) return;
+  TrafficRecord record(TrafficRecord::Kind::Close, TapClock::now());
+  record.perTransfer = inTransfer_;
+  Tap(std::move(record));
+}
+
 void PrinterPort::Close() {
-  if (tap_) {
-    TrafficRecord record(TrafficRecord::Kind::Close, TapClock::now());
-    record.perTransfer = inTransfer_;
-    Tap(std::move(record));
-  }
+  TapClose();
   if (interfaceType == Serial || interfaceType == Parallel) PurgeHandle();
   if (handle) handle->Close();
   handle.reset();

@@ -75,6 +75,7 @@ class PrinterPort {
   // False when the queue did not empty in time.
   bool CloseAfterSending(int timeoutMs) {
     const bool sent = !handle || handle->WaitUntilSent(timeoutMs);
+    if (handle) TapClose();
     ReleaseHandle();
     return sent;
   }
@@ -137,6 +138,8 @@ class PrinterPort {
   // A USB device opened and closed around one transfer.
   void OpenForTransfer();
   void CloseAfterTransfer();
+  // Tells a listening tap that the port closes.
+  void TapClose();
   void Tap(TrafficRecord&& record) const;
   void TapRead(std::chrono::steady_clock::time_point start, const void* buffer, uint32_t count,
                const IoResult& result, int timeoutMs, int gapMs) const;

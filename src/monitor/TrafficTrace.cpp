@@ -39,7 +39,7 @@ const char* EndName(TrafficRecord::ReadEnd end) {
 
 }  // namespace
 
-TrafficTrace::TrafficTrace(PrinterPort& port, std::FILE* out, Form form)
+TrafficTrace::TrafficTrace(PrinterPort& port, std::ostream& out, Form form)
     : port_(port), out_(out), form_(form) {
   // Each record is printed as it is made; the tap's bound only matters if
   // printing ever fell behind, and then says what it skipped.
@@ -52,8 +52,8 @@ TrafficTrace::~TrafficTrace() {
 }
 
 void TrafficTrace::PrintTaken() {
-  for (const auto& record : tap_.Take()) std::fprintf(out_, "%s\n", Line(record).c_str());
-  std::fflush(out_);
+  for (const auto& record : tap_.Take()) out_ << Line(record) << '\n';
+  out_.flush();
 }
 
 std::string TrafficTrace::Line(const TrafficRecord& record) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdio>
+#include <ostream>
 
 #include "link/TrafficTap.h"
 #include "monitor/TrafficRows.h"
@@ -16,7 +16,7 @@ class TrafficTrace {
  public:
   enum class Form { Text, Json };
 
-  TrafficTrace(PrinterPort& port, std::FILE* out, Form form);
+  TrafficTrace(PrinterPort& port, std::ostream& out, Form form);
   ~TrafficTrace();
   TrafficTrace(const TrafficTrace&) = delete;
   TrafficTrace& operator=(const TrafficTrace&) = delete;
@@ -28,7 +28,7 @@ class TrafficTrace {
   void PrintTaken();
 
   PrinterPort& port_;
-  std::FILE* out_;
+  std::ostream& out_;
   Form form_;
   TrafficTap tap_;
   TrafficDecoder decoder_;

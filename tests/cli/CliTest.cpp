@@ -187,6 +187,14 @@ TEST(Cli, StatusAsksTheVirtualPrinter) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("^cp: Cover Open\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Syntax Error"), std::string::npos) << r.out;
+
+  // --trace puts every exchange, with its meaning, on standard error; the
+  // report itself is unchanged.
+  CliRun traced = Cli({"status", "--port", printer.SlavePath(), "--trace"});
+  EXPECT_EQ(traced.out, r.out);
+  for (const char* row : {"= connected", "→ printer  4  ^cp<CR>  = ask the status (^cp)",
+                          "← printer  2  @<NUL>  = status: Cover Open", "= closed"})
+    EXPECT_NE(traced.err.find(row), std::string::npos) << row << "\n" << traced.err;
 }
 
 TEST(Cli, SettingsReadsAndChangesTheVirtualPrintersSettings) {

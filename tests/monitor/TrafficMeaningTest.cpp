@@ -198,9 +198,7 @@ TEST(TrafficTrace, PrintsEveryRecordAsItHappensAsTextOrJson) {
     test::RecordingPrompter prompter;
     test::RecordingClock clock;
     PrinterPort port{factory, services, prompter, clock};
-    char* buffer = nullptr;
-    size_t size = 0;
-    std::FILE* out = open_memstream(&buffer, &size);
+    std::ostringstream out;
     {
       TrafficTrace trace(port, out, form);
       setenv("QUILLMARK_COM1", "/dev/fake-com1", 1);
@@ -211,14 +209,11 @@ TEST(TrafficTrace, PrintsEveryRecordAsItHappensAsTextOrJson) {
       script.QueueReply("00\r\n");
       char reply[4];
       port.Read(reply, 4);
-      std::fflush(out);
       // Printed before the port returned to its caller.
-      EXPECT_NE(std::string(buffer, size).find("No Error"), std::string::npos);
+      EXPECT_NE(out.str().find("No Error"), std::string::npos);
     }
     EXPECT_EQ(port.GetTrafficTap(), nullptr);
-    std::fclose(out);
-    std::istringstream lines(std::string(buffer, size));
-    std::free(buffer);
+    std::istringstream lines(out.str());
     std::vector<std::string> got;
     for (std::string line; std::getline(lines, line);) got.push_back(line);
     ASSERT_EQ(got.size(), 3u);
