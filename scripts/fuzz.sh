@@ -18,6 +18,7 @@ TARGETS=(
   printer_reply_fuzz
   script_file_fuzz
   virtual_printer_fuzz
+  profile_file_fuzz
 )
 
 # Small Intel HEX and S-record files of each kind the converter knows.
@@ -51,6 +52,17 @@ seeds_label_script_fuzz() {
   printf "B2100,100,Q,2,H,4,1,'AB\r\nCD'\r\nB2300,300,P,30,5,2,0,1,1,3,10,0,'PDF'\r\nB2100,500,M,2,'999,840,06810,7317,MSG'\r\nP1\r\n" >"$dir/barcode2d.txt"
   printf "CS2,6\r\nT20,20,3,1,1,10,0,N,N,'#\$@[]\xC4'\r\nT20,60,n,1,1,0,0,N,N,'\xA4\\\xA4\x40'\r\nP1\r\n" >"$dir/charsets.txt"
   { printf "IS131,'logo'"; pcx_8x2; printf "\r\nIR10,10,'logo'\r\nP1\r\n"; } >"$dir/image.txt"
+  # The image decoder reads the whole input too: PCX files of each kind it takes.
+  pcx_8x2 >"$dir/mono.pcx"
+  pcx_8bit_2x2 >"$dir/colour.pcx"
+}
+
+# An 8-bit PCX of 2 x 2 dots, run-length encoded, with its 256-colour palette.
+pcx_8bit_2x2() {
+  printf '\x0a\x05\x01\x08\x00\x00\x00\x00\x01\x00\x01\x00'; head -c 53 /dev/zero
+  printf '\x01\x02\x00'; head -c 60 /dev/zero
+  printf '\xc2\x00\x01\xff'
+  printf '\x0c'; head -c 3 /dev/zero; head -c 765 /dev/zero | tr '\0' '\377'
 }
 
 # Printer replies. The first byte picks the reader: its value modulo 5 is
@@ -91,6 +103,16 @@ seeds_script_file_fuzz() {
   printf 'SW812\nSL1219,15,G\nP1\n' >"$dir/lf.txt"
   printf '\nP1\r\n\r\n\n' >"$dir/mixed.txt"
   printf 'P1\r\n\x00\x01\x02binary tail\n' >"$dir/binary-tail.txt"
+}
+
+# Profile files as Back up writes them, one partial, one from a newer
+# version with fields this one does not know, and broken ones.
+seeds_profile_file_fuzz() {
+  local dir="$1"
+  printf '%s' '{"format":"quillmark printer profile","version":1,"printer":{"model name":"QL-412","model type":"QL-412 TT","firmware version":"V1.33"},"banks":{"1":{"raw":0,"code page":0},"2":{"raw":97,"data length":"8","hand shake":"Software","parity check":"No Parity","parity":"Even","stop bit":"1 Stop Bit","baud rate":"57600"},"3":{"raw":0,"ics":0,"print speed":"Default"},"4":{"raw":0,"print strobe":"2","gap detect position":"lower"}},"identity":{"hardware version":"1.00","serial number":"QL41200001","printer ID":"QLP-01"},"rfid":{"tag type":"GEN2","writing power":"0","transponder position":"600","number of retry":3,"number of label":2,"raw":{"tag type code":5,"writing power":1,"transponder position":"600","number of retry":3,"number of label":2}},"missing":[]}' >"$dir/whole.json"
+  printf '%s' '{"format":"quillmark printer profile","version":1,"printer":{"model name":"QL-412"},"banks":{"2":{"raw":97,"flow":"xon"}},"identity":{"printer ID":"QLP-01"},"rfid":null,"missing":["bank 1","RFID settings"],"later":[1,2]}' >"$dir/partial.json"
+  printf '%s' '{"format":"quillmark printer profile","version":2,"banks":{"1":{"raw":300}}}' >"$dir/newer.json"
+  printf '%s' '{"format":"quillmark printer profile","version":1,"banks":{"1":{"raw":"GG"}},"rfid":{"raw":{"tag type code":7,"writing power":0}}}' >"$dir/broken.json"
 }
 
 # What the tool writes, family by family, and a batch of them in one go. The

@@ -181,6 +181,12 @@ void AddFaults(CLI::App& app, CommandLine& c) {
       Number(1, INT64_MAX, [](CommandLine& c, int64_t n) { c.frontEnd.hangupAfter = n; }), "N");
   AddFlag(app, "--short", c.faults.truncate, "leave the last byte off every reply");
   AddFlag(app, "--garbled", c.faults.garble, "invert every bit of every reply");
+  Add(app, c, "--flaky", "a whole number seed",
+      "from seed N, hold back, cut short, garble or drop about 3 replies in 100 each, and "
+      "hang up after about one chunk in 1500",
+      Number(0, UINT32_MAX,
+             [](CommandLine& c, int64_t n) { c.faults.flakySeed = uint32_t(n); }),
+      "N");
   Add(app, c, "--refuse-bank", "a bank 1 to 4",
       "take writes to memory bank N in, but keep its old value",
       Number(1, kBankCount, [](CommandLine& c, int64_t n) { c.memory.refusedBank = int(n); }), "N");

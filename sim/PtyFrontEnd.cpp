@@ -179,12 +179,18 @@ void PtyFrontEnd::ReceiveChunk(std::vector<uint8_t>& outbox) {
   log_.Received(chunk);
   std::vector<uint8_t> replies;
   int64_t busyMs = 0;
+  bool goDead = false;
   {
     std::lock_guard lock(mutex_);
     replies = printer_.Feed(chunk);
     busyMs = printer_.TakeReplyDelayMs();
+    goDead = printer_.TakeHangUp();
     received_ += chunk.size();
     receivedChanged_.notify_all();
+  }
+  if (goDead) {
+    HangUp();
+    return;
   }
   // A busy printer (feeding media for a scan) answers when it is done.
   if (busyMs > 0 && !WaitUntil(LineRate::Clock::now() + std::chrono::milliseconds(busyMs))) return;

@@ -35,6 +35,11 @@ std::vector<uint8_t> VirtualPrinter::Feed(std::string_view bytes) {
 }
 
 std::vector<uint8_t> VirtualPrinter::Feed(std::span<const uint8_t> bytes) {
+  if (faults_.flakySeed != flakySeeded_) {
+    flakySeeded_ = faults_.flakySeed;
+    if (flakySeeded_) flaky_.seed(*flakySeeded_);
+  }
+  const FlakyTally before = flakyTally_;
   state_.traffic.received.insert(state_.traffic.received.end(), bytes.begin(), bytes.end());
   pending_.insert(pending_.end(), bytes.begin(), bytes.end());
 
@@ -57,6 +62,19 @@ std::vector<uint8_t> VirtualPrinter::Feed(std::span<const uint8_t> bytes) {
     pos += *used;
   }
   pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(pos));
+  // About one chunk in 1500 is the last before the line goes dead.
+  if (flakySeeded_ && flaky_() % 1500 == 0) {
+    hangUp_ = true;
+    // What this chunk's commands made never reaches the line, whatever
+    // else would have befallen it.
+    FlakyTally after = before;
+    after.replies = flakyTally_.replies;
+    after.lostToHangUp += flakyTally_.replies - before.replies;
+    ++after.hangUps;
+    after.lastLost = after.lastLost || flakyTally_.replies != before.replies;
+    flakyTally_ = after;
+    replies.clear();
+  }
   return replies;
 }
 
@@ -82,13 +100,52 @@ std::optional<size_t> VirtualPrinter::Dispatch(std::span<const uint8_t> input,
   return 0;
 }
 
-void VirtualPrinter::AddReply(std::vector<uint8_t> reply, std::vector<uint8_t>& replies) const {
+void VirtualPrinter::AddReply(std::vector<uint8_t> reply, std::vector<uint8_t>& replies) {
   if (faults_.silent) return;
+  if (flakySeeded_ && !reply.empty()) FlakyReply(reply);
   if (faults_.truncate && !reply.empty()) reply.pop_back();
   if (faults_.garble) {
     for (uint8_t& byte : reply) byte ^= 0xFF;
   }
   replies.insert(replies.end(), reply.begin(), reply.end());
+}
+
+void VirtualPrinter::FlakyReply(std::vector<uint8_t>& reply) {
+  FlakyTally& t = flakyTally_;
+  ++t.replies;
+  t.lastLost = false;
+  // Three replies in a hundred each: held back, cut, garbled, dropped.
+  switch (flaky_() % 100 / 3) {
+    case 0:
+      // A printer busy for a while, within a tool's usual patience.
+      replyDelayMs_ += 20 + int64_t(flaky_() % 200);
+      ++t.delayed;
+      ++t.whole;
+      break;
+    case 1:
+      // At least one byte stays: a reply cut to nothing is a dropped one.
+      if (reply.size() > 1) {
+        reply.resize(1 + flaky_() % (reply.size() - 1));
+        ++t.cut;
+      } else {
+        reply.clear();
+        ++t.dropped;
+        t.lastLost = true;
+      }
+      break;
+    case 2:
+      reply[flaky_() % reply.size()] ^= uint8_t(1 + flaky_() % 255);
+      ++t.garbled;
+      break;
+    case 3:
+      reply.clear();
+      ++t.dropped;
+      t.lastLost = true;
+      break;
+    default:
+      ++t.whole;
+  }
+  t.bytesSent += reply.size();
 }
 
 void VirtualPrinter::EndScriptLine() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <random>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +21,24 @@ struct ReplyFaults {
   bool silent = false;    // takes every command in, never answers
   bool truncate = false;  // drops the last byte of every reply
   bool garble = false;    // inverts every bit of every reply byte
+  // A flaky printer: from this seed, now and then a reply is held back, cut
+  // short, garbled or dropped, and once in a while the line goes dead after
+  // a chunk (see FlakyTally for what it did).
+  std::optional<uint32_t> flakySeed = std::nullopt;
+};
+
+// What the flaky printer did, to be compared with what the tool saw.
+struct FlakyTally {
+  uint64_t replies = 0;    // replies the commands made, faulted or not
+  uint64_t whole = 0;      // went out as made (a held-back one included)
+  uint64_t delayed = 0;    // held back before going out
+  uint64_t cut = 0;        // lost their tail, at least one byte left
+  uint64_t garbled = 0;    // one byte changed
+  uint64_t dropped = 0;    // never sent
+  uint64_t lostToHangUp = 0;  // made in the chunk after which the line went dead
+  uint64_t hangUps = 0;
+  uint64_t bytesSent = 0;  // reply bytes handed to the line
+  bool lastLost = false;   // the latest reply was dropped or lost to a hang-up
 };
 
 // The printer model: fed the bytes the tool writes, in chunks cut anywhere,
@@ -55,12 +74,18 @@ class VirtualPrinter {
   // How long the commands fed since the last call keep the printer busy
   // before their replies go out; the front end holds the replies that long.
   int64_t TakeReplyDelayMs() { return std::exchange(replyDelayMs_, 0); }
+  // True once after a Feed at whose end a flaky printer goes dead; the
+  // replies that Feed returned are then never sent.
+  bool TakeHangUp() { return std::exchange(hangUp_, false); }
+  const FlakyTally& Flaky() const { return flakyTally_; }
 
  private:
   // Offers the input at a boundary to the families. Returns the bytes used
   // (0 when a script line starts there), nothing when a family needs more.
   std::optional<size_t> Dispatch(std::span<const uint8_t> input, std::vector<uint8_t>& replies);
-  void AddReply(std::vector<uint8_t> reply, std::vector<uint8_t>& replies) const;
+  void AddReply(std::vector<uint8_t> reply, std::vector<uint8_t>& replies);
+  // Applies one flaky fault, or none, to a reply on its way out.
+  void FlakyReply(std::vector<uint8_t>& reply);
   void EndScriptLine();
 
   std::vector<std::unique_ptr<CommandFamily>> families_;
@@ -70,6 +95,10 @@ class VirtualPrinter {
   bool inScriptLine_ = false;
   std::string line_;
   int64_t replyDelayMs_ = 0;
+  std::mt19937 flaky_;
+  std::optional<uint32_t> flakySeeded_;
+  FlakyTally flakyTally_;
+  bool hangUp_ = false;
 };
 
 // The families every full printer knows, in the order they are asked.

@@ -131,6 +131,8 @@ int main(int argc, char** argv) {
   auto testerWithTraffic = [&] {
     qm::TrafficWindow monitor({port, prompter, clock});
     monitor.show();
+    // On screen and painted before the click, as the operator has it open.
+    QApplication::processEvents();
     const uint64_t target = printer.ReceivedCount() + total;
     const auto start = Clock::now();
     multiSend->click();

@@ -14,13 +14,14 @@ CommandLine Parse(const std::vector<std::string>& args) {
 
 TEST(CommandLine, EveryOption) {
   const CommandLine c = Parse({"--link", "/tmp/printer", "--log=/tmp/log.txt", "--baud", "9600",
-                               "--hangup-after=12", "--silent", "--short", "--garbled", "--cp",
+                               "--hangup-after=12", "--silent", "--short", "--garbled", "--flaky=7", "--cp",
                                "84,4", "--cu=80", "--cps", "0F", "--ee", "08", "--store", "/tmp/got"});
   EXPECT_EQ(c.frontEnd.linkPath, "/tmp/printer");
   EXPECT_EQ(c.frontEnd.logPath, "/tmp/log.txt");
   EXPECT_EQ(c.frontEnd.baud, 9600u);
   EXPECT_EQ(c.frontEnd.hangupAfter, 12u);
   EXPECT_TRUE(c.faults.silent && c.faults.truncate && c.faults.garble);
+  EXPECT_EQ(c.faults.flakySeed, 7u);
   EXPECT_EQ(c.status.cpReply, (std::array<uint8_t, 2>{0x84, 0x04}));
   EXPECT_EQ(c.status.cuReply, 0x80);
   EXPECT_EQ(c.status.cpsReply, 0x0F);

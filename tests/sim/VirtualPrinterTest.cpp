@@ -171,6 +171,40 @@ INSTANTIATE_TEST_SUITE_P(
             "shortAndGarbled", {.truncate = true, .garble = true}, V({0x7B, 0xCA, 0xCD, 0xF2})}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The flaky printer: each reply as made, held back, cut, garbled or
+// dropped, and now and then the line goes dead, with a tally that matches
+// what came out, and the same seed giving the same run.
+TEST(Faults, FlakyPrinterTalliesWhatItDid) {
+  auto run = [](uint32_t seed) {
+    VirtualPrinter printer;
+    printer.State().status.cpReply = {0x84, 0x40};
+    printer.Faults().flakySeed = seed;
+    std::vector<uint8_t> out;
+    uint64_t exact = 0, garbled = 0, hangUps = 0, delayMs = 0;
+    for (int i = 0; i < 6000; ++i) {
+      const auto reply = printer.Feed("^cp\r");
+      out.insert(out.end(), reply.begin(), reply.end());
+      exact += reply == V({0x84, 0x40});
+      garbled += reply.size() == 2 && reply != V({0x84, 0x40});
+      hangUps += printer.TakeHangUp();
+      delayMs += uint64_t(printer.TakeReplyDelayMs());
+    }
+    const FlakyTally& t = printer.Flaky();
+    EXPECT_EQ(t.replies, 6000u);
+    EXPECT_EQ(exact, t.whole);
+    EXPECT_EQ(garbled, t.garbled);
+    EXPECT_EQ(out.size(), t.bytesSent);
+    EXPECT_EQ(hangUps, t.hangUps);
+    EXPECT_EQ(t.lostToHangUp, t.hangUps);  // one reply a chunk here
+    EXPECT_EQ(t.whole + t.cut + t.garbled + t.dropped + t.lostToHangUp, t.replies);
+    for (uint64_t n : {t.delayed, t.cut, t.garbled, t.dropped, t.hangUps}) EXPECT_GT(n, 0u);
+    EXPECT_GE(delayMs, 20 * t.delayed);
+    return out;
+  };
+  EXPECT_EQ(run(3), run(3));
+  EXPECT_NE(run(3), run(4));
+}
+
 // Two shapes the status commands do not use, to show the family interface
 // carries them: a fixed-length command with no terminator ("#K" and one
 // digit), and a header announcing raw bytes ("$D", a length digit, CR, then

@@ -24,9 +24,12 @@ class VirtualPrinterRig : public ::testing::Test {
   }
   void TearDown() override { port.Close(); }
 
-  // Connects as the main window would on COM1, which names the pty.
-  void ConnectSerial() {
-    setenv("QUILLMARK_COM1", printer.SlavePath().c_str(), 1);
+  // Connects as the main window would on COM1, which names the pty (or
+  // another printer's device, such as one that will hang up).
+  void ConnectSerial() { ConnectSerial(printer.SlavePath()); }
+  void ConnectSerial(const std::string& device) {
+    port.Close();
+    setenv("QUILLMARK_COM1", device.c_str(), 1);
     port.SetPortName("COM1:");
     port.SetSerialParameters(115200, 0, 8, 0);
     ASSERT_EQ(port.Open(), 1);

@@ -16,6 +16,7 @@
 #include <random>
 #include <thread>
 
+#include "IntelHexText.h"
 #include "Recorders.h"
 #include "TempFiles.h"
 #include "download/FactoryFontDownloader.h"
@@ -30,32 +31,6 @@ namespace qm::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// An Intel HEX file of `image`, 16 bytes a record, with a segment record at
-// every 64 KiB, as common tools write it.
-std::string IntelHex(const std::string& image) {
-  std::string text;
-  char line[64];
-  auto record = [&](unsigned type, unsigned address, const char* data, size_t n) {
-    unsigned sum = unsigned(n) + (address >> 8) + (address & 0xFF) + type;
-    int at = std::snprintf(line, sizeof line, ":%02X%04X%02X", unsigned(n), address & 0xFFFF, type);
-    for (size_t i = 0; i < n; ++i) {
-      at += std::snprintf(line + at, sizeof line - size_t(at), "%02X", uint8_t(data[i]));
-      sum += uint8_t(data[i]);
-    }
-    std::snprintf(line + at, sizeof line - size_t(at), "%02X\r\n", (0x100 - (sum & 0xFF)) & 0xFF);
-    text += line;
-  };
-  for (size_t at = 0; at < image.size(); at += 16) {
-    if (at % 0x10000 == 0) {
-      const size_t base = at >> 4;
-      const char segment[2] = {char(base >> 8), char(base & 0xFF)};
-      record(2, 0, segment, 2);
-    }
-    record(0, unsigned(at), image.data() + at, std::min<size_t>(16, image.size() - at));
-  }
-  return text + ":00000001FF\r\n";
-}
 
 class DownloadsAgainstVirtualPrinter : public ::testing::Test {
  protected:
@@ -168,27 +143,6 @@ TEST_F(DownloadsAgainstVirtualPrinter, EachKindArrivesWhole) {
     EXPECT_EQ(std::vector<std::string>(lines.end() - 5, lines.end()),
               (std::vector<std::string>{"P1", "^Q40,3", "^W60", "AB,20,20,1,1,0,0,transfer", "E"}));
   });
-}
-
-TEST_F(DownloadsAgainstVirtualPrinter, APrinterHangingUpMidDownloadStopsIt) {
-  sim::FrontEndOptions options;
-  options.hangupAfter = 8 + 10 * 500 + 100;
-  Start(options);
-  std::string image(kFirmwareImageSize, '\x5A');
-  FirmwareDownloader window({port, prompter, clock});
-  Choose(window, files.Write("fw.hex", IntelHex(image)));
-  Click(window, "buttonDownload");
-  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{PrinterPort::kWriteFailedMessage});
-  EXPECT_EQ(window.StatusText(), "Downloading is stopped.");
-  EXPECT_EQ(window.findChild<QProgressBar*>("progressBar")->value(), 0);
-  EXPECT_NE(window.result(), QDialog::Accepted);
-  EXPECT_EQ(port.Timeouts(), kDefaultTimeouts);
-  EXPECT_FALSE(port.KeepOpen());
-  EXPECT_FALSE(port.IsOpen());
-  // The printer marks itself hung up just after closing its end.
-  for (int i = 0; i < 200 && !printer->HungUp(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_TRUE(printer->HungUp());
 }
 
 // The bytes a stopped download's status line says went out.
