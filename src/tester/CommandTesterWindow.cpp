@@ -170,7 +170,8 @@ void CommandTesterWindow::OnPreview(bool shown) {
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->setObjectName("splitPreview");
     split->setChildrenCollapsible(false);
-    ui.upperRow->replaceWidget(ui.groupScript, split);
+    // The layout hands back the item that held the script; it is ours to free.
+    delete ui.upperRow->replaceWidget(ui.groupScript, split);
     split->addWidget(ui.groupScript);
     split->addWidget(preview_);
     split->show();
