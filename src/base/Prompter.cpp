@@ -1,4 +1,5 @@
 #include "base/Prompter.h"
+#include "base/ProgramName.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -19,13 +20,7 @@ std::string Prompter::ApplicationName() {
       n = read(fd, path.data(), path.size() - 1);
       close(fd);
     }
-    std::string_view full = n > 0 ? std::string_view(path.data()) : "";
-    if (full.empty()) full = "quillmark";
-    if (auto slash = full.rfind('/'); slash != std::string_view::npos)
-      full.remove_prefix(slash + 1);
-    if (auto dot = full.rfind('.'); dot != std::string_view::npos && dot > 0)
-      full = full.substr(0, dot);
-    return std::string(full);
+    return ProgramNameOf(n > 0 ? std::string_view(path.data()) : "", "/");
   }();
   return name;
 }
