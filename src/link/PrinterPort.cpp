@@ -56,13 +56,13 @@ int PrinterPort::Open() {
     record.result = opened;
     record.perTransfer = inTransfer_;
     record.note = openFailure.empty() ? portName : portName + ": " + openFailure;
-    Tap(std::move(record));
+    Tap(record);
   }
   return opened;
 }
 
-void PrinterPort::Tap(TrafficRecord&& record) const {
-  tap_->Push(std::move(record));
+void PrinterPort::Tap(const TrafficRecord& record) const {
+  tap_->Push(record);
 }
 
 void PrinterPort::OpenForTransfer() {
@@ -181,7 +181,7 @@ void PrinterPort::TapClose() {
   if (!tap_) return;
   TrafficRecord record(TrafficRecord::Kind::Close, TapClock::now());
   record.perTransfer = inTransfer_;
-  Tap(std::move(record));
+  Tap(record);
 }
 
 void PrinterPort::Close() {
@@ -222,13 +222,13 @@ void PrinterPort::TapRead(std::chrono::steady_clock::time_point start, const voi
   else if (gapMs > 0 && n > 0 && waited < std::chrono::milliseconds(timeoutMs))
     end = TrafficRecord::ReadEnd::Gap;
   TrafficRecord record(TrafficRecord::Kind::Read, start);
-  record.bytes.assign(got, got + n);
+  record.bytes = {got, n};
   record.asked = count;
   record.done = uint32_t(n);
   record.result = result.ok ? 1 : 0;
   record.waited = waited;
   record.readEnd = end;
-  Tap(std::move(record));
+  Tap(record);
 }
 
 uint32_t PrinterPort::ReadReply(void* buffer, uint32_t count) {
@@ -280,12 +280,12 @@ int PrinterPort::Write(std::span<const uint8_t> bytes) {
   }
   if (tap_) {
     TrafficRecord record(TrafficRecord::Kind::Write, start);
-    record.bytes.assign(bytes.begin(), bytes.begin() + count);
+    record.bytes = bytes;
     record.asked = count;
     record.done = complete ? count : uint32_t(done);
     record.result = complete ? 1 : 0;
     record.waited = Since(start);
-    Tap(std::move(record));
+    Tap(record);
   }
   if (PerTransferOpen()) CloseAfterTransfer();
   return complete ? 1 : 0;

@@ -1,35 +1,115 @@
 #include "link/TrafficTap.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace qm {
 
-void TrafficTap::Push(TrafficRecord record) {
-  bytes_ += record.bytes.size();
-  records_.push_back(std::move(record));
-  while (!records_.empty() && (records_.size() > maxRecords_ || bytes_ > maxBytes_)) FoldOldest();
+TrafficTap::TrafficTap(size_t maxRecords, size_t maxBytes)
+    : maxRecords_(maxRecords), maxBytes_(maxBytes), ring_(new uint8_t[maxBytes]) {
+  // Room for as much as a monitor holds is touched now, so that its pages
+  // are the process's before a transfer needs them (a bigger bound, as a
+  // test sets, grows into the rest).
+  std::memset(ring_.get(), 0, std::min(maxBytes_, kDefaultMaxBytes));
+  records_.resize(std::min(maxRecords_, kDefaultMaxRecords));
+  records_.clear();  // keeps its room
+}
+
+void TrafficTap::Push(const TrafficRecord& record) {
+  while (records_.size() - head_ >= maxRecords_ && head_ < records_.size()) FoldOldest();
+  const size_t count = record.bytes.size();
+  uint8_t* at = count ? Room(count) : ring_.get();
+  if (!at) {
+    // More bytes than the whole ring: everything before it goes, and so does it.
+    while (head_ < records_.size()) FoldOldest();
+    records_.push_back(record);
+    FoldOldest();
+  } else {
+    if (count) {
+      std::memcpy(at, record.bytes.data(), count);
+      tail_ = size_t(at - ring_.get()) + count;
+    }
+    const bool noneHeld = firstHeld_ == records_.size();
+    records_.push_back(record);
+    records_.back().bytes = {at, count};
+    if (noneHeld && count == 0) ++firstHeld_;
+  }
+  // A listener that does not take (a paused window) leaves folded records at
+  // the front; they go once they are half the list.
+  if (head_ > 1024 && head_ > records_.size() / 2) {
+    records_.erase(records_.begin(), records_.begin() + ptrdiff_t(head_));
+    firstHeld_ -= head_;
+    head_ = 0;
+  }
   if (onPush_) onPush_();
 }
 
+uint8_t* TrafficTap::Room(size_t count) {
+  if (count > maxBytes_) return nullptr;
+  for (;;) {
+    if (firstHeld_ == records_.size()) return ring_.get();  // no bytes held: start over
+    const size_t start = size_t(records_[firstHeld_].bytes.data() - ring_.get());
+    if (tail_ > start) {
+      // Held: [start, tail). Free: the end of the ring, then its beginning.
+      if (maxBytes_ - tail_ >= count) return ring_.get() + tail_;
+      if (start >= count) return ring_.get();
+    } else if (start - tail_ >= count) {
+      // Held: [start, end) and [0, tail). Free: [tail, start).
+      return ring_.get() + tail_;
+    }
+    FoldOldest();
+  }
+}
+
 void TrafficTap::FoldOldest() {
-  TrafficRecord& oldest = records_.front();
+  TrafficRecord& oldest = records_[head_++];
   if (dropped_.count == 0) dropped_.time = oldest.time;
   ++dropped_.count;
   if (oldest.kind == TrafficRecord::Kind::Write) dropped_.asked += oldest.done;
   if (oldest.kind == TrafficRecord::Kind::Read) dropped_.done += oldest.done;
-  bytes_ -= oldest.bytes.size();
-  records_.pop_front();
+  oldest.bytes = {};
+  if (firstHeld_ < head_) {
+    firstHeld_ = head_;
+    while (firstHeld_ < records_.size() && records_[firstHeld_].bytes.empty()) ++firstHeld_;
+  }
 }
 
-std::vector<TrafficRecord> TrafficTap::Take() {
-  std::vector<TrafficRecord> taken;
-  taken.reserve(records_.size() + 1);
+void TrafficTap::Take(const std::function<void(std::span<const TrafficRecord>)>& take) {
+  size_t from = head_;
   if (dropped_.count) {
-    taken.push_back(std::move(dropped_));
-    dropped_ = TrafficRecord(TrafficRecord::Kind::Dropped);
+    // The summary leads, in the place of the last record it folded.
+    if (from == 0)
+      records_.insert(records_.begin(), dropped_);
+    else
+      records_[--from] = dropped_;
   }
-  for (auto& record : records_) taken.push_back(std::move(record));
-  records_.clear();
-  bytes_ = 0;
+  take(std::span<const TrafficRecord>(records_).subspan(from));
+  Forget();
+}
+
+TakenTraffic TrafficTap::Take() {
+  TakenTraffic taken;
+  Take([&](std::span<const TrafficRecord> records) {
+    size_t total = 0;
+    for (const auto& record : records) total += record.bytes.size();
+    taken.bytes.resize(total);
+    taken.records.assign(records.begin(), records.end());
+    size_t at = 0;
+    for (auto& record : taken.records) {
+      std::copy(record.bytes.begin(), record.bytes.end(), taken.bytes.begin() + ptrdiff_t(at));
+      record.bytes = std::span<const uint8_t>(taken.bytes).subspan(at, record.bytes.size());
+      at += record.bytes.size();
+    }
+  });
   return taken;
+}
+
+void TrafficTap::Forget() {
+  records_.clear();  // keeps its room for the next records
+  head_ = 0;
+  firstHeld_ = 0;
+  tail_ = 0;
+  dropped_ = TrafficRecord(TrafficRecord::Kind::Dropped);
 }
 
 }  // namespace qm

@@ -3,8 +3,9 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,9 @@ struct TrafficRecord {
 
   Kind kind = Kind::Write;
   std::chrono::steady_clock::time_point time;  // when the operation began
-  std::vector<uint8_t> bytes;  // Write: the bytes asked to go; Read: the bytes got
+  // Write: the bytes asked to go; Read: the bytes got. A view: of the
+  // port's own buffer while it pushes, of the tap's while it is taken.
+  std::span<const uint8_t> bytes;
   uint32_t asked = 0;          // Write/Read: the count asked for
   uint32_t done = 0;           // Write: bytes written; Read: bytes got
   int result = 0;              // Open/Write: what the port returned
@@ -47,23 +50,49 @@ struct TrafficRecord {
   std::string note;    // Open: the port name, and why it failed
 };
 
+// Records taken out of a tap with copies of their bytes, which the records'
+// views point into: it moves, it does not copy.
+struct TakenTraffic {
+  TakenTraffic() = default;
+  TakenTraffic(TakenTraffic&&) = default;
+  TakenTraffic& operator=(TakenTraffic&&) = default;
+  TakenTraffic(const TakenTraffic&) = delete;
+  TakenTraffic& operator=(const TakenTraffic&) = delete;
+
+  std::vector<TrafficRecord> records;
+  std::vector<uint8_t> bytes;
+
+  size_t size() const { return records.size(); }
+  const TrafficRecord& operator[](size_t i) const { return records[i]; }
+  auto begin() const { return records.begin(); }
+  auto end() const { return records.end(); }
+  operator std::span<const TrafficRecord>() const { return records; }
+};
+
 // Where the printer port reports its traffic. The port pushes records; a
 // listener takes them when it can. The buffer is bounded: when it is full the
 // oldest records are folded into one Dropped record, so a listener that falls
 // behind costs memory up to the bound and never slows the port.
+//
+// The bytes go into one ring allocated (and touched) when the tap is made,
+// and the records into a list that keeps its room between takes, so a push
+// during a transfer allocates nothing: a fresh page costs more than the copy.
 class TrafficTap {
  public:
   static constexpr size_t kDefaultMaxRecords = 20000;
   static constexpr size_t kDefaultMaxBytes = 4u << 20;
 
-  explicit TrafficTap(size_t maxRecords = kDefaultMaxRecords, size_t maxBytes = kDefaultMaxBytes)
-      : maxRecords_(maxRecords), maxBytes_(maxBytes) {}
+  explicit TrafficTap(size_t maxRecords = kDefaultMaxRecords, size_t maxBytes = kDefaultMaxBytes);
 
-  void Push(TrafficRecord record);
-  // Everything recorded since the last call, oldest first; a Dropped record
-  // leads when some were folded.
-  std::vector<TrafficRecord> Take();
-  bool Empty() const { return records_.empty() && dropped_.count == 0; }
+  // Copies the record and the bytes it views.
+  void Push(const TrafficRecord& record);
+  // Hands everything recorded since the last take to `take`, oldest first (a
+  // Dropped record leads when some were folded), then forgets it. The
+  // records' bytes are the tap's own, valid until `take` returns.
+  void Take(const std::function<void(std::span<const TrafficRecord>)>& take);
+  // The same, copied out.
+  TakenTraffic Take();
+  bool Empty() const { return head_ == records_.size() && dropped_.count == 0; }
 
   // Called after each Push, for a listener that handles records as they
   // happen (the command line). It runs on the port's thread, inside the
@@ -71,12 +100,20 @@ class TrafficTap {
   void SetOnPush(std::function<void()> onPush) { onPush_ = std::move(onPush); }
 
  private:
+  // Where `count` bytes go in the ring, folding the oldest records until they
+  // fit; nullptr when they never can.
+  uint8_t* Room(size_t count);
   void FoldOldest();
+  void Forget();
 
   size_t maxRecords_;
   size_t maxBytes_;
-  size_t bytes_ = 0;
-  std::deque<TrafficRecord> records_;
+  std::unique_ptr<uint8_t[]> ring_;
+  size_t tail_ = 0;  // where the next bytes go
+  // The live records are records_[head_..]; the ones before were folded.
+  std::vector<TrafficRecord> records_;
+  size_t head_ = 0;
+  size_t firstHeld_ = 0;  // the oldest live record with bytes; records_.size() when none
   TrafficRecord dropped_{TrafficRecord::Kind::Dropped};
   std::function<void()> onPush_;
 };

@@ -1,9 +1,11 @@
 #include "monitor/TrafficMeaning.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <span>
+#include <string_view>
 
 #include "download/Downloads.h"
 #include "download/HexConversion.h"
@@ -28,9 +30,16 @@ constexpr std::array<const char*, 32> kControlNames{
     "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
     "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
 
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+void AppendHex2(std::string& text, uint8_t byte) {
+  text += kHexDigits[byte >> 4];
+  text += kHexDigits[byte & 0x0F];
+}
+
 std::string Hex2(uint8_t byte) {
-  char text[3];
-  std::snprintf(text, sizeof text, "%02X", byte);
+  std::string text;
+  AppendHex2(text, byte);
   return text;
 }
 
@@ -46,7 +55,7 @@ std::string UpToNul(const Bytes& bytes) {
   return std::string(bytes.begin(), nul);
 }
 
-std::optional<uint64_t> NumberAt(const std::string& text, size_t& at) {
+std::optional<uint64_t> NumberAt(std::string_view text, size_t& at) {
   size_t begin = at;
   uint64_t value = 0;
   while (at < text.size() && text[at] >= '0' && text[at] <= '9') value = value * 10 + uint64_t(text[at++] - '0');
@@ -55,10 +64,10 @@ std::optional<uint64_t> NumberAt(const std::string& text, size_t& at) {
 }
 
 // The quoted name of a store command: 'name'.
-std::string QuotedName(const std::string& text) {
+std::string QuotedName(std::string_view text) {
   const size_t open = text.find('\'');
   const size_t close = open == std::string::npos ? open : text.find('\'', open + 1);
-  return close == std::string::npos ? std::string() : text.substr(open, close - open + 1);
+  return close == std::string::npos ? std::string() : std::string(text.substr(open, close - open + 1));
 }
 
 std::string Trimmed(std::string text) {
@@ -90,7 +99,7 @@ std::string DescribeInquiryReply(int n, std::string_view reply) {
   }
 }
 
-std::optional<std::string> DescribeRfidSettings(const std::string& text) {
+std::optional<std::string> DescribeRfidSettings(std::string_view text) {
   // ">RFS,[tag,]retries,labels,power\r>RFTP,position\r": read the numbers
   // back, then accept them only when the window's composer makes the very
   // same bytes of them.
@@ -111,7 +120,7 @@ std::optional<std::string> DescribeRfidSettings(const std::string& text) {
   s.retryCount = int(numbers[base]);
   s.labelCount = int(numbers[base + 1]);
   s.writingPower = int(numbers[base + 2]) - 1;
-  s.transponderPosition = text.substr(tp + 7, text.size() - tp - 8);
+  s.transponderPosition = std::string(text.substr(tp + 7, text.size() - tp - 8));
   if (SetSettingsCommand(s) != text) return std::nullopt;
   std::string words = "RFID settings:";
   if (s.tagType == 0) words += " tag type GEN2,";
@@ -121,8 +130,13 @@ std::optional<std::string> DescribeRfidSettings(const std::string& text) {
          ", transponder position " + s.transponderPosition;
 }
 
-std::optional<std::string> DescribeMemoryBank(const Bytes& b) {
+std::optional<std::string> DescribeMemoryBank(std::span<const uint8_t> bytes) {
   using namespace membank;
+  // Every member of the family opens as the bank read does; anything else
+  // (a label script of any size) is told apart without composing a command.
+  const Bytes lead = ReadBankCommand(1, Serial);
+  if (bytes.size() < 3 || !std::equal(lead.begin(), lead.begin() + 3, bytes.begin())) return std::nullopt;
+  const Bytes b(bytes.begin(), bytes.end());
   for (int bank = 1; bank <= kBankCount; ++bank) {
     for (InterfaceType channel : kChannels)
       if (b == ReadBankCommand(bank, channel))
@@ -163,17 +177,22 @@ std::string GroupedNumber(uint64_t n) {
 
 std::string BytesAsText(const uint8_t* bytes, size_t count) {
   std::string text;
-  text.reserve(count);
+  text.reserve(count + count / 4);
   for (size_t i = 0; i < count; ++i) {
     const uint8_t byte = bytes[i];
-    if (byte >= 0x20 && byte < 0x7F)
+    if (byte >= 0x20 && byte < 0x7F) {
       text += char(byte);
-    else if (byte < 0x20)
-      text += std::string("<") + kControlNames[byte] + ">";
-    else if (byte == 0x7F)
+    } else if (byte < 0x20) {
+      text += '<';
+      text += kControlNames[byte];
+      text += '>';
+    } else if (byte == 0x7F) {
       text += "<DEL>";
-    else
-      text += "<x" + Hex2(byte) + ">";
+    } else {
+      text += "<x";
+      AppendHex2(text, byte);
+      text += '>';
+    }
   }
   return text;
 }
@@ -183,7 +202,7 @@ std::string BytesAsHex(const uint8_t* bytes, size_t count) {
   text.reserve(count * 3);
   for (size_t i = 0; i < count; ++i) {
     if (i) text += ' ';
-    text += Hex2(bytes[i]);
+    AppendHex2(text, bytes[i]);
   }
   return text;
 }
@@ -243,11 +262,12 @@ std::optional<Meaning> TrafficDecoder::ContinueRun(const TrafficRecord& record) 
 
 Meaning TrafficDecoder::DecodeWrite(const TrafficRecord& record) {
   awaits_ = Awaits::Nothing;
-  const Bytes& b = record.bytes;
-  const std::string text(b.begin(), b.end());
+  const std::span<const uint8_t> b(record.bytes);
+  // A view, not a copy: a Multi Send writes a whole script at once.
+  const std::string_view text(reinterpret_cast<const char*>(b.data()), b.size());
 
   // Announcements that begin a download, or its firmware command.
-  if (b.size() == 4 && b[0] == 0x1D && b[1] == 0x02 && FirmwareHeader((b[2] << 8) | b[3]) == b) {
+  if (b.size() == 4 && b[0] == 0x1D && b[1] == 0x02 && std::ranges::equal(FirmwareHeader((b[2] << 8) | b[3]), b)) {
     // The image follows the firmware command; until then nothing is counted.
     Meaning meaning = StartRun("firmware", "firmware header, checksum " + Hex2(b[2]) + Hex2(b[3]), 0, 0);
     runPieces_ = meaning.run->pieces = PiecesFor(kFirmwareImageSize);
@@ -256,7 +276,7 @@ Meaning TrafficDecoder::DecodeWrite(const TrafficRecord& record) {
   if (runWhat_ == "firmware" && runPiece_ == 0 && text == kFirmwareCommand) {
     return {"firmware command: the image follows", Meaning::Run{runWhat_, false, 0, runPieces_}};
   }
-  if (b == Bytes{0x1C, 0x1C}) return StartRun("factory font", "delete the factory font", 0, 0);
+  if (b.size() == 2 && b[0] == 0x1C && b[1] == 0x1C) return StartRun("factory font", "delete the factory font", 0, 0);
   if (runWhat_ == "factory font" && runPiece_ == 0 && text.starts_with("MS,")) {
     size_t at = 3;
     if (auto size = NumberAt(text, at); size && *size >= 2 && text == FactoryFontCommand(*size)) {
@@ -299,7 +319,7 @@ Meaning TrafficDecoder::DecodeWrite(const TrafficRecord& record) {
     return {*bank};
   }
   for (const auto& item : kPrinterInfoItems) {
-    if (b == membank::ReadPrinterInfoCommand(item.item)) {
+    if (std::ranges::equal(b, membank::ReadPrinterInfoCommand(item.item))) {
       awaits_ = Awaits::Info;
       awaitedItem_ = item.item;
       return {"read " + std::string(item.meaning)};
@@ -317,7 +337,7 @@ Meaning TrafficDecoder::DecodeWrite(const TrafficRecord& record) {
   return {};
 }
 
-std::optional<std::string> TrafficDecoder::DescribeCommand(const std::string& text) {
+std::optional<std::string> TrafficDecoder::DescribeCommand(std::string_view text) {
   for (int n = 1; n <= kInquiryCount; ++n) {
     if (text == InquiryCommand(n)) {
       awaits_ = Awaits::RfidInquiry;
@@ -338,8 +358,8 @@ std::optional<std::string> TrafficDecoder::DescribeCommand(const std::string& te
 }
 
 Meaning TrafficDecoder::DecodeRead(const TrafficRecord& record) const {
-  const Bytes& b = record.bytes;
   if (awaits_ == Awaits::Nothing) return {};
+  const Bytes b(record.bytes.begin(), record.bytes.end());
   if (b.empty()) return {"no reply"};
   switch (awaits_) {
     case Awaits::Status: {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "link/TrafficTap.h"
 
@@ -47,7 +48,7 @@ class TrafficDecoder {
 
   Meaning DecodeWrite(const TrafficRecord& record);
   Meaning DecodeRead(const TrafficRecord& record) const;
-  std::optional<std::string> DescribeCommand(const std::string& text);
+  std::optional<std::string> DescribeCommand(std::string_view text);
   std::optional<Meaning> ContinueRun(const TrafficRecord& record);
   Meaning StartRun(std::string what, std::string text, uint64_t bytes, uint64_t leading);
 

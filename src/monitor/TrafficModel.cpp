@@ -12,7 +12,7 @@ QString Q(const std::string& text) {
 
 }  // namespace
 
-void TrafficModel::Add(const std::vector<TrafficRecord>& records) {
+void TrafficModel::Add(std::span<const TrafficRecord> records) {
   if (records.empty()) return;
   const TrafficRows::Change change = rows_.Add(records);
   if (change.removedFront) {
@@ -81,9 +81,9 @@ int TrafficModel::columnCount(const QModelIndex&) const {
   return ColumnCount;
 }
 
-RowText TrafficModel::TextAt(const QModelIndex& index) const {
-  if (index.internalId() == kTopLevel) return rows_.Text(rows_.At(size_t(index.row())));
-  return rows_.PieceText(rows_.At(size_t(index.internalId() - 1)), size_t(index.row()));
+RowText TrafficModel::TextAt(const QModelIndex& index, bool withHex) const {
+  if (index.internalId() == kTopLevel) return rows_.Text(rows_.At(size_t(index.row())), withHex);
+  return rows_.PieceText(rows_.At(size_t(index.internalId() - 1)), size_t(index.row()), withHex);
 }
 
 QVariant TrafficModel::data(const QModelIndex& index, int role) const {
@@ -92,7 +92,16 @@ QVariant TrafficModel::data(const QModelIndex& index, int role) const {
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::AccessibleTextRole)
     return {};
-  const RowText text = TextAt(index);
+  const RowText text = TextAt(index, index.column() == Hex);
+  // A cell shows what fits; its whole text (the row keeps at most a few
+  // hundred bytes) is in its tooltip. Laying out text costs by its length,
+  // on every paint, while a transfer runs.
+  auto shown = [role](const std::string& whole) {
+    if (role != Qt::DisplayRole || whole.size() <= kShownChars) return Q(whole);
+    size_t cut = kShownChars;
+    while (cut > 0 && (uint8_t(whole[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+    return Q(whole.substr(0, cut)) + QStringLiteral("…");
+  };
   switch (index.column()) {
     case Time:
       return Q(text.time);
@@ -101,9 +110,9 @@ QVariant TrafficModel::data(const QModelIndex& index, int role) const {
     case Count:
       return Q(text.count);
     case Data:
-      return Q(text.data);
+      return shown(text.data);
     case Hex:
-      return Q(text.hex);
+      return shown(text.hex);
     case Meaning:
       return Q(text.meaning);
     case Details:

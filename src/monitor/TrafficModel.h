@@ -15,10 +15,12 @@ class TrafficModel : public QAbstractItemModel {
 
  public:
   enum Column { Time, Direction, Count, Data, Hex, Meaning, Details, ColumnCount };
+  // Characters of bytes a cell shows: more than the widest column holds.
+  static constexpr size_t kShownChars = 96;
 
   explicit TrafficModel(QObject* parent = nullptr) : QAbstractItemModel(parent) {}
 
-  void Add(const std::vector<TrafficRecord>& records);
+  void Add(std::span<const TrafficRecord> records);
   void Clear();
   const TrafficRows& Rows() const { return rows_; }
 
@@ -31,7 +33,7 @@ class TrafficModel : public QAbstractItemModel {
                       int role = Qt::DisplayRole) const override;
 
   // The row's (or piece's) columns as text.
-  RowText TextAt(const QModelIndex& index) const;
+  RowText TextAt(const QModelIndex& index, bool withHex = true) const;
 
  private:
   int PiecesShown(size_t row) const;

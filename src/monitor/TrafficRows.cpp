@@ -113,7 +113,7 @@ RowText TrafficRows::RecordText(const TrafficRecord& record, const Meaning& mean
   return text;
 }
 
-TrafficRows::Change TrafficRows::Add(const std::vector<TrafficRecord>& records) {
+TrafficRows::Change TrafficRows::Add(std::span<const TrafficRecord> records) {
   Change change;
   change.firstNew = rows_.size();
   for (const auto& record : records) AddRecord(record, change);
@@ -205,11 +205,15 @@ void TrafficRows::Clear() {
   droppedRows_ = 0;
 }
 
-RowText TrafficRows::Text(const Row& row) const {
+RowText TrafficRows::Text(const Row& row, bool withHex) const {
   const bool moved = row.direction != TrafficDirection::None;
-  RowText text{Seconds(row.timeUs), ArrowOf(row.direction),
-               moved ? GroupedNumber(row.count) : "",  BytesAsText(row.shown.data(), row.shown.size()),
-               BytesAsHex(row.shown.data(), row.shown.size()), row.meaning, row.details};
+  RowText text{Seconds(row.timeUs),
+               ArrowOf(row.direction),
+               moved ? GroupedNumber(row.count) : "",
+               BytesAsText(row.shown.data(), row.shown.size()),
+               withHex ? BytesAsHex(row.shown.data(), row.shown.size()) : std::string(),
+               row.meaning,
+               row.details};
   if (!row.run.empty()) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f s", double(row.endUs - row.timeUs) / 1e6);
@@ -223,12 +227,12 @@ RowText TrafficRows::Text(const Row& row) const {
       if (!piece.ok) text.details = "a write FAILED";
   } else if (row.shown.size() < row.count && row.direction != TrafficDirection::None) {
     text.data += "…";
-    text.hex += " …";
+    if (withHex) text.hex += " …";
   }
   return text;
 }
 
-RowText TrafficRows::PieceText(const Row& row, size_t index) const {
+RowText TrafficRows::PieceText(const Row& row, size_t index, bool withHex) const {
   const Piece& piece = row.pieces[index];
   std::string meaning;
   if (piece.number == 0) {
@@ -241,11 +245,11 @@ RowText TrafficRows::PieceText(const Row& row, size_t index) const {
   }
   RowText text{Seconds(piece.timeUs), ArrowOf(TrafficDirection::ToPrinter),
                GroupedNumber(piece.count), BytesAsText(piece.head.data(), piece.headLength),
-               BytesAsHex(piece.head.data(), piece.headLength), meaning,
+               withHex ? BytesAsHex(piece.head.data(), piece.headLength) : std::string(), meaning,
                piece.ok ? "" : "FAILED"};
   if (piece.headLength < piece.count) {
     text.data += "…";
-    text.hex += " …";
+    if (withHex) text.hex += " …";
   }
   return text;
 }

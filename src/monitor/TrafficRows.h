@@ -77,15 +77,16 @@ class TrafficRows {
     size_t added = 0;
   };
 
-  Change Add(const std::vector<TrafficRecord>& records);
+  Change Add(std::span<const TrafficRecord> records);
   void Clear();
 
   size_t Size() const { return rows_.size(); }
   const Row& At(size_t i) const { return rows_[i]; }
   uint64_t DroppedRows() const { return droppedRows_; }
 
-  RowText Text(const Row& row) const;
-  RowText PieceText(const Row& row, size_t piece) const;
+  // Hex is made only when asked for: the view shows it on demand.
+  RowText Text(const Row& row, bool withHex = true) const;
+  RowText PieceText(const Row& row, size_t piece, bool withHex = true) const;
   // Every row, and every piece of a download beneath it, as lines of text.
   void Write(std::ostream& out, bool withHex) const;
 

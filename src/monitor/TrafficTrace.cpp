@@ -52,7 +52,9 @@ TrafficTrace::~TrafficTrace() {
 }
 
 void TrafficTrace::PrintTaken() {
-  for (const auto& record : tap_.Take()) out_ << Line(record) << '\n';
+  tap_.Take([this](std::span<const TrafficRecord> records) {
+    for (const auto& record : records) out_ << Line(record) << '\n';
+  });
   out_.flush();
 }
 

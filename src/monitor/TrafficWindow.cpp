@@ -31,7 +31,7 @@ TrafficWindow::TrafficWindow(AppContext context, QWidget* parent)
   connect(ui.buttonFindNext, &QPushButton::clicked, this, &TrafficWindow::OnFindNext);
   connect(ui.editFind, &QLineEdit::returnPressed, this, &TrafficWindow::OnFindNext);
   connect(ui.buttonSave, &QPushButton::clicked, this, &TrafficWindow::OnSave);
-  connect(&timer_, &QTimer::timeout, this, &TrafficWindow::TakeRecords);
+  connect(&timer_, &QTimer::timeout, this, &TrafficWindow::OnTimer);
 
   // The monitor never uses the port, so an exchange under way does not lock it.
   BusyScope::KeepLive(this);
@@ -44,20 +44,28 @@ TrafficWindow::~TrafficWindow() {
   if (context_.port.GetTrafficTap() == &tap_) context_.port.SetTrafficTap(nullptr);
 }
 
+void TrafficWindow::OnTimer() {
+  if (BusyScope::Active() && ++busyTicks_ < kBusyTakeEveryMs / kTakeEveryMs) return;
+  busyTicks_ = 0;
+  TakeRecords();
+}
+
 void TrafficWindow::TakeRecords() {
   // "Save…" opens a file dialog, which must not run inside an exchange.
   ui.buttonSave->setEnabled(!BusyScope::Active());
   if (ui.buttonPause->isChecked() || tap_.Empty()) return;
-  const auto records = tap_.Take();
-  for (const auto& record : records) {
-    if (record.kind == TrafficRecord::Kind::Write) toPrinter_ += record.done;
-    if (record.kind == TrafficRecord::Kind::Read) fromPrinter_ += record.done;
-    if (record.kind == TrafficRecord::Kind::Dropped) {
-      toPrinter_ += record.asked;
-      fromPrinter_ += record.done;
+  // The records are read where the port left them; the rows keep what they show.
+  tap_.Take([this](std::span<const TrafficRecord> records) {
+    for (const auto& record : records) {
+      if (record.kind == TrafficRecord::Kind::Write) toPrinter_ += record.done;
+      if (record.kind == TrafficRecord::Kind::Read) fromPrinter_ += record.done;
+      if (record.kind == TrafficRecord::Kind::Dropped) {
+        toPrinter_ += record.asked;
+        fromPrinter_ += record.done;
+      }
     }
-  }
-  model_.Add(records);
+    model_.Add(records);
+  });
   if (ui.checkFollow->isChecked()) ui.treeTraffic->scrollToBottom();
   ShowSummary();
 }

@@ -18,8 +18,12 @@ class TrafficWindow : public QDialog {
   Q_OBJECT
 
  public:
-  // How often the window takes what the port recorded.
+  // How often the window takes what the port recorded; while an exchange
+  // runs, once a second: each take repaints the rows, on the thread that
+  // moves the bytes, and a repaint outlasts what the line holds, so the
+  // printer would wait for it.
   static constexpr int kTakeEveryMs = 100;
+  static constexpr int kBusyTakeEveryMs = 1000;
 
   explicit TrafficWindow(AppContext context, QWidget* parent = nullptr);
   ~TrafficWindow() override;
@@ -29,6 +33,7 @@ class TrafficWindow : public QDialog {
   const TrafficModel& Model() const { return model_; }
 
  private:
+  void OnTimer();
   void OnPause(bool paused);
   void OnClear();
   void OnFindNext();
@@ -41,6 +46,7 @@ class TrafficWindow : public QDialog {
   TrafficModel model_;
   DirectionFilter filter_;
   QTimer timer_;
+  int busyTicks_ = 0;  // timer ticks skipped during the exchange
   uint64_t toPrinter_ = 0;
   uint64_t fromPrinter_ = 0;
   QString findResult_;

@@ -142,18 +142,14 @@ TEST_F(TrafficTapTest, ThePortDoesTheSameWithAndWithoutATap) {
 TEST(TrafficTapBound, TheOldestAreFoldedIntoOneSummaryWhenFull) {
   // Room for three records or 10 bytes, whichever fills first.
   TrafficTap tap(3, 10);
-  auto write = [](std::string bytes) {
-    TrafficRecord record(Kind::Write);
-    record.bytes.assign(bytes.begin(), bytes.end());
-    record.asked = record.done = uint32_t(bytes.size());
-    return record;
+  auto record = [](Kind kind, std::string_view bytes) {
+    TrafficRecord made(kind);
+    made.bytes = {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
+    made.asked = made.done = uint32_t(bytes.size());
+    return made;
   };
-  auto read = [](std::string bytes) {
-    TrafficRecord record(Kind::Read);
-    record.bytes.assign(bytes.begin(), bytes.end());
-    record.asked = record.done = uint32_t(bytes.size());
-    return record;
-  };
+  auto write = [&](std::string_view bytes) { return record(Kind::Write, bytes); };
+  auto read = [&](std::string_view bytes) { return record(Kind::Read, bytes); };
   tap.Push(write("aaaa"));
   tap.Push(read("bb"));
   tap.Push(write("cc"));
@@ -166,12 +162,36 @@ TEST(TrafficTapBound, TheOldestAreFoldedIntoOneSummaryWhenFull) {
   EXPECT_EQ(taken[0].asked, 4u);  // bytes to the printer that were not shown
   EXPECT_EQ(taken[0].done, 2u);   // and from it
   EXPECT_EQ(std::string(taken[1].bytes.begin(), taken[1].bytes.end()), "cc");
+  EXPECT_EQ(std::string(taken[2].bytes.begin(), taken[2].bytes.end()), "dddd");  // went round
   EXPECT_EQ(std::string(taken[3].bytes.begin(), taken[3].bytes.end()), "e");
   EXPECT_TRUE(tap.Empty());
   tap.Push(write("f"));
   taken = tap.Take();
   ASSERT_EQ(taken.size(), 1u);  // the summary was taken with the rest
   EXPECT_EQ(taken[0].kind, Kind::Write);
+}
+
+TEST(TrafficTapBound, AListenerThatFallsFarBehindStillGetsTheNewestBytesExactly) {
+  // Thousands of writes of every length, none taken (a paused window): what
+  // is kept goes round the ring many times and must come out as it went in.
+  TrafficTap tap(100, 1000);
+  std::vector<std::string> sent;
+  for (int i = 0; i < 5000; ++i) {
+    sent.push_back(std::to_string(i) + std::string(size_t(i % 37), char('a' + i % 26)));
+    TrafficRecord record(TrafficRecord::Kind::Write);
+    record.bytes = {reinterpret_cast<const uint8_t*>(sent.back().data()), sent.back().size()};
+    record.asked = record.done = uint32_t(sent.back().size());
+    tap.Push(record);
+  }
+  const auto taken = tap.Take();
+  ASSERT_GT(taken.size(), 1u);
+  ASSERT_EQ(taken[0].kind, Kind::Dropped);
+  const size_t kept = taken.size() - 1;
+  EXPECT_EQ(taken[0].count + kept, sent.size());
+  for (size_t i = 0; i < kept; ++i) {
+    const auto& bytes = taken[i + 1].bytes;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), sent[sent.size() - kept + i]) << i;
+  }
 }
 
 }  // namespace

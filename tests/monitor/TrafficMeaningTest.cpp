@@ -22,11 +22,12 @@ using Kind = TrafficRecord::Kind;
 
 TrafficRecord Record(Kind kind, const std::string& bytes) {
   TrafficRecord record(kind);
-  record.bytes.assign(bytes.begin(), bytes.end());
+  record.bytes = {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
   record.asked = record.done = uint32_t(bytes.size());
   record.result = 1;
   return record;
 }
+TrafficRecord Record(Kind kind, std::string&& bytes) = delete;  // the record views the bytes
 
 // One exchange after another, each read understood by the write before it.
 TEST(TrafficMeaning, SaysWhatEachCommandAndReplyMeans) {
@@ -175,7 +176,8 @@ TEST(TrafficRows, MemoryStaysBoundedWhateverPasses) {
   // Many short commands: the oldest rows go, and say so.
   records.clear();
   const std::string big(2 * TrafficRows::kShownBytes, 'y');
-  for (size_t i = 0; i < TrafficRows::kMaxRows + 5; ++i) records.push_back(Record(Kind::Write, big + "\r"));
+  const std::string line = big + "\r";
+  for (size_t i = 0; i < TrafficRows::kMaxRows + 5; ++i) records.push_back(Record(Kind::Write, line));
   const auto change = rows.Add(records);
   EXPECT_LE(rows.Size(), TrafficRows::kMaxRows);
   EXPECT_GT(change.removedFront, 0u);
