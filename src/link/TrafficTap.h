@@ -74,9 +74,9 @@ struct TakenTraffic {
 // oldest records are folded into one Dropped record, so a listener that falls
 // behind costs memory up to the bound and never slows the port.
 //
-// The bytes go into one ring allocated (and touched) when the tap is made,
-// and the records into a list that keeps its room between takes, so a push
-// during a transfer allocates nothing: a fresh page costs more than the copy.
+// The bytes go into one ring allocated when the tap is made, and the records
+// into a list that keeps its room between takes, so a push allocates nothing
+// and, once the ring has gone round, touches no fresh page.
 class TrafficTap {
  public:
   static constexpr size_t kDefaultMaxRecords = 20000;
