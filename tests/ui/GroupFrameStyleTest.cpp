@@ -107,7 +107,8 @@ TEST(GroupFrameStyle, ButtonPanelsAreFusionsPixelForPixel) {
       EXPECT_EQ(grab(fusion.get(), kind, size), grab(&painted, kind, size))
           << "kind " << kind << ", " << size.width() << " x " << size.height();
 
-  auto panel = [](QStyle* style, QStyle::State state, QSize size) {
+  auto panel = [](QStyle* style, QStyle::State state, QSize size,
+                  Qt::LayoutDirection direction = Qt::LeftToRight) {
     QImage image(size + QSize(3, 2), QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor(0xd4, 0xd0, 0xc8));
     QPainter painter(&image);
@@ -116,6 +117,7 @@ TEST(GroupFrameStyle, ButtonPanelsAreFusionsPixelForPixel) {
     option.rect = QRect(QPoint(), size);
     option.state = state;
     option.palette = QApplication::palette();
+    option.direction = direction;
     style->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &painter);
     return image;
   };
@@ -127,6 +129,8 @@ TEST(GroupFrameStyle, ButtonPanelsAreFusionsPixelForPixel) {
     for (QSize size : {QSize(20, 21), QSize(140, 26)})
       EXPECT_EQ(panel(fusion.get(), state, size), panel(&painted, state, size))
           << "state " << state << ", " << size.width() << " x " << size.height();
+  EXPECT_EQ(panel(fusion.get(), S::State_Enabled, {90, 24}, Qt::RightToLeft),
+            panel(&painted, S::State_Enabled, {90, 24}, Qt::RightToLeft));
 }
 
 TEST(GroupFrameStyle, TooSmallBoxesPaintWithoutFrame) {
