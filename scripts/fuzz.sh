@@ -134,6 +134,8 @@ seeds_virtual_printer_fuzz() {
   printf "\\x00T20,20,N,1,1,0,0,N,N,'ABC123'\\r\\nP1\\r\\n" >"$dir/soft-font-test.bin"
   { printf "\\x00IS131,'logo'"; pcx_8x2; printf "\\r\\nIR10,10,'logo'\\r\\nP1\\r\\nID'logo'II\\r\\n"; } >"$dir/image.bin"
   printf '\x00^Q25,3\r\n^W50\rE\nP1\r\n\r\nP\r\nP3,2\r\nPRINT\r\nP1 \r\nAB' >"$dir/label.bin"
+  # A sensing scan of 42 million dots: the printer once sampled every one.
+  base64 -d <<<'Al5NWGQsNDI0MjI0MjYsQg1A/wMEAkFgNixCDUD/AwQCQWAN' >"$dir/long-scan.bin"
   # Once answered differently when the CR came in a later piece.
   { printf '\x10^MBY1,SN-00'; head -c 110 /dev/zero | tr '\0' '\377'; printf '42\r^MBX1\r'; } >"$dir/overlong-identity.bin"
 }

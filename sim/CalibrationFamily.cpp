@@ -81,7 +81,7 @@ Match CalibrationFamily::Try(std::span<const uint8_t> input, PrinterState& state
       reply.push_back(uint8_t(count >> 8));
     }
     Match match = Match::Took(length, "^MXd", std::move(reply));
-    match.delayMs = int64_t(*dots) * cal.scanMsPerDot;
+    match.delayMs = int64_t(std::min(*dots, RollScanner::kMaxScanDots)) * cal.scanMsPerDot;
     return match;
   }
   if (params.starts_with("s,") && fields.size() == 3) {

@@ -47,13 +47,20 @@ class RollScanner {
  public:
   explicit RollScanner(const MediaRoll& roll) : roll_(roll), random_(roll.seed) {}
 
+  // The longest scan the printer carries out. By then every counter could be
+  // full, and a longer one (a slip in the label length, or a garbled command)
+  // would hold the printer for minutes and its samples gigabytes.
+  static constexpr int kMaxScanDots = 32 * 65535;
+
   std::vector<SensorSample> Scan(int dots);
   // A scan as the printer reports it: samples per bucket of 8 sensor values,
-  // counts saturating at 16 bits.
+  // counts saturating at 16 bits; at most kMaxScanDots are sampled.
   std::array<uint16_t, 32> Histogram(int dots);
   const MediaRoll& Roll() const { return roll_; }
 
  private:
+  SensorSample Next(std::uniform_int_distribution<int>& noise, int period);
+
   MediaRoll roll_;
   std::mt19937 random_;
   int position_ = 0;  // dots from the start of the current label

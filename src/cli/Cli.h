@@ -1,23 +1,10 @@
 #pragma once
 
 #include <iosfwd>
-#include <memory>
 #include <span>
 #include <string>
-#include <string_view>
-
-namespace CLI {
-class App;
-}
 
 namespace qm::cli {
-
-struct Invocation;
-
-// The whole command line of quillmark-cli, ready to parse; parsing sets
-// `invocation` to what the words ask for. With `only`, the subcommand of that
-// name alone is declared in full (see AddSubcommands).
-std::unique_ptr<CLI::App> MakeApp(Invocation& invocation, std::string_view only = {});
 
 // How RunCli declares its table: the first word's subcommand first (the
 // program's way), or the whole table at once (what the first way must always

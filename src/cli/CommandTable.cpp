@@ -70,16 +70,6 @@ void AddLineOptions(CLI::App& sub, LineOptions& line, bool json, bool ports = tr
   });
 }
 
-template <typename Options>
-std::shared_ptr<Options> Hold(Invocation& invocation, CLI::App& sub,
-                              int (*run)(const Options&, Streams)) {
-  auto options = std::make_shared<Options>();
-  sub.final_callback([&invocation, options, run] {
-    invocation.run = [options, run](Streams streams) { return run(*options, streams); };
-  });
-  return options;
-}
-
 // An action word of a subcommand ("settings identity"): choosing it sets the
 // options' action; the parent's options may stand after it.
 template <typename Options, typename Action>
@@ -273,16 +263,6 @@ void DeclareDownload(CLI::App& sub, Invocation& invocation) {
   }
 }
 
-void DeclareHex2Bin(CLI::App& sub, Invocation& invocation) {
-  auto options = Hold(invocation, sub, RunHex2Bin);
-  sub.add_option("FILE", options->input, "the firmware file")->required();
-  sub.add_option("-o,--output", options->output, "the image (default: FILE with .bin)")
-      ->type_name("OUT");
-  sub.add_flag("--accept-bad-checksums", options->acceptBadChecksums,
-               "take records whose checksum does not add up");
-  sub.add_flag("--json", options->json, "print the result as a JSON object");
-}
-
 void DeclarePreview(CLI::App& sub, Invocation& invocation) {
   auto options = Hold(invocation, sub, RunPreview);
   sub.add_option("SCRIPT", options->script, "the label script")->required();
@@ -305,55 +285,28 @@ void DeclareList(CLI::App& sub, Invocation& invocation) {
   AddLineOptions(sub, options->line, true, false);
 }
 
-// The subcommands in the order --help lists them.
-struct Subcommand {
-  const char* name;
-  const char* summary;
+// Each subcommand's declaration, by its name (CliApp.cpp lists the names
+// and summaries in --help's order).
+struct Declaration {
+  std::string_view name;
   void (*declare)(CLI::App& sub, Invocation& invocation);
 };
-const Subcommand kSubcommands[] = {
-    {"status", "asks the printer's status and error code and prints them decoded", DeclareStatus},
-    {"settings",
-     "reads a memory bank, the identity strings or the printer information; sets or resets a user "
-     "item",
-     DeclareSettings},
-    {"rfid", "reads the RFID settings, reads tag data, or writes tag data and prints the label",
-     DeclareRfid},
-    {"profile",
-     "backs up a printer's settings to a file, compares a printer with a file, or restores a file "
-     "to one printer or several",
-     DeclareProfile},
-    {"calibrate",
-     "samples the media sensor over one label, prints the histogram and the proposed threshold; "
-     "--save stores it",
-     DeclareCalibrate},
-    {"download",
-     "sends a firmware file, factory font, soft font, PCX image or any file as the downloader "
-     "windows do",
-     DeclareDownload},
-    {"hex2bin",
-     "converts an Intel HEX or S-record firmware file into the 256 KiB image the printer takes",
-     DeclareHex2Bin},
-    {"chart", "prints a character chart of a single-byte or double-byte code table", DeclareChart},
-    {"find-font", "names the bitmap font and multipliers nearest a character size in millimetres",
-     DeclareFindFont},
-    {"preview", "renders a label script to one PNG per printed label and lists its errors",
-     DeclarePreview},
-    {"list", "lists the printers this machine can reach, each with its --port value", DeclareList},
+const Declaration kDeclarations[] = {
+    {"status", DeclareStatus},       {"settings", DeclareSettings},   {"rfid", DeclareRfid},
+    {"profile", DeclareProfile},     {"calibrate", DeclareCalibrate}, {"download", DeclareDownload},
+    {"hex2bin", DeclareHex2Bin},     {"chart", DeclareChart},         {"find-font", DeclareFindFont},
+    {"preview", DeclarePreview},     {"list", DeclareList},
 };
 
 }  // namespace
 
-void AddSubcommands(CLI::App& app, Invocation& invocation, std::string_view only) {
-  for (const Subcommand& subcommand : kSubcommands) {
-    CLI::App& sub = *app.add_subcommand(subcommand.name, subcommand.summary);
-    if (only.empty() || only == subcommand.name) subcommand.declare(sub, invocation);
+bool DeclareSubcommand(std::string_view name, CLI::App& sub, Invocation& invocation) {
+  for (const Declaration& declaration : kDeclarations) {
+    if (declaration.name != name) continue;
+    declaration.declare(sub, invocation);
+    return true;
   }
-}
-
-bool IsSubcommand(std::string_view word) {
-  return std::any_of(std::begin(kSubcommands), std::end(kSubcommands),
-                     [word](const Subcommand& subcommand) { return word == subcommand.name; });
+  return false;
 }
 
 }  // namespace qm::cli

@@ -1,13 +1,11 @@
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 #include "cli/Options.h"
-
-namespace CLI {
-class App;
-}
 
 namespace qm::cli {
 
@@ -17,12 +15,23 @@ struct Invocation {
   std::function<int(Streams)> run;
 };
 
-// Declares every subcommand of quillmark-cli on `app`; parsing a command line
-// sets `invocation` to the chosen one. With `only`, the other subcommands are
-// declared by name and summary alone, without their options.
-void AddSubcommands(CLI::App& app, Invocation& invocation, std::string_view only = {});
+// Declares the subcommand `name` of quillmark-cli in full on `sub` (every
+// one this program has: always true for a name of the table).
+bool DeclareSubcommand(std::string_view name, CLI::App& sub, Invocation& invocation);
 
-// Whether `word` names a subcommand of AddSubcommands.
-bool IsSubcommand(std::string_view word);
+// hex2bin's options, the one declaration both the whole program and the
+// quick front program use.
+void DeclareHex2Bin(CLI::App& sub, Invocation& invocation);
+
+// Options filled by the parser and, once every word is taken, run on them.
+template <typename Options>
+std::shared_ptr<Options> Hold(Invocation& invocation, CLI::App& sub,
+                              int (*run)(const Options&, Streams)) {
+  auto options = std::make_shared<Options>();
+  sub.final_callback([&invocation, options, run] {
+    invocation.run = [options, run](Streams streams) { return run(*options, streams); };
+  });
+  return options;
+}
 
 }  // namespace qm::cli

@@ -164,28 +164,77 @@ class Converter {
   Converter(uint32_t imageSize, const ChecksumMismatchHandler& onMismatch)
       : imageSize_(imageSize), onMismatch_(onMismatch) {}
 
+  // The whole file is checked (every line's format, then the records)
+  // before anything is asked or reported. Usually the first record names the
+  // format and no rule breaks, so the lines are checked and converted in one
+  // reading; otherwise a fresh converter reads the file again, checking
+  // every line's format before converting, so what is reported and asked is
+  // the same either way.
   template <typename Lines>
   HexConversion Run(Lines& lines) {
+    if (ConvertInOnePass(lines)) return Finish();
+    lines.Rewind();
+    return Converter(imageSize_, onMismatch_).CheckThenConvert(lines);
+  }
+
+ private:
+  // True when the file was read, checked and converted with nothing to say
+  // or ask about it.
+  template <typename Lines>
+  bool ConvertInOnePass(Lines& lines) {
+    std::string_view first;
+    while (lines.Next(first)) {
+      ++lineNumber_;
+      if (!first.empty()) break;
+    }
+    if (first.empty()) return false;
+    if (first[0] == ':')
+      result_.format = HexFormat::IntelHex;
+    else if (first.size() > 1 && (first[0] == 'S' || first[0] == 's') &&
+             (first[1] == '2' || first[1] == '3'))
+      result_.format = HexFormat::SRecord;
+    else
+      return false;
+    onePass_ = true;
+    return Convert(lines, first) && !failed_ && !lines.Failed();
+  }
+
+  template <typename Lines>
+  HexConversion CheckThenConvert(Lines& lines) {
     if (!Detect(lines)) return Finish();
     lines.Rewind();
-    result_.image.reserve(imageSize_);
-    PrefaultPages(result_.image.data(), imageSize_);
-    result_.image.assign(imageSize_, 0xFF);
-    std::string_view line;
     lineNumber_ = 0;
-    while (!failed_ && lines.Next(line)) {
-      ++lineNumber_;
-      if (line.empty()) continue;
-      if (result_.format == HexFormat::IntelHex)
-        IntelRecord(line);
-      else
-        SRecord(line);
-    }
+    Convert(lines, {});
     if (!failed_ && lines.Failed()) Fail(0, "the file could not be read to its end", true);
     return Finish();
   }
 
- private:
+  // Converts `first` (the line just read, if any) and the lines after it;
+  // false when, in one pass, a line of the other format stopped it.
+  template <typename Lines>
+  bool Convert(Lines& lines, std::string_view first) {
+    result_.image.reserve(imageSize_);
+    PrefaultPages(result_.image.data(), imageSize_);
+    result_.image.assign(imageSize_, 0xFF);
+    const bool intel = result_.format == HexFormat::IntelHex;
+    if (!first.empty()) Record(first, intel);
+    std::string_view line;
+    while (!failed_ && lines.Next(line)) {
+      ++lineNumber_;
+      if (line.empty()) continue;
+      if (onePass_ && (intel ? line[0] != ':' : (line[0] != 'S' && line[0] != 's'))) return false;
+      Record(line, intel);
+    }
+    return true;
+  }
+
+  void Record(std::string_view line, bool intel) {
+    if (intel)
+      IntelRecord(line);
+    else
+      SRecord(line);
+  }
+
   template <typename Lines>
   bool Detect(Lines& lines) {
     std::string_view line;
@@ -247,6 +296,8 @@ class Converter {
     for (i = 0; i < bytes; ++i) sum = uint8_t(sum + bytes_[i]);
     if (sum == expected) return true;
     if (result_.badChecksumLine != 0) return true;
+    // Asked only once the whole file is known to be of one format.
+    if (onePass_) return Fail(lineNumber_, "record checksum error");
     result_.badChecksumLine = lineNumber_;
     if (onMismatch_ && onMismatch_(lineNumber_)) return true;
     return Fail(lineNumber_, "record checksum error");
@@ -358,6 +409,7 @@ class Converter {
   uint64_t stored_ = 0;
   std::array<uint8_t, 260> bytes_{};
   bool failed_ = false;
+  bool onePass_ = false;
 };
 
 }  // namespace

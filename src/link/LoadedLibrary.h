@@ -23,7 +23,8 @@ bool Resolve(void* library, const char* name, F& function) {
   return function != nullptr;
 }
 
-// Where a module of the tool's own (the label renderer) is looked for, first
+// Where a module of the tool's own (the label renderer), or the whole
+// command-line program the quick one hands its words to, is looked for, first
 // to last: the folder named by QUILLMARK_MODULE_DIR when it is set, beside
 // the running program (a build tree), then the tool's library folder reached
 // from the program's folder (an installed tree, wherever its prefix was

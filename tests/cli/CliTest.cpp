@@ -2,6 +2,9 @@
 // against the virtual printer on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QImage>
@@ -11,8 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "IntelHexText.h"
+#include "TempFiles.h"
 #include "base/Version.h"
 #include "cli/Cli.h"
+#include "download/HexConversion.h"
 #include "sim/PtyFrontEnd.h"
 
 namespace qm::cli {
@@ -105,12 +111,40 @@ TEST(Cli, HelpAndVersionComeFromTheSameTable) {
   EXPECT_EQ(Cli({"--version"}).out, std::string("quillmark-cli ") + kVersion + "\n");
 }
 
-// The program declares only its first word's subcommand in full; whatever the
-// words, it must say and return exactly what the whole table does.
+using test::TempFolder;
+
+// What a process printed and returned.
+CliRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                  const TempFolder& folder) {
+  const std::string out = folder.Path() + "/stdout", err = folder.Path() + "/stderr";
+  std::vector<char*> argv{const_cast<char*>("quillmark-cli")};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t pid = 0;
+  int status = -1;
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0)
+    waitpid(pid, &status, 0);
+  posix_spawn_file_actions_destroy(&actions);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, TempFolder::Read(out),
+          TempFolder::Read(err)};
+}
+
+// The program declares only its first word's subcommand in full, and the
+// installed quillmark-cli is a small program that runs hex2bin alone and
+// hands every other command line to the whole program; whatever the words,
+// each must say and return exactly what the whole table does.
 TEST(Cli, TheFirstWordsTableAgreesWithTheWholeTable) {
+  const TempFolder folder;
+  const std::string hex = folder.Write("a.hex", test::IntelHex(test::Pattern(300)));
+  const std::string image = folder.Path() + "/a.bin";
   const std::vector<std::vector<std::string>> lines{
       {"--help"},
       {"--version"},
+      {},
       {"status", "--help"},
       {"status", "--bogus"},
       {"status", "--json", "status"},
@@ -125,6 +159,10 @@ TEST(Cli, TheFirstWordsTableAgreesWithTheWholeTable) {
       {"hex2bin", "/nonexistent/a.hex", "status"},
       {"hex2bin", "/nonexistent/a.hex", "--output"},
       {"hex2bin", "/nonexistent/a.hex", "--json", "--version"},
+      {"hex2bin", "/nonexistent/a.hex", "--jsn"},
+      {"hex2bin", hex, "-o", image},
+      {"hex2bin", "--json", hex, "--output", image},
+      {"hex2bin", hex, "-o", folder.Path()},
       {"chart", "EBCDIC"},
       {"find-font", "3", "4"},
       {"find-font", "3", "4", "list"},
@@ -132,13 +170,18 @@ TEST(Cli, TheFirstWordsTableAgreesWithTheWholeTable) {
       {"help", "hex2bin"},
   };
   for (const auto& words : lines) {
-    SCOPED_TRACE(words.front() + " " + words.back());
+    SCOPED_TRACE(words.empty() ? "(none)" : words.front() + " " + words.back());
     std::ostringstream out, err, wholeOut, wholeErr;
     const int code = RunCli(words, out, err);
     EXPECT_EQ(code, RunCli(words, wholeOut, wholeErr, CommandTable::Whole));
     EXPECT_EQ(out.str(), wholeOut.str());
     EXPECT_EQ(err.str(), wholeErr.str());
+    const CliRun installed = RunProgram(QM_CLI_PROGRAM, words, folder);
+    EXPECT_EQ(installed.code, code);
+    EXPECT_EQ(installed.out, wholeOut.str());
+    EXPECT_EQ(installed.err, wholeErr.str());
   }
+  EXPECT_EQ(TempFolder::Read(image).size(), kFirmwareImageSize);
 }
 
 // README's table of subcommands is the list --help prints, row for row.

@@ -85,6 +85,11 @@ TEST(HexConversion, RecordRules) {
        "Line 2: neither an Intel HEX record nor an S-record"},
       {"mixed formats", Intel(0, 0, k1234) + SRec('2', 0, k1234), 0,
        "Line 2: not an Intel HEX record (the file mixes formats)"},
+      // The whole file's format is checked before any record's rules.
+      {"a broken record, then the other format", ":04000000123G5678E8\n" + SRec('2', 0, k1234),
+       0, "Line 2: not an Intel HEX record (the file mixes formats)"},
+      {"S2 records, then Intel HEX", SRec('2', 0, k1234) + Intel(0, 0, k1234), 0,
+       "Line 2: not an S-record (the file mixes formats)"},
       {"only S0 and S1", "S00600004844521B\n" + SRec('1', 0, k1234), 0,
        "no Intel HEX or S2/S3 records in the file"},
       {"empty file", "", 0, "no Intel HEX or S2/S3 records in the file"},
@@ -160,6 +165,13 @@ TEST(HexConversion, ARecordChecksumMismatchIsAskedOnce) {
     });
     EXPECT_EQ(asked, std::vector<size_t>{2});
     EXPECT_EQ(r.ok, goOn);
+    // Nothing is asked about a file that mixes formats further on.
+    asked.clear();
+    EXPECT_FALSE(ConvertHexText(text + SRec('2', 0, k1234), kFirmwareImageSize, [&](size_t line) {
+                   asked.push_back(line);
+                   return goOn;
+                 }).ok);
+    EXPECT_TRUE(asked.empty());
     EXPECT_EQ(r.badChecksumLine, 2u);
     if (goOn) {
       EXPECT_EQ(r.image[8], 0x12);  // later bad records are taken too

@@ -24,11 +24,24 @@ ls "$dir/out"/*.png >/dev/null 2>&1 || { echo "no label image written: $out"; ex
 version="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/quillmark" --version)"
 [[ "$version" =~ ^quillmark\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "quillmark --version: $version"; exit 1; }
 
-# Without its module the preview says where it looked instead of crashing.
-rm -r "$prefix/lib"
+# Without its module the preview says where it looked instead of crashing;
+# without the whole program quillmark-cli says where it looked for that.
+modules="$(dirname "$(find "$prefix/lib" -name 'libqm_cli_preview*')")"
+rm "$modules"/*.so
 if out="$(env -u QUILLMARK_MODULE_DIR "$prefix/bin/quillmark-cli" preview "$dir/label.txt" 2>&1)"; then
   echo "preview without its module succeeded: $out"
   exit 1
 fi
-grep -qF "not found in $prefix/bin" <<<"$out" || { echo "unexpected: $out"; exit 1; }
+grep -qF "not found in $modules" <<<"$out" || { echo "unexpected: $out"; exit 1; }
+# (Builds without the front program have no whole program apart.)
+full="$(find "$prefix/lib" -name quillmark-cli-full)"
+rm -r "$prefix/lib"
+if [ -n "$full" ]; then
+  if out="$(env -u QUILLMARK_MODULE_DIR "$prefix/bin/quillmark-cli" --version 2>&1)"; then
+    echo "quillmark-cli without the whole program succeeded: $out"
+    exit 1
+  fi
+  grep -qF "cannot start the whole program (not found): $prefix/bin/quillmark-cli-full, $full" \
+    <<<"$out" || { echo "unexpected: $out"; exit 1; }
+fi
 echo "1 passed, 0 failed"
