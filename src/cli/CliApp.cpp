@@ -52,9 +52,8 @@ const Subcommand kSubcommands[] = {
     {"list", "lists the printers this machine can reach, each with its --port value"},
 };
 
-void AddHelpCommand(CLI::App& app, Invocation& invocation, bool declare) {
+void AddHelpCommand(CLI::App& app, Invocation& invocation) {
   auto* help = app.add_subcommand("help", "shows the help of a subcommand");
-  if (!declare) return;
   auto words = std::make_shared<std::vector<std::string>>();
   help->add_option("SUBCOMMAND", *words, "a subcommand, and one of its own");
   help->final_callback([&app, &invocation, words] {
@@ -91,13 +90,12 @@ std::unique_ptr<CLI::App> MakeApp(Invocation& invocation, SubcommandDeclarer dec
   app->footer(kFooter);
   app->get_formatter()->column_width(32);
   for (const Subcommand& subcommand : kSubcommands) {
+    if (!only.empty() && only != subcommand.name) continue;
     CLI::App& sub = *app->add_subcommand(subcommand.name, subcommand.summary);
-    if (only.empty() || only == subcommand.name) {
-      const bool carried = declare(subcommand.name, sub, invocation);
-      if (declared) *declared = carried;
-    }
+    const bool carried = declare(subcommand.name, sub, invocation);
+    if (declared) *declared = carried;
   }
-  AddHelpCommand(*app, invocation, only.empty() || only == "help");
+  if (only.empty()) AddHelpCommand(*app, invocation);
   for (CLI::App* sub : app->get_subcommands({})) {
     sub->allow_extras();
     for (CLI::App* child : sub->get_subcommands({})) child->allow_extras();
@@ -120,6 +118,12 @@ std::vector<const CLI::App*> Chosen(const CLI::App& app) {
 std::function<int(Streams)> ParseForFirstWord(std::span<const std::string> args,
                                               SubcommandDeclarer declare) {
   if (args.empty() || !IsSubcommand(args.front())) return {};
+  // Only a word naming another subcommand (or help) could be taken as one
+  // there; with none, the table of the first word's subcommand alone takes
+  // every word as the whole table does.
+  if (std::any_of(args.begin() + 1, args.end(),
+                  [](const std::string& word) { return IsSubcommand(word) || word == "help"; }))
+    return {};
   Invocation invocation;
   bool carried = false;
   const auto app = MakeApp(invocation, declare, args.front(), &carried);

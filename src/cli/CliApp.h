@@ -21,9 +21,9 @@ namespace qm::cli {
 using SubcommandDeclarer = bool (*)(std::string_view name, CLI::App& sub, Invocation& invocation);
 
 // The whole command line of quillmark-cli, ready to parse; parsing sets
-// `invocation` to what the words ask for. Every subcommand is there by name
-// and summary; with `only`, that one alone is declared in full (`declared`
-// then says whether `declare` carried it), else all.
+// `invocation` to what the words ask for. With `only`, that subcommand alone
+// is there (`declared` then says whether `declare` carried it); else every
+// subcommand and help.
 std::unique_ptr<CLI::App> MakeApp(Invocation& invocation, SubcommandDeclarer declare,
                                   std::string_view only = {}, bool* declared = nullptr);
 
@@ -34,12 +34,12 @@ bool IsSubcommand(std::string_view word);
 std::vector<const CLI::App*> Chosen(const CLI::App& app);
 
 // The command line parsed against the table of its first word's subcommand
-// alone (the others declared by name, so every word is still taken as the
-// whole table takes it): most of the start-up of a quick command such as
-// hex2bin was spent declaring options it never uses. Empty unless `declare`
-// carries that subcommand and it took every word without a complaint, a
-// help or a version request; the caller then hands the words to the whole
-// table, so what is said is always the whole table's.
+// alone: most of the start-up of a quick command such as hex2bin was spent
+// declaring subcommands and options it never uses. Empty unless `declare`
+// carries that subcommand, no later word names a subcommand, and it took
+// every word without a complaint, a help or a version request; the caller
+// then hands the words to the whole table, so what is said is always the
+// whole table's.
 std::function<int(Streams)> ParseForFirstWord(std::span<const std::string> args,
                                               SubcommandDeclarer declare);
 

@@ -1,10 +1,11 @@
 #include "link/PortNames.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdlib>
-#include <filesystem>
 #include <string_view>
 
 namespace qm {
@@ -36,16 +37,22 @@ std::vector<std::string> SystemSerialDevices(const std::string& devDir) {
   static constexpr std::array<std::string_view, 4> kPrefixes = {"ttyUSB", "ttyACM", "ttyAMA",
                                                                 "rfcomm"};
   std::vector<std::string> found;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(devDir, ec)) {
-    std::string name = entry.path().filename().string();
+  // The main window lists these as it opens, so the device folder (a few
+  // hundred entries) is read by name alone, without building a path for
+  // every entry that is not a serial port.
+  DIR* dir = opendir(devDir.c_str());
+  if (!dir) return found;
+  const std::string folder = devDir.ends_with('/') ? devDir : devDir + '/';
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name = entry->d_name;
     for (auto prefix : kPrefixes) {
       if (name.starts_with(prefix) && name.size() > prefix.size()) {
-        found.push_back(entry.path().string());
+        found.push_back(folder + std::string(name));
         break;
       }
     }
   }
+  closedir(dir);
   // Natural order, so ttyUSB2 comes before ttyUSB10.
   auto key = [](const std::string& path) {
     size_t digits = path.find_last_not_of("0123456789") + 1;

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QImage>
+#include <QPainter>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStyleFactory>
 #include <QVBoxLayout>
@@ -72,6 +75,62 @@ TEST(GroupFrameStyle, PaintsTheFrameFusionDraws) {
     // Only the pixels beside the four rounded corners may differ at all.
     EXPECT_LE(d.noticeable, 16) << "title \"" << shape.title << "\"";
   }
+}
+
+// Button panels are widened from Fusion's narrowest one: they must come out
+// exactly as Fusion paints them, as buttons and boxes of every width and
+// state, and as the bare panel in states a widget seldom holds.
+TEST(GroupFrameStyle, ButtonPanelsAreFusionsPixelForPixel) {
+  std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+  GroupFrameStyle painted(QStyleFactory::create(QStringLiteral("Fusion")));
+  enum Kind { Button, DefaultButton, DisabledButton, Box, EditableBox, DisabledBox };
+  auto grab = [](QStyle* style, Kind kind, QSize size) {
+    std::unique_ptr<QWidget> widget;
+    if (kind == Button || kind == DefaultButton || kind == DisabledButton) {
+      auto* button = new QPushButton(QStringLiteral("Calibration Setting Manager"));
+      button->setDefault(kind == DefaultButton);
+      button->setEnabled(kind != DisabledButton);
+      widget.reset(button);
+    } else {
+      auto* box = new QComboBox;
+      box->addItems({QStringLiteral("None"), QStringLiteral("Odd")});
+      box->setEditable(kind == EditableBox);
+      box->setEnabled(kind != DisabledBox);
+      widget.reset(box);
+    }
+    widget->setStyle(style);
+    widget->setFixedSize(size);
+    return widget->grab().toImage();
+  };
+  for (Kind kind : {Button, DefaultButton, DisabledButton, Box, EditableBox, DisabledBox})
+    for (QSize size : {QSize(14, 22), QSize(15, 23), QSize(80, 22), QSize(177, 24), QSize(397, 30)})
+      EXPECT_EQ(grab(fusion.get(), kind, size), grab(&painted, kind, size))
+          << "kind " << kind << ", " << size.width() << " x " << size.height();
+
+  auto panel = [](QStyle* style, QStyle::State state, QSize size,
+                  Qt::LayoutDirection direction = Qt::LeftToRight) {
+    QImage image(size + QSize(3, 2), QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(0xd4, 0xd0, 0xc8));
+    QPainter painter(&image);
+    painter.translate(2, 1);
+    QStyleOptionButton option;
+    option.rect = QRect(QPoint(), size);
+    option.state = state;
+    option.palette = QApplication::palette();
+    option.direction = direction;
+    style->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &painter);
+    return image;
+  };
+  using S = QStyle::StateFlag;
+  for (QStyle::State state :
+       {QStyle::State(S::State_Enabled | S::State_Sunken), QStyle::State(S::State_Enabled | S::State_On),
+        QStyle::State(S::State_Enabled | S::State_MouseOver),
+        QStyle::State(S::State_Enabled | S::State_HasFocus | S::State_KeyboardFocusChange)})
+    for (QSize size : {QSize(20, 21), QSize(140, 26)})
+      EXPECT_EQ(panel(fusion.get(), state, size), panel(&painted, state, size))
+          << "state " << state << ", " << size.width() << " x " << size.height();
+  EXPECT_EQ(panel(fusion.get(), S::State_Enabled, {90, 24}, Qt::RightToLeft),
+            panel(&painted, S::State_Enabled, {90, 24}, Qt::RightToLeft));
 }
 
 TEST(GroupFrameStyle, TooSmallBoxesPaintWithoutFrame) {
