@@ -2,14 +2,56 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 namespace qm {
+namespace {
+
+// What the last tap to go used, for the next one of the same bounds.
+struct Leftover {
+  std::mutex mutex;
+  size_t maxRecords = 0;
+  size_t maxBytes = 0;
+  std::unique_ptr<uint8_t[]> ring;
+  std::vector<TrafficRecord> records;
+};
+
+Leftover& Left() {
+  // Never destroyed: a tap may go after the statics do.
+  static Leftover* left = new Leftover;
+  return *left;
+}
+
+}  // namespace
 
 TrafficTap::TrafficTap(size_t maxRecords, size_t maxBytes)
-    : maxRecords_(maxRecords), maxBytes_(maxBytes), ring_(new uint8_t[maxBytes]) {
-  // Room, not pages: touching all of it now (to spare the first transfer its
-  // page faults) measured slower, the cache flushed just before the transfer.
+    : maxRecords_(maxRecords), maxBytes_(maxBytes) {
+  Leftover& left = Left();
+  {
+    std::lock_guard lock(left.mutex);
+    if (left.ring && left.maxRecords == maxRecords_ && left.maxBytes == maxBytes_) {
+      ring_ = std::move(left.ring);
+      records_ = std::move(left.records);
+      records_.clear();
+      return;
+    }
+  }
+  // Room, not pages: touching all of it now measured slower than the page
+  // faults of a first transfer, the cache flushed just before it.
+  ring_.reset(new uint8_t[maxBytes_]);
   records_.reserve(std::min(maxRecords_, kDefaultMaxRecords));
+}
+
+TrafficTap::~TrafficTap() {
+  // Only a monitor's own size is worth keeping; one left over at a time.
+  if (maxBytes_ > kDefaultMaxBytes || maxRecords_ > kDefaultMaxRecords) return;
+  Leftover& left = Left();
+  std::lock_guard lock(left.mutex);
+  left.maxRecords = maxRecords_;
+  left.maxBytes = maxBytes_;
+  left.ring = std::move(ring_);
+  records_.clear();
+  left.records = std::move(records_);
 }
 
 void TrafficTap::Push(const TrafficRecord& record) {

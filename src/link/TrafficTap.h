@@ -75,14 +75,19 @@ struct TakenTraffic {
 // behind costs memory up to the bound and never slows the port.
 //
 // The bytes go into one ring allocated when the tap is made, and the records
-// into a list that keeps its room between takes, so a push allocates nothing
-// and, once the ring has gone round, touches no fresh page.
+// into a list that keeps its room between takes, so a push allocates nothing.
+// A tap that goes leaves both to the next one made (the monitor opened
+// again), whose pushes then touch no fresh page: a fresh page costs more than
+// the copy.
 class TrafficTap {
  public:
   static constexpr size_t kDefaultMaxRecords = 20000;
   static constexpr size_t kDefaultMaxBytes = 4u << 20;
 
   explicit TrafficTap(size_t maxRecords = kDefaultMaxRecords, size_t maxBytes = kDefaultMaxBytes);
+  ~TrafficTap();
+  TrafficTap(const TrafficTap&) = delete;
+  TrafficTap& operator=(const TrafficTap&) = delete;
 
   // Copies the record and the bytes it views.
   void Push(const TrafficRecord& record);
