@@ -25,6 +25,10 @@ class PrinterPortTest : public ::testing::Test {
     setenv("QUILLMARK_COM1", "/dev/fake-com1", 1);
     setenv("QUILLMARK_LPT1", "/dev/fake-lpt1", 1);
   }
+  ~PrinterPortTest() override {
+    unsetenv("QUILLMARK_COM1");
+    unsetenv("QUILLMARK_LPT1");
+  }
 
   int OpenSerial(const std::string& name = "COM1:") {
     port.SetPortName(name);

@@ -18,6 +18,7 @@ using End = TrafficRecord::ReadEnd;
 class TrafficTapTest : public ::testing::Test {
  protected:
   TrafficTapTest() { setenv("QUILLMARK_COM1", "/dev/fake-com1", 1); }
+  ~TrafficTapTest() override { unsetenv("QUILLMARK_COM1"); }
 
   void OpenSerial() {
     port.SetPortName("COM1:");
