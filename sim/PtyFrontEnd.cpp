@@ -186,7 +186,7 @@ void PtyFrontEnd::ReceiveChunk(std::vector<uint8_t>& outbox) {
     busyMs = printer_.TakeReplyDelayMs();
     goDead = printer_.TakeHangUp();
     received_ += chunk.size();
-    receivedChanged_.notify_all();
+    if (!awaited_.empty() && received_ >= *awaited_.begin()) receivedChanged_.notify_all();
   }
   if (goDead) {
     HangUp();
@@ -252,7 +252,9 @@ uint64_t PtyFrontEnd::ReceivedCount() const {
 
 bool PtyFrontEnd::WaitForReceived(uint64_t count, std::chrono::milliseconds timeout) const {
   std::unique_lock lock(mutex_);
+  const auto awaiting = awaited_.insert(count);
   receivedChanged_.wait_for(lock, timeout, [&] { return received_ >= count || finished_; });
+  awaited_.erase(awaiting);
   return received_ >= count;
 }
 

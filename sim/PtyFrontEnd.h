@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <thread>
@@ -101,6 +102,10 @@ class PtyFrontEnd {
   int stopWrite_ = -1;
   uint64_t received_ = 0;  // guarded by mutex_
   bool finished_ = false;  // guarded by mutex_
+  // The counts WaitForReceived callers wait for, guarded by mutex_: the loop
+  // wakes them only once the lowest is reached, not on every chunk, so a
+  // waiting thread does not compete with the transfer it waits for.
+  mutable std::multiset<uint64_t> awaited_;
   std::atomic<bool> hungUp_ = false;
   mutable std::mutex mutex_;
   mutable std::condition_variable receivedChanged_;
