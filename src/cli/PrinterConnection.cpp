@@ -72,6 +72,7 @@ class BoundedReads : public PortDevice {
   IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) override {
     return inner_->Write(buffer, count, timeoutMs);
   }
+  bool TimesWrites() const override { return inner_->TimesWrites(); }
   bool Purge() override { return inner_->Purge(); }
   void SetWaitHook(std::function<void()> hook) override { inner_->SetWaitHook(std::move(hook)); }
   bool WaitUntilSent(int timeoutMs) override { return inner_->WaitUntilSent(timeoutMs); }

@@ -136,8 +136,10 @@ IoResult FdDevice::Write(const uint8_t* buffer, size_t count, int timeoutMs) {
   IoResult result;
   if (fd_ < 0) return {false, 0};
   hookThrottle_.Restart();
-  auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+  result.began = SteadyClock::now();
+  const auto deadline = result.began + std::chrono::milliseconds(timeoutMs);
   bool reportedWritable = false;
+  bool waited = false;
   while (result.count < count) {
     ssize_t n = ::write(fd_, buffer + result.count, count - result.count);
     if (n > 0) {
@@ -149,17 +151,27 @@ IoResult FdDevice::Write(const uint8_t* buffer, size_t count, int timeoutMs) {
     } else if (n < 0 && errno == EINTR) {
       continue;
     } else if (n < 0 && errno != EAGAIN) {
-      return {false, result.count};
+      result.ok = false;
+      break;
     }
+    waited = true;
     int left = MillisecondsLeft(deadline);
     if (left == 0) break;
     if (reportedWritable) BackOff();
     pollfd p{fd_, POLLOUT, 0};
     int ready = PollWithHook(p, left);
-    if (ready < 0 && errno != EINTR) return {false, result.count};
-    if (ready > 0 && (p.revents & (POLLERR | POLLNVAL | POLLHUP))) return {false, result.count};
+    if ((ready < 0 && errno != EINTR) ||
+        (ready > 0 && (p.revents & (POLLERR | POLLNVAL | POLLHUP)))) {
+      result.ok = false;
+      break;
+    }
     reportedWritable = ready > 0;
   }
+  // Only a write that had to wait reads the clock again: the pieces of a
+  // fast transfer are each taken at once.
+  if (waited)
+    result.waited =
+        std::chrono::duration_cast<std::chrono::microseconds>(SteadyClock::now() - result.began);
   return result;
 }
 

@@ -26,6 +26,7 @@ class FdDevice : public PortDevice {
   bool IsOpen() const override { return fd_ >= 0; }
   IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) override;
   IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) override;
+  bool TimesWrites() const override { return true; }
   bool Purge() override;
   void SetWaitHook(std::function<void()> hook) override { waitHook_ = std::move(hook); }
   std::string FailureReason() const override { return failure_; }

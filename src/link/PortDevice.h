@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -24,6 +25,11 @@ struct SerialSettings {
 struct IoResult {
   bool ok = true;
   size_t count = 0;
+  // Write, from a device whose TimesWrites() is true: when the call began,
+  // and how long it waited for the device to take the bytes (nothing when
+  // they were taken at once).
+  std::chrono::steady_clock::time_point began{};
+  std::chrono::microseconds waited{0};
 };
 
 // Modem input lines of a serial device.
@@ -62,6 +68,11 @@ class PortDevice {
 
   virtual IoResult Read(uint8_t* buffer, size_t count, int timeoutMs, int gapMs) = 0;
   virtual IoResult Write(const uint8_t* buffer, size_t count, int timeoutMs) = 0;
+  // True when Write fills IoResult::began and waited. Such a device reads
+  // the clock for its own time-out, so a traffic tap listening to the port
+  // takes the times from it instead of reading the clock twice more for
+  // every write of a transfer.
+  virtual bool TimesWrites() const { return false; }
   // Drops what was received and not yet read. Bytes still queued for output
   // are let out first (they are the printer's); only output that cannot
   // leave within a few seconds is dropped too.

@@ -140,7 +140,7 @@ class PrinterPort {
   void CloseAfterTransfer();
   // Tells a listening tap that the port closes.
   void TapClose();
-  void Tap(const TrafficRecord& record) const;
+  void Tap(TrafficRecord&& record) const;
   void TapRead(std::chrono::steady_clock::time_point start, const void* buffer, uint32_t count,
                const IoResult& result, int timeoutMs, int gapMs) const;
 

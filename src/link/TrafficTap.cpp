@@ -54,14 +54,14 @@ TrafficTap::~TrafficTap() {
   left.records = std::move(records_);
 }
 
-void TrafficTap::Push(const TrafficRecord& record) {
+void TrafficTap::Push(TrafficRecord record) {
   while (records_.size() - head_ >= maxRecords_ && head_ < records_.size()) FoldOldest();
   const size_t count = record.bytes.size();
   uint8_t* at = count ? Room(count) : ring_.get();
   if (!at) {
     // More bytes than the whole ring: everything before it goes, and so does it.
     while (head_ < records_.size()) FoldOldest();
-    records_.push_back(record);
+    records_.push_back(std::move(record));
     FoldOldest();
   } else {
     if (count) {
@@ -69,7 +69,7 @@ void TrafficTap::Push(const TrafficRecord& record) {
       tail_ = size_t(at - ring_.get()) + count;
     }
     const bool noneHeld = firstHeld_ == records_.size();
-    records_.push_back(record);
+    records_.push_back(std::move(record));
     records_.back().bytes = {at, count};
     if (noneHeld && count == 0) ++firstHeld_;
   }

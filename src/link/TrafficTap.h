@@ -89,8 +89,8 @@ class TrafficTap {
   TrafficTap(const TrafficTap&) = delete;
   TrafficTap& operator=(const TrafficTap&) = delete;
 
-  // Copies the record and the bytes it views.
-  void Push(const TrafficRecord& record);
+  // Keeps the record and a copy of the bytes it views.
+  void Push(TrafficRecord record);
   // Hands everything recorded since the last take to `take`, oldest first (a
   // Dropped record leads when some were folded), then forgets it. The
   // records' bytes are the tap's own, valid until `take` returns.

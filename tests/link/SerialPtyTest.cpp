@@ -14,6 +14,7 @@
 #include "Recorders.h"
 #include "link/FdDevice.h"
 #include "link/PrinterPort.h"
+#include "link/TrafficTap.h"
 
 namespace qm {
 namespace {
@@ -262,6 +263,54 @@ TEST(SerialPty, PrinterPortOpensAPtyAsComOne) {
   port.Close();
   EXPECT_TRUE(prompter.shown.empty());
   unsetenv("QUILLMARK_COM1");
+}
+
+// A tap takes a write's times from the device: when it began, and how long
+// it waited for the line to take the bytes (nothing when taken at once).
+TEST(SerialPty, ATappedWriteShowsWhenItBeganAndHowLongItWaited) {
+  Pty pty;
+  setenv("QUILLMARK_COM1", pty.path.c_str(), 1);
+  test::FakeLinkServices services;
+  test::RecordingPrompter prompter;
+  test::RecordingClock clock;
+  PrinterPort port(SystemDevices(), services, prompter, clock);
+  TrafficTap tap;
+  port.SetTrafficTap(&tap);
+  port.SetPortName("COM1:");
+  port.SetSerialParameters(115200, 0, 8, 0);
+  ASSERT_EQ(port.Open(), 1);
+  using SteadyClock = std::chrono::steady_clock;
+
+  auto before = SteadyClock::now();
+  EXPECT_EQ(port.Write("^cu\r"), 1);
+  auto after = SteadyClock::now();
+  EXPECT_EQ(pty.Receive(4), "^cu\r");
+  // More than the line holds, while the printer reads nothing for 200 ms.
+  const std::string big(256 * 1024, 'x');
+  std::thread printer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(pty.Receive(big.size(), 10000).size(), big.size());
+  });
+  auto beforeBig = SteadyClock::now();
+  EXPECT_EQ(port.Write(big), 1);
+  auto afterBig = SteadyClock::now();
+  printer.join();
+  port.Close();
+  unsetenv("QUILLMARK_COM1");
+
+  auto taken = tap.Take();
+  std::vector<TrafficRecord> writes;
+  for (const auto& record : taken)
+    if (record.kind == TrafficRecord::Kind::Write) writes.push_back(record);
+  ASSERT_EQ(writes.size(), 2u);
+  EXPECT_GE(writes[0].time, before);
+  EXPECT_LE(writes[0].time, after);
+  EXPECT_EQ(writes[0].waited.count(), 0);
+  EXPECT_GE(writes[1].time, beforeBig);
+  EXPECT_LE(writes[1].time, afterBig);
+  EXPECT_GE(writes[1].waited, std::chrono::milliseconds(150));
+  EXPECT_LE(writes[1].waited, afterBig - beforeBig);
+  EXPECT_EQ(writes[1].done, big.size());
 }
 
 }  // namespace
