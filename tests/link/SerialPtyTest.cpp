@@ -239,15 +239,24 @@ TEST(SerialPty, ReadFailsWhenThePrinterSideHangsUp) {
   EXPECT_EQ(r.count, 0u);
 }
 
-TEST(SerialPty, PrinterPortOpensAPtyAsComOne) {
+// A PrinterPort on the system's devices, with COM1 mapped to a pty.
+struct PtyAsComOne {
+  PtyAsComOne() {
+    setenv("QUILLMARK_COM1", pty.path.c_str(), 1);
+    port.SetPortName("COM1:");
+    port.SetSerialParameters(115200, 0, 8, 0);
+  }
+  ~PtyAsComOne() { unsetenv("QUILLMARK_COM1"); }
   Pty pty;
-  setenv("QUILLMARK_COM1", pty.path.c_str(), 1);
   test::FakeLinkServices services;
   test::RecordingPrompter prompter;
   test::RecordingClock clock;
-  PrinterPort port(SystemDevices(), services, prompter, clock);
-  port.SetPortName("COM1:");
-  port.SetSerialParameters(115200, 0, 8, 0);
+  PrinterPort port{SystemDevices(), services, prompter, clock};
+};
+
+TEST(SerialPty, PrinterPortOpensAPtyAsComOne) {
+  PtyAsComOne com;
+  auto& [pty, services, prompter, clock, port] = com;
   // A pty cannot report CTS and DSR; it is taken as a cabled printer.
   ASSERT_EQ(port.Open(), 1);
   EXPECT_EQ(port.Write("^cu\r"), 1);
@@ -262,22 +271,15 @@ TEST(SerialPty, PrinterPortOpensAPtyAsComOne) {
   EXPECT_EQ(port.Open(), 0);
   port.Close();
   EXPECT_TRUE(prompter.shown.empty());
-  unsetenv("QUILLMARK_COM1");
 }
 
 // A tap takes a write's times from the device: when it began, and how long
 // it waited for the line to take the bytes (nothing when taken at once).
 TEST(SerialPty, ATappedWriteShowsWhenItBeganAndHowLongItWaited) {
-  Pty pty;
-  setenv("QUILLMARK_COM1", pty.path.c_str(), 1);
-  test::FakeLinkServices services;
-  test::RecordingPrompter prompter;
-  test::RecordingClock clock;
-  PrinterPort port(SystemDevices(), services, prompter, clock);
+  PtyAsComOne com;
+  auto& [pty, services, prompter, clock, port] = com;
   TrafficTap tap;
   port.SetTrafficTap(&tap);
-  port.SetPortName("COM1:");
-  port.SetSerialParameters(115200, 0, 8, 0);
   ASSERT_EQ(port.Open(), 1);
   using SteadyClock = std::chrono::steady_clock;
 
@@ -296,7 +298,6 @@ TEST(SerialPty, ATappedWriteShowsWhenItBeganAndHowLongItWaited) {
   auto afterBig = SteadyClock::now();
   printer.join();
   port.Close();
-  unsetenv("QUILLMARK_COM1");
 
   auto taken = tap.Take();
   std::vector<TrafficRecord> writes;
