@@ -25,7 +25,11 @@ enum class Ink { Set, Clear, Invert };
 class Canvas {
  public:
   Canvas(int width, int height, bool turned, std::vector<uint8_t>& bits)
-      : width_(width), height_(height), turned_(turned), stride_((width + 31) / 32 * 4), bits_(bits) {
+      : width_(width),
+        height_(height),
+        turned_(turned),
+        stride_((width + 31) / 32 * 4),
+        bits_(bits) {
     bits_.assign(static_cast<size_t>(stride_) * height, 0);
   }
 
@@ -174,7 +178,9 @@ bool LabelRenderer::AddImage(const std::string& name, std::span<const uint8_t> p
   return true;
 }
 
-void LabelRenderer::LimitLabels(size_t labels) { maxLabels_ = std::min(labels, kMaxLabels); }
+void LabelRenderer::LimitLabels(size_t labels) {
+  maxLabels_ = std::min(labels, kMaxLabels);
+}
 
 RenderResult LabelRenderer::Render(std::string_view script) {
   return Render(ParseScript(script));
