@@ -4,6 +4,7 @@
 #include "link/PrinterPort.h"
 #include "link/SystemLinkServices.h"
 #include "ui/Accessibility.h"
+#include "ui/BackingStorePages.h"
 #include "ui/ModalRunner.h"
 #include "ui/PaintingClock.h"
 #include "ui/QtPrompter.h"
@@ -22,6 +23,7 @@ int ServiceToolApp::Run() {
   // Nothing stands behind the main window, so it need not block the
   // application: the traffic monitor, a window of its own, stays usable.
   window.setWindowModality(Qt::WindowModal);
+  PrefaultBackingStoreWhenShown(window);
   ExitWhenShownIfAsked(window);
   RunModal(window);
   return 0;
