@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   // 1. Rendering.
   qm::preview::LabelRenderer renderer;
   std::vector<double> render, parse, clear;
-  std::vector<uint8_t> dots(812 * 1219);
+  std::vector<uint8_t> dots(104 * 1219);  // one bit a dot, in lines of whole 32-bit words
   size_t errors = 0;
   for (int i = 0; i < rounds; ++i) {
     render.push_back(Time([&] { errors += renderer.Render(label).errors.size(); }));

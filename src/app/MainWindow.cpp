@@ -1,7 +1,9 @@
 #include "app/MainWindow.h"
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QShowEvent>
 #include <array>
 
 #include "app/Artwork.h"
@@ -61,6 +63,7 @@ MainWindow::MainWindow(AppContext context, QWidget* parent)
   // After the ten COM names, the serial adapters this machine has, by path.
   for (const auto& path : SystemSerialDevices())
     ui.comboComPort->addItem(QString::fromStdString(path));
+  MeasureListsOnce();
 
   connect(ui.radioSerial, &QRadioButton::clicked, this, &MainWindow::OnSerial);
   connect(ui.radioParallel, &QRadioButton::clicked, this, &MainWindow::OnParallel);
@@ -91,6 +94,15 @@ MainWindow::MainWindow(AppContext context, QWidget* parent)
 
   ShowValues();
   ApplyEnabling(false);
+}
+
+void MainWindow::MeasureListsOnce() {
+  // A list box measures every entry for its width when the window first
+  // sizes itself, then again when it first shows, in case entries came in
+  // between. Every entry is in now, so the boxes are told they have shown:
+  // they measure once, when the window sizes itself, to the same width.
+  QShowEvent shown;
+  for (QComboBox* box : findChildren<QComboBox*>()) QCoreApplication::sendEvent(box, &shown);
 }
 
 MainWindow::~MainWindow() {

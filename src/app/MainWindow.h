@@ -50,6 +50,8 @@ class MainWindow : public QDialog, public BoundValues {
   // The connection fields and their controls; a typed parity is matched to its entry.
   bool BindValues(ValueBinder& bind) override;
   void SetSerialBoxesEnabled(bool enabled);
+  // After the lists are filled, before the window first sizes itself.
+  void MeasureListsOnce();
   void ApplyEnabling(bool isConnected);
   void ShowInterfaceChoice();
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 #include "preview/Barcodes.h"
 #include "preview/CharacterSets.h"
@@ -14,25 +16,21 @@ namespace {
 
 enum class Ink { Set, Clear, Invert };
 
-// Turning the canvas into an image runs the same loops for every label,
-// whatever the script said. Under a coverage-guided fuzzer their comparisons
-// were traced dot by dot, which took most of its time and could never find a
-// new path; the address checks stay.
-#if defined(__clang__)
-#define QM_NOT_COVERAGE_TRACED __attribute__((noinline, no_sanitize("coverage")))
-#else
-#define QM_NOT_COVERAGE_TRACED
-#endif
-
-// The label's dots, one byte each (1 = ink), with everything drawn clipped
-// to it. The bytes live in `dots`, which the renderer keeps from label to
-// label: memory already in use is cleared far faster than fresh memory is
-// brought in, and a 4 x 6 in label is a megabyte of it.
+// The label's dots, laid out as its 1-bit image (rows of whole 32-bit
+// words, the first dot of a row in a byte's top bit, a set bit is ink),
+// with everything drawn clipped to it. A label printed bottom first is drawn
+// turned half round as it goes, so the image is one copy of the bits. They
+// live in `bits`, which the renderer keeps from label to label: memory
+// already in use is cleared far faster than fresh memory is brought in.
 class Canvas {
  public:
-  Canvas(int width, int height, std::vector<uint8_t>& dots)
-      : width_(width), height_(height), dots_(dots) {
-    dots_.assign(static_cast<size_t>(width) * height, 0);
+  Canvas(int width, int height, bool turned, std::vector<uint8_t>& bits)
+      : width_(width),
+        height_(height),
+        turned_(turned),
+        stride_((width + 31) / 32 * 4),
+        bits_(bits) {
+    bits_.assign(static_cast<size_t>(stride_) * height, 0);
   }
 
   // Fills the half-open rectangle [x0, x1) x [y0, y1).
@@ -41,17 +39,33 @@ class Canvas {
     y0 = std::max(y0, 0);
     x1 = std::min(x1, width_);
     y1 = std::min(y1, height_);
+    if (x1 <= x0 || y1 <= y0) return;
+    if (turned_) {
+      std::tie(x0, x1) = std::pair(width_ - x1, width_ - x0);
+      std::tie(y0, y1) = std::pair(height_ - y1, height_ - y0);
+    }
+    const int first = x0 / 8, last = (x1 - 1) / 8;
+    const uint8_t head = static_cast<uint8_t>(0xFF >> (x0 % 8));
+    const uint8_t tail = static_cast<uint8_t>(0xFF << (7 - (x1 - 1) % 8));
     for (int y = y0; y < y1; ++y) {
-      uint8_t* row = &dots_[static_cast<size_t>(y) * width_];
+      uint8_t* row = &bits_[static_cast<size_t>(y) * stride_];
+      if (first == last) {
+        Apply(row[first], static_cast<uint8_t>(head & tail), ink);
+        continue;
+      }
+      Apply(row[first], head, ink);
+      Apply(row[last], tail, ink);
+      uint8_t* middle = row + first + 1;
+      const size_t bytes = static_cast<size_t>(last - first - 1);
       switch (ink) {
         case Ink::Set:
-          if (x1 > x0) std::memset(row + x0, 1, static_cast<size_t>(x1 - x0));
+          std::memset(middle, 0xFF, bytes);
           break;
         case Ink::Clear:
-          if (x1 > x0) std::memset(row + x0, 0, static_cast<size_t>(x1 - x0));
+          std::memset(middle, 0, bytes);
           break;
         case Ink::Invert:
-          for (int x = x0; x < x1; ++x) row[x] ^= 1;
+          for (size_t i = 0; i < bytes; ++i) middle[i] ^= 0xFF;
           break;
       }
     }
@@ -61,49 +75,37 @@ class Canvas {
     return x1 > 0 && y1 > 0 && x0 < width_ && y0 < height_ && x1 > x0 && y1 > y0;
   }
 
-  // The label as one bit a dot, the first dot of a row in a byte's top bit:
-  // an eighth of the memory of a byte a dot, which is what makes a label
-  // quick to hand out and cheap to keep by the hundred.
-  QM_NOT_COVERAGE_TRACED QImage ToImage(bool turned, QRgb ink) const {
+  QImage ToImage(QRgb ink) const {
     QImage image(width_, height_, QImage::Format_Mono);
     image.setColorTable({qRgb(255, 255, 255), ink});
-    std::vector<uint8_t> reversed(turned ? static_cast<size_t>(width_) : 0);
-    const qsizetype bytesPerLine = image.bytesPerLine();
-    for (int y = 0; y < height_; ++y) {
-      uchar* out = image.scanLine(turned ? height_ - 1 - y : y);
-      const uint8_t* in = &dots_[static_cast<size_t>(y) * width_];
-      if (turned) {
-        // By hand, not std::reverse_copy: a library template would be traced.
-        for (int x = 0; x < width_; ++x) reversed[static_cast<size_t>(x)] = in[width_ - 1 - x];
-        in = reversed.data();
-      }
-      PackRow(in, out);
-      std::memset(out + (width_ + 7) / 8, 0, static_cast<size_t>(bytesPerLine - (width_ + 7) / 8));
-    }
+    // A 1-bit image's lines are whole 32-bit words too, and nothing is drawn
+    // past a line's last dot, so its padding comes out blank. (A null image,
+    // when the memory ran out, has no bytes to fill.)
+    const size_t bytes = std::min(bits_.size(), static_cast<size_t>(image.sizeInBytes()));
+    if (bytes > 0) std::memcpy(image.bits(), bits_.data(), bytes);
     return image;
   }
 
  private:
-  // Eight dots (bytes of 0 or 1) to one byte, the first dot in the top bit:
-  // the multiplication moves dot i to bit 63 - i of the product without
-  // carries, so the top byte holds all eight.
-  QM_NOT_COVERAGE_TRACED void PackRow(const uint8_t* in, uint8_t* out) const {
-    const int whole = width_ / 8;
-    for (int i = 0; i < whole; ++i) {
-      uint64_t eight;
-      std::memcpy(&eight, in + 8 * i, 8);
-      out[i] = static_cast<uint8_t>((eight * 0x8040201008040201ull) >> 56);
-    }
-    if (width_ % 8 != 0) {
-      uint8_t last = 0;
-      for (int x = whole * 8; x < width_; ++x) last |= static_cast<uint8_t>(in[x] << (7 - x % 8));
-      out[whole] = last;
+  static void Apply(uint8_t& byte, uint8_t mask, Ink ink) {
+    switch (ink) {
+      case Ink::Set:
+        byte |= mask;
+        break;
+      case Ink::Clear:
+        byte &= static_cast<uint8_t>(~mask);
+        break;
+      case Ink::Invert:
+        byte ^= mask;
+        break;
     }
   }
 
   int width_;
   int height_;
-  std::vector<uint8_t>& dots_;
+  bool turned_;
+  int stride_;
+  std::vector<uint8_t>& bits_;
 };
 
 // Where an element stands: its anchor dot on the label and its rotation
@@ -140,11 +142,12 @@ struct Placement {
     const auto [x0, y0, x1, y1] = OnLabel(u, v, bitmap.width * sx, bitmap.height * sy);
     if (!canvas.Touches(x0, y0, x1, y1)) return;
     for (int j = 0; j < bitmap.height; ++j) {
+      const uint8_t* row = bitmap.dots.data() + static_cast<size_t>(j) * bitmap.width;
       for (int i = 0; i < bitmap.width; ++i) {
         // Runs of dots in a row become one block.
-        if (!bitmap.At(i, j)) continue;
+        if (row[i] == 0) continue;
         int run = 1;
-        while (i + run < bitmap.width && bitmap.At(i + run, j)) ++run;
+        while (i + run < bitmap.width && row[i + run] != 0) ++run;
         Fill(u + i * sx, v + j * sy, run * sx, sy, ink);
         i += run - 1;
       }
@@ -156,7 +159,9 @@ struct Placement {
 
 struct LabelRenderer::State {
   Glyphs glyphs;
-  std::vector<uint8_t> dots;  // the canvas, kept for the next label
+  // The canvas, kept for the next label and the next script: at most
+  // kMaxWidth x kMaxLength bits, 2.4 MB.
+  std::vector<uint8_t> bits;
 };
 
 LabelRenderer::LabelRenderer() : state_(std::make_unique<State>()) {}
@@ -171,6 +176,10 @@ bool LabelRenderer::AddImage(const std::string& name, std::span<const uint8_t> p
   }
   images_[name] = std::move(decoded.bitmap);
   return true;
+}
+
+void LabelRenderer::LimitLabels(size_t labels) {
+  maxLabels_ = std::min(labels, kMaxLabels);
 }
 
 RenderResult LabelRenderer::Render(std::string_view script) {
@@ -425,9 +434,6 @@ class LabelPainter {
   void SetCharacterSet(std::pair<int, int> set) { std::tie(international_, codeTable_) = set; }
 };
 
-// 4 MB: an 8 x 12 in label at 8 dots/mm and below.
-constexpr size_t kKeptCanvasBytes = size_t(4) << 20;
-
 QRgb InkOf(const LabelSettings& settings) {
   // Lighter ink for lower densities, so a "SD" shows on screen.
   if (settings.density < 0) return qRgb(0, 0, 0);
@@ -472,7 +478,7 @@ RenderResult LabelRenderer::Render(const ParsedScript& script, std::optional<siz
 
   size_t dropped = 0;
   auto finish = [&](int sets, int copies, bool printed, int line, size_t offset) {
-    if (!focus && result.labels.size() == kMaxLabels) {
+    if (!focus && result.labels.size() >= maxLabels_) {
       ++dropped;
       body.clear();
       return;
@@ -496,13 +502,13 @@ RenderResult LabelRenderer::Render(const ParsedScript& script, std::optional<siz
       used.width = std::min(used.width, kMaxWidth);
       used.length = std::min(used.length, kMaxLength);
     }
-    Canvas canvas(used.width, used.length, state_->dots);
+    Canvas canvas(used.width, used.length, used.bottom, state_->bits);
     LabelPainter painter(canvas, used, state_->glyphs, images_, result.errors);
     painter.SetCharacterSet(characterSet);
     for (const ParsedCommand* command : body) painter.Draw(*command);
     characterSet = painter.CharacterSet();
     result.labels.push_back(
-        {canvas.ToImage(used.bottom, InkOf(used)), sets, copies, printed, line, used, offset});
+        {canvas.ToImage(InkOf(used)), sets, copies, printed, line, used, offset});
     body.clear();
   };
 
@@ -537,8 +543,6 @@ RenderResult LabelRenderer::Render(const ParsedScript& script, std::optional<siz
     }
   }
   if (!body.empty()) finish(0, 0, false, lastLine, lastOffset);
-  // A canvas far larger than a usual label is not kept between scripts.
-  if (state_->dots.capacity() > kKeptCanvasBytes) std::vector<uint8_t>().swap(state_->dots);
   if (!result.labels.empty()) result.focusLabel = std::min(focusLabel, result.labels.size() - 1);
   if (dropped > 0) {
     result.errors.push_back(

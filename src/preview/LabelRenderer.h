@@ -34,6 +34,9 @@ class LabelRenderer final : public ScriptRenderer {
                 std::string* error = nullptr);
   // Forgets every stored image, as the printer's "ID*" does.
   void ForgetImages() { images_.clear(); }
+  // Draws at most `labels` of each later script (never more than
+  // kMaxLabels) and counts the rest undrawn, as past kMaxLabels.
+  void LimitLabels(size_t labels);
 
   RenderResult Render(std::span<const uint8_t> script);
   RenderResult Render(std::string_view script);
@@ -61,6 +64,7 @@ class LabelRenderer final : public ScriptRenderer {
   struct State;
   std::unique_ptr<State> state_;
   std::map<std::string, Bitmap> images_;
+  size_t maxLabels_ = kMaxLabels;
 };
 
 }  // namespace qm::preview

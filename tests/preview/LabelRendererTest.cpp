@@ -363,6 +363,12 @@ TEST_F(Rendering, AFocusDrawsTheLabelsAroundIt) {
   script += "BD0,0,5,5,O\r\n";  // a last label, not printed
   const RenderResult whole = renderer.Render(script);
   ASSERT_EQ(whole.labels.size(), LabelRenderer::kMaxLabels);  // the rest are dropped
+  LabelRenderer few;
+  few.LimitLabels(2);
+  const RenderResult firstTwo = few.Render(script);
+  ASSERT_EQ(firstTwo.labels.size(), 2u);
+  EXPECT_EQ(firstTwo.labels[1].image, whole.labels[1].image);
+  EXPECT_EQ(firstTwo.errors.back().message, "Preview: 149 more labels not drawn");
   struct Row {
     size_t focus;
     size_t label;
