@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -45,7 +46,11 @@ struct SensorSample {
 // a printer's media does.
 class RollScanner {
  public:
-  explicit RollScanner(const MediaRoll& roll) : roll_(roll), random_(roll.seed) {}
+  explicit RollScanner(const MediaRoll& roll)
+      : roll_(roll),
+        period_(std::max(1, roll.labelDots + std::max(0, roll.gapDots))),
+        noise_(-roll.noise, roll.noise),
+        random_(roll.seed) {}
 
   // The longest scan the printer carries out. By then every counter could be
   // full, and a longer one (a slip in the label length, or a garbled command)
@@ -59,9 +64,12 @@ class RollScanner {
   const MediaRoll& Roll() const { return roll_; }
 
  private:
-  SensorSample Next(std::uniform_int_distribution<int>& noise, int period);
+  // The dot under the sensor, and the roll moved on by one.
+  SensorSample Next();
 
   MediaRoll roll_;
+  int period_;  // dots from one label's start to the next's
+  std::uniform_int_distribution<int> noise_;
   std::mt19937 random_;
   int position_ = 0;  // dots from the start of the current label
 };

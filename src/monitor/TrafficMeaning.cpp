@@ -134,7 +134,7 @@ std::optional<std::string> DescribeMemoryBank(std::span<const uint8_t> bytes) {
   using namespace membank;
   // Every member of the family opens as the bank read does; anything else
   // (a label script of any size) is told apart without composing a command.
-  const Bytes lead = ReadBankCommand(1, Serial);
+  static const Bytes lead = ReadBankCommand(1, Serial);
   if (bytes.size() < 3 || !std::equal(lead.begin(), lead.begin() + 3, bytes.begin())) return std::nullopt;
   const Bytes b(bytes.begin(), bytes.end());
   for (int bank = 1; bank <= kBankCount; ++bank) {
