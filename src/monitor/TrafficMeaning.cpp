@@ -67,7 +67,8 @@ std::optional<uint64_t> NumberAt(std::string_view text, size_t& at) {
 std::string QuotedName(std::string_view text) {
   const size_t open = text.find('\'');
   const size_t close = open == std::string::npos ? open : text.find('\'', open + 1);
-  return close == std::string::npos ? std::string() : std::string(text.substr(open, close - open + 1));
+  return close == std::string::npos ? std::string()
+                                    : std::string(text.substr(open, close - open + 1));
 }
 
 std::string Trimmed(std::string text) {
@@ -135,7 +136,8 @@ std::optional<std::string> DescribeMemoryBank(std::span<const uint8_t> bytes) {
   // Every member of the family opens as the bank read does; anything else
   // (a label script of any size) is told apart without composing a command.
   static const Bytes lead = ReadBankCommand(1, Serial);
-  if (bytes.size() < 3 || !std::equal(lead.begin(), lead.begin() + 3, bytes.begin())) return std::nullopt;
+  if (bytes.size() < 3 || !std::equal(lead.begin(), lead.begin() + 3, bytes.begin()))
+    return std::nullopt;
   const Bytes b(bytes.begin(), bytes.end());
   for (int bank = 1; bank <= kBankCount; ++bank) {
     for (InterfaceType channel : kChannels)
@@ -267,7 +269,8 @@ Meaning TrafficDecoder::DecodeWrite(const TrafficRecord& record) {
   const std::string_view text(reinterpret_cast<const char*>(b.data()), b.size());
 
   // Announcements that begin a download, or its firmware command.
-  if (b.size() == 4 && b[0] == 0x1D && b[1] == 0x02 && std::ranges::equal(FirmwareHeader((b[2] << 8) | b[3]), b)) {
+  if (b.size() == 4 && b[0] == 0x1D && b[1] == 0x02 &&
+      std::ranges::equal(FirmwareHeader((b[2] << 8) | b[3]), b)) {
     // The image follows the firmware command; until then nothing is counted.
     Meaning meaning = StartRun("firmware", "firmware header, checksum " + Hex2(b[2]) + Hex2(b[3]), 0, 0);
     runPieces_ = meaning.run->pieces = PiecesFor(kFirmwareImageSize);
@@ -276,7 +279,8 @@ Meaning TrafficDecoder::DecodeWrite(const TrafficRecord& record) {
   if (runWhat_ == "firmware" && runPiece_ == 0 && text == kFirmwareCommand) {
     return {"firmware command: the image follows", Meaning::Run{runWhat_, false, 0, runPieces_}};
   }
-  if (b.size() == 2 && b[0] == 0x1C && b[1] == 0x1C) return StartRun("factory font", "delete the factory font", 0, 0);
+  if (b.size() == 2 && b[0] == 0x1C && b[1] == 0x1C)
+    return StartRun("factory font", "delete the factory font", 0, 0);
   if (runWhat_ == "factory font" && runPiece_ == 0 && text.starts_with("MS,")) {
     size_t at = 3;
     if (auto size = NumberAt(text, at); size && *size >= 2 && text == FactoryFontCommand(*size)) {

@@ -243,9 +243,12 @@ RowText TrafficRows::PieceText(const Row& row, size_t index, bool withHex) const
               std::to_string(piece.number) +
               (piece.of ? " of " + std::to_string(piece.of) : std::string()) + ")";
   }
-  RowText text{Seconds(piece.timeUs), ArrowOf(TrafficDirection::ToPrinter),
-               GroupedNumber(piece.count), BytesAsText(piece.head.data(), piece.headLength),
-               withHex ? BytesAsHex(piece.head.data(), piece.headLength) : std::string(), meaning,
+  RowText text{Seconds(piece.timeUs),
+               ArrowOf(TrafficDirection::ToPrinter),
+               GroupedNumber(piece.count),
+               BytesAsText(piece.head.data(), piece.headLength),
+               withHex ? BytesAsHex(piece.head.data(), piece.headLength) : std::string(),
+               meaning,
                piece.ok ? "" : "FAILED"};
   if (piece.headLength < piece.count) {
     text.data += "…";

@@ -26,9 +26,9 @@ constexpr int kNarrowPanel = 2 * kPanelEnd + 1;
 // one, as Fusion's own panel picture is drawn.
 bool DrawsPixelForPixel(QPainter* painter) {
   const QTransform transform = painter->deviceTransform();
-  return transform.type() <= QTransform::TxTranslate &&
-         transform.dx() == qRound(transform.dx()) && transform.dy() == qRound(transform.dy()) &&
-         painter->device() && painter->device()->devicePixelRatio() == 1;
+  return transform.type() <= QTransform::TxTranslate && transform.dx() == qRound(transform.dx()) &&
+         transform.dy() == qRound(transform.dy()) && painter->device() &&
+         painter->device()->devicePixelRatio() == 1;
 }
 
 bool IsFusion(const QStyle* style) {

@@ -86,8 +86,8 @@ TEST(HexConversion, RecordRules) {
       {"mixed formats", Intel(0, 0, k1234) + SRec('2', 0, k1234), 0,
        "Line 2: not an Intel HEX record (the file mixes formats)"},
       // The whole file's format is checked before any record's rules.
-      {"a broken record, then the other format", ":04000000123G5678E8\n" + SRec('2', 0, k1234),
-       0, "Line 2: not an Intel HEX record (the file mixes formats)"},
+      {"a broken record, then the other format", ":04000000123G5678E8\n" + SRec('2', 0, k1234), 0,
+       "Line 2: not an Intel HEX record (the file mixes formats)"},
       {"S2 records, then Intel HEX", SRec('2', 0, k1234) + Intel(0, 0, k1234), 0,
        "Line 2: not an S-record (the file mixes formats)"},
       {"only S0 and S1", "S00600004844521B\n" + SRec('1', 0, k1234), 0,

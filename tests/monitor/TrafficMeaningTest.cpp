@@ -177,7 +177,8 @@ TEST(TrafficRows, MemoryStaysBoundedWhateverPasses) {
   records.clear();
   const std::string big(2 * TrafficRows::kShownBytes, 'y');
   const std::string line = big + "\r";
-  for (size_t i = 0; i < TrafficRows::kMaxRows + 5; ++i) records.push_back(Record(Kind::Write, line));
+  for (size_t i = 0; i < TrafficRows::kMaxRows + 5; ++i)
+    records.push_back(Record(Kind::Write, line));
   const auto change = rows.Add(records);
   EXPECT_LE(rows.Size(), TrafficRows::kMaxRows);
   EXPECT_GT(change.removedFront, 0u);

@@ -123,7 +123,8 @@ TEST(GroupFrameStyle, ButtonPanelsAreFusionsPixelForPixel) {
   };
   using S = QStyle::StateFlag;
   for (QStyle::State state :
-       {QStyle::State(S::State_Enabled | S::State_Sunken), QStyle::State(S::State_Enabled | S::State_On),
+       {QStyle::State(S::State_Enabled | S::State_Sunken),
+        QStyle::State(S::State_Enabled | S::State_On),
         QStyle::State(S::State_Enabled | S::State_MouseOver),
         QStyle::State(S::State_Enabled | S::State_HasFocus | S::State_KeyboardFocusChange)})
     for (QSize size : {QSize(20, 21), QSize(140, 26)})

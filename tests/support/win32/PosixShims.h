@@ -10,4 +10,6 @@ inline int setenv(const char* name, const char* value, int overwrite) {
 }
 
 // An empty value removes the variable.
-inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
+inline int unsetenv(const char* name) {
+  return _putenv_s(name, "");
+}
