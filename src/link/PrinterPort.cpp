@@ -221,14 +221,13 @@ void PrinterPort::TapRead(std::chrono::steady_clock::time_point start, const voi
     end = TrafficRecord::ReadEnd::Failed;
   else if (gapMs > 0 && n > 0 && waited < std::chrono::milliseconds(timeoutMs))
     end = TrafficRecord::ReadEnd::Gap;
-  TrafficRecord record(TrafficRecord::Kind::Read, start);
-  record.bytes = {got, n};
-  record.asked = count;
-  record.done = uint32_t(n);
-  record.result = result.ok ? 1 : 0;
-  record.waited = waited;
-  record.readEnd = end;
-  Tap(std::move(record));
+  tap_->Record(TrafficRecord::Kind::Read, start, {got, n}, [&](TrafficRecord& record) {
+    record.asked = count;
+    record.done = uint32_t(n);
+    record.result = result.ok ? 1 : 0;
+    record.waited = waited;
+    record.readEnd = end;
+  });
 }
 
 uint32_t PrinterPort::ReadReply(void* buffer, uint32_t count) {
@@ -285,14 +284,13 @@ int PrinterPort::Write(std::span<const uint8_t> bytes) {
   if (tap_) {
     auto began = deviceTimes ? first.began : start;
     if (began == TapClock::time_point{}) began = TapClock::now();  // the device had no node
-    TrafficRecord record(TrafficRecord::Kind::Write, began);
-    record.bytes = bytes;
-    record.asked = count;
-    record.done = complete ? count : uint32_t(done);
-    record.result = complete ? 1 : 0;
-    // Retries pause between device calls: the whole write is what waited.
-    record.waited = deviceTimes && !retried ? first.waited : Since(began);
-    Tap(std::move(record));
+    tap_->Record(TrafficRecord::Kind::Write, began, bytes, [&](TrafficRecord& record) {
+      record.asked = uint32_t(count);
+      record.done = complete ? uint32_t(count) : uint32_t(done);
+      record.result = complete ? 1 : 0;
+      // Retries pause between device calls: the whole write is what waited.
+      record.waited = deviceTimes && !retried ? first.waited : Since(began);
+    });
   }
   if (PerTransferOpen()) CloseAfterTransfer();
   return complete ? 1 : 0;

@@ -24,8 +24,8 @@ Leftover& Left() {
 
 }  // namespace
 
-TrafficTap::TrafficTap(size_t maxRecords, size_t maxBytes)
-    : maxRecords_(maxRecords), maxBytes_(maxBytes) {
+TrafficTap::TrafficTap(size_t maxRecords, size_t maxBytes, size_t keepBytes)
+    : maxRecords_(maxRecords), maxBytes_(maxBytes), keepBytes_(keepBytes) {
   Leftover& left = Left();
   {
     std::lock_guard lock(left.mutex);
@@ -55,23 +55,47 @@ TrafficTap::~TrafficTap() {
 }
 
 void TrafficTap::Push(TrafficRecord record) {
+  const auto bytes = record.bytes;
+  Record(record.kind, record.time, bytes, [&](TrafficRecord& placed) {
+    const auto kept = placed.bytes;
+    placed = std::move(record);
+    placed.bytes = kept;
+  });
+}
+
+TrafficRecord& TrafficTap::Place(TrafficRecord::Kind kind,
+                                 std::chrono::steady_clock::time_point when,
+                                 std::span<const uint8_t> bytes) {
   while (records_.size() - head_ >= maxRecords_ && head_ < records_.size()) FoldOldest();
-  const size_t count = record.bytes.size();
+  const size_t count = std::min(bytes.size(), keepBytes_);
   uint8_t* at = count ? Room(count) : ring_.get();
+  foldLast_ = !at;
   if (!at) {
-    // More bytes than the whole ring: everything before it goes, and so does it.
+    // More bytes than the whole ring: everything before it goes, and so
+    // does it, once filled.
     while (head_ < records_.size()) FoldOldest();
-    records_.push_back(std::move(record));
+    return records_.emplace_back(kind, when);
+  }
+  if (count) {
+    std::memcpy(at, bytes.data(), count);
+    tail_ = size_t(at - ring_.get()) + count;
+  }
+  const bool noneHeld = firstHeld_ == records_.size();
+  TrafficRecord& record = records_.emplace_back(kind, when);
+  record.bytes = {at, count};
+  if (noneHeld) {
+    if (count == 0)
+      ++firstHeld_;
+    else
+      heldFrom_ = size_t(at - ring_.get());
+  }
+  return record;
+}
+
+void TrafficTap::Placed() {
+  if (foldLast_) {
     FoldOldest();
-  } else {
-    if (count) {
-      std::memcpy(at, record.bytes.data(), count);
-      tail_ = size_t(at - ring_.get()) + count;
-    }
-    const bool noneHeld = firstHeld_ == records_.size();
-    records_.push_back(std::move(record));
-    records_.back().bytes = {at, count};
-    if (noneHeld && count == 0) ++firstHeld_;
+    foldLast_ = false;
   }
   // A listener that does not take (a paused window) leaves folded records at
   // the front; they go once they are half the list.
@@ -87,7 +111,7 @@ uint8_t* TrafficTap::Room(size_t count) {
   if (count > maxBytes_) return nullptr;
   for (;;) {
     if (firstHeld_ == records_.size()) return ring_.get();  // no bytes held: start over
-    const size_t start = size_t(records_[firstHeld_].bytes.data() - ring_.get());
+    const size_t start = heldFrom_;
     if (tail_ > start) {
       // Held: [start, tail). Free: the end of the ring, then its beginning.
       if (maxBytes_ - tail_ >= count) return ring_.get() + tail_;
@@ -110,6 +134,8 @@ void TrafficTap::FoldOldest() {
   if (firstHeld_ < head_) {
     firstHeld_ = head_;
     while (firstHeld_ < records_.size() && records_[firstHeld_].bytes.empty()) ++firstHeld_;
+    if (firstHeld_ < records_.size())
+      heldFrom_ = size_t(records_[firstHeld_].bytes.data() - ring_.get());
   }
 }
 

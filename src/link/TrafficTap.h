@@ -36,8 +36,9 @@ struct TrafficRecord {
 
   Kind kind = Kind::Write;
   std::chrono::steady_clock::time_point time;  // when the operation began
-  // Write: the bytes asked to go; Read: the bytes got. A view: of the
-  // port's own buffer while it pushes, of the tap's while it is taken.
+  // Write: the bytes asked to go; Read: the bytes got (of either, only the
+  // first when the tap keeps fewer). A view: of the port's own buffer while
+  // it pushes, of the tap's while it is taken.
   std::span<const uint8_t> bytes;
   uint32_t asked = 0;          // Write/Read: the count asked for
   uint32_t done = 0;           // Write: bytes written; Read: bytes got
@@ -48,6 +49,14 @@ struct TrafficRecord {
   bool perTransfer = false;
   uint64_t count = 0;  // Dropped: how many records
   std::string note;    // Open: the port name, and why it failed
+
+  // How many bytes went or came, kept or not: a tap may keep only the first
+  // of them.
+  size_t ByteCount() const {
+    if (kind == Kind::Write) return asked;
+    if (kind == Kind::Read) return done;
+    return bytes.size();
+  }
 };
 
 // Records taken out of a tap with copies of their bytes, which the records'
@@ -84,13 +93,26 @@ class TrafficTap {
   static constexpr size_t kDefaultMaxRecords = 20000;
   static constexpr size_t kDefaultMaxBytes = 4u << 20;
 
-  explicit TrafficTap(size_t maxRecords = kDefaultMaxRecords, size_t maxBytes = kDefaultMaxBytes);
+  // `keepBytes`: how many of each record's bytes are kept, for a listener
+  // that never shows more; the counts still tell how many there were.
+  explicit TrafficTap(size_t maxRecords = kDefaultMaxRecords, size_t maxBytes = kDefaultMaxBytes,
+                      size_t keepBytes = SIZE_MAX);
   ~TrafficTap();
   TrafficTap(const TrafficTap&) = delete;
   TrafficTap& operator=(const TrafficTap&) = delete;
 
-  // Keeps the record and a copy of the bytes it views.
+  // Keeps the record and a copy of the bytes it views (of their first
+  // `keepBytes`).
   void Push(TrafficRecord record);
+  // The same, made in place: `fill` sets the fields beyond the kind, the time
+  // and the bytes. A transfer's write is recorded this way, so the record is
+  // built once where it stays rather than built, moved and moved again.
+  template <typename Fill>
+  void Record(TrafficRecord::Kind kind, std::chrono::steady_clock::time_point when,
+              std::span<const uint8_t> bytes, Fill&& fill) {
+    fill(Place(kind, when, bytes));
+    Placed();
+  }
   // Hands everything recorded since the last take to `take`, oldest first (a
   // Dropped record leads when some were folded), then forgets it. The
   // records' bytes are the tap's own, valid until `take` returns.
@@ -108,18 +130,27 @@ class TrafficTap {
   // Where `count` bytes go in the ring, folding the oldest records until they
   // fit; nullptr when they never can.
   uint8_t* Room(size_t count);
+  // Appends the record with its bytes kept; Placed finishes it once filled.
+  TrafficRecord& Place(TrafficRecord::Kind kind, std::chrono::steady_clock::time_point when,
+                       std::span<const uint8_t> bytes);
+  void Placed();
   void FoldOldest();
   void Forget();
 
   size_t maxRecords_;
   size_t maxBytes_;
+  size_t keepBytes_;
   std::unique_ptr<uint8_t[]> ring_;
   size_t tail_ = 0;  // where the next bytes go
   // The live records are records_[head_..]; the ones before were folded.
   std::vector<TrafficRecord> records_;
   size_t head_ = 0;
   size_t firstHeld_ = 0;  // the oldest live record with bytes; records_.size() when none
+  // Where that record's bytes begin in the ring: a push asks it, and reading
+  // the record itself would touch one more page than the push does.
+  size_t heldFrom_ = 0;
   TrafficRecord dropped_{TrafficRecord::Kind::Dropped};
+  bool foldLast_ = false;  // the record being placed has more bytes than the ring
   std::function<void()> onPush_;
 };
 

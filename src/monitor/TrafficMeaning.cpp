@@ -332,7 +332,7 @@ Meaning TrafficDecoder::DecodeWrite(const TrafficRecord& record) {
   if (auto described = DescribeCommand(text)) return {*described};
 
   // A full piece that no announcement came before: a plain file transfer.
-  if (b.size() == kPieceSize) {
+  if (record.ByteCount() == kPieceSize) {
     StartRun("file", "", 0, 0);
     Meaning first = *ContinueRun(record);
     first.run->starts = true;

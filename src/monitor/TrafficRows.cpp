@@ -106,7 +106,7 @@ RowText TrafficRows::RecordText(const TrafficRecord& record, const Meaning& mean
                BytesAsHex(record.bytes.data(), shown),
                meaning.text,
                DetailsOf(record)};
-  if (shown < record.bytes.size()) {
+  if (shown < record.ByteCount()) {
     text.data += "…";
     text.hex += " …";
   }

@@ -42,7 +42,10 @@ class TrafficWindow : public QDialog {
 
   AppContext context_;
   Ui::TrafficWindow ui;
-  TrafficTap tap_;
+  // The rows show at most kShownBytes of a record, so the tap keeps no
+  // more: a download's pieces are copied by half.
+  TrafficTap tap_{TrafficTap::kDefaultMaxRecords, TrafficTap::kDefaultMaxBytes,
+                  TrafficRows::kShownBytes};
   TrafficModel model_;
   DirectionFilter filter_;
   QTimer timer_;

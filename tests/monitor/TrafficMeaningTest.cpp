@@ -94,7 +94,8 @@ struct TappedPort {
   test::RecordingPrompter prompter;
   test::RecordingClock clock;
   PrinterPort port{factory, services, prompter, clock};
-  TrafficTap tap{1u << 20, 64u << 20};
+  // Keeping of each record only what a row shows, as the window's tap does.
+  TrafficTap tap{1u << 20, 64u << 20, TrafficRows::kShownBytes};
 
   TappedPort() {
     setenv("QUILLMARK_COM1", "/dev/fake-com1", 1);
