@@ -92,19 +92,18 @@ TrafficRecord& TrafficTap::Place(TrafficRecord::Kind kind,
   return record;
 }
 
-void TrafficTap::Placed() {
+void TrafficTap::Settle() {
   if (foldLast_) {
     FoldOldest();
     foldLast_ = false;
   }
   // A listener that does not take (a paused window) leaves folded records at
   // the front; they go once they are half the list.
-  if (head_ > 1024 && head_ > records_.size() / 2) {
+  if (head_ > kCompactFrom && head_ > records_.size() / 2) {
     records_.erase(records_.begin(), records_.begin() + ptrdiff_t(head_));
     firstHeld_ -= head_;
     head_ = 0;
   }
-  if (onPush_) onPush_();
 }
 
 uint8_t* TrafficTap::Room(size_t count) {
