@@ -1,10 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <span>
