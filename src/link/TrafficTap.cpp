@@ -76,13 +76,8 @@ TrafficRecord& TrafficTap::Place(TrafficRecord::Kind kind,
     while (head_ < records_.size()) FoldOldest();
     return records_.emplace_back(kind, when);
   }
-  if (count) {
-    std::memcpy(at, bytes.data(), count);
-    tail_ = size_t(at - ring_.get()) + count;
-  }
   const bool noneHeld = firstHeld_ == records_.size();
-  TrafficRecord& record = records_.emplace_back(kind, when);
-  record.bytes = {at, count};
+  TrafficRecord& record = Append(at, kind, when, bytes.data(), count);
   if (noneHeld) {
     if (count == 0)
       ++firstHeld_;

@@ -119,15 +119,8 @@ class TrafficTap {
   void Record(TrafficRecord::Kind kind, std::chrono::steady_clock::time_point when,
               std::span<const uint8_t> bytes, Fill&& fill) {
     const size_t count = std::min(bytes.size(), keepBytes_);
-    if (uint8_t* at = count ? RoomAtTail(count) : nullptr) {
-      std::memcpy(at, bytes.data(), count);
-      tail_ += count;
-      TrafficRecord& record = records_.emplace_back(kind, when);
-      record.bytes = {at, count};
-      fill(record);
-    } else {
-      fill(Place(kind, when, bytes));
-    }
+    uint8_t* at = count ? RoomAtTail(count) : nullptr;
+    fill(at ? Append(at, kind, when, bytes.data(), count) : Place(kind, when, bytes));
     if (foldLast_ || head_ > kCompactFrom) Settle();
     if (onPush_) onPush_();
   }
@@ -154,6 +147,18 @@ class TrafficTap {
     if (firstHeld_ == records_.size() || records_.size() - head_ >= maxRecords_) return nullptr;
     const size_t free = tail_ > heldFrom_ ? maxBytes_ - tail_ : heldFrom_ - tail_;
     return free >= count ? ring_.get() + tail_ : nullptr;
+  }
+  // Appends the record with its `count` bytes copied to `at`.
+  TrafficRecord& Append(uint8_t* at, TrafficRecord::Kind kind,
+                        std::chrono::steady_clock::time_point when, const uint8_t* bytes,
+                        size_t count) {
+    if (count) {
+      std::memcpy(at, bytes, count);
+      tail_ = size_t(at - ring_.get()) + count;
+    }
+    TrafficRecord& record = records_.emplace_back(kind, when);
+    record.bytes = {at, count};
+    return record;
   }
   // Appends the record with its bytes kept, making room as it must.
   TrafficRecord& Place(TrafficRecord::Kind kind, std::chrono::steady_clock::time_point when,
