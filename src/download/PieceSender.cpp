@@ -41,10 +41,11 @@ SendResult SendInPieces(PrinterPort& port, ByteSource& source, uint64_t total,
                         const DownloadEvents& events, uint64_t before) {
   std::array<uint8_t, kPieceSize> piece{};
   uint64_t left = total;
-  for (;;) {
+  for (bool first = true;; first = false) {
     const auto n = uint32_t(std::min<uint64_t>(left, kPieceSize));
     if (source.Read(piece.data(), n) != n) return SendResult::ReadFailed;
-    if (!port.Write(std::span(piece.data(), n))) return SendResult::WriteFailed;
+    const std::span bytes(piece.data(), n);
+    if (!(first ? port.Write(bytes) : port.WritePiece(bytes))) return SendResult::WriteFailed;
     left -= n;
     if (n < kPieceSize) return SendResult::Sent;
     if (events.piece) events.piece(before + total - left);

@@ -95,7 +95,10 @@ class PrinterPort {
   // The same with the quiet gap of a reply family that is known to come in
   // one piece.
   uint32_t ReadReply(void* buffer, uint32_t count, uint32_t gapMs);
-  int Write(std::span<const uint8_t> bytes);
+  int Write(std::span<const uint8_t> bytes) { return Write(bytes, false); }
+  // The same for a piece of a bulk transfer after its first: the printer
+  // gets the same bytes, and a listening tap may keep only their head.
+  int WritePiece(std::span<const uint8_t> bytes) { return Write(bytes, true); }
   int Write(std::string_view text) {
     return Write(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   }
@@ -139,6 +142,7 @@ class PrinterPort {
   void OpenForTransfer();
   void CloseAfterTransfer();
   // Tells a listening tap that the port closes.
+  int Write(std::span<const uint8_t> bytes, bool piece);
   void TapClose();
   void Tap(TrafficRecord&& record) const;
   void TapRead(std::chrono::steady_clock::time_point start, const void* buffer, uint32_t count,

@@ -24,8 +24,11 @@ Leftover& Left() {
 
 }  // namespace
 
-TrafficTap::TrafficTap(size_t maxRecords, size_t maxBytes, size_t keepBytes)
-    : maxRecords_(maxRecords), maxBytes_(maxBytes), keepBytes_(keepBytes) {
+TrafficTap::TrafficTap(size_t maxRecords, size_t maxBytes, size_t keepBytes, size_t keepPieceBytes)
+    : maxRecords_(maxRecords),
+      maxBytes_(maxBytes),
+      keepBytes_(keepBytes),
+      keepPieceBytes_(std::min(keepPieceBytes, keepBytes)) {
   Leftover& left = Left();
   {
     std::lock_guard lock(left.mutex);
@@ -56,7 +59,7 @@ TrafficTap::~TrafficTap() {
 
 void TrafficTap::Push(TrafficRecord record) {
   const auto bytes = record.bytes;
-  Record(record.kind, record.time, bytes, [&](TrafficRecord& placed) {
+  Record(record.kind, record.time, bytes, false, [&](TrafficRecord& placed) {
     const auto kept = placed.bytes;
     placed = std::move(record);
     placed.bytes = kept;
@@ -65,9 +68,8 @@ void TrafficTap::Push(TrafficRecord record) {
 
 TrafficRecord& TrafficTap::Place(TrafficRecord::Kind kind,
                                  std::chrono::steady_clock::time_point when,
-                                 std::span<const uint8_t> bytes) {
+                                 std::span<const uint8_t> bytes, size_t count) {
   while (records_.size() - head_ >= maxRecords_ && head_ < records_.size()) FoldOldest();
-  const size_t count = std::min(bytes.size(), keepBytes_);
   uint8_t* at = count ? Room(count) : ring_.get();
   foldLast_ = !at;
   if (!at) {

@@ -96,9 +96,12 @@ class TrafficTap {
   static constexpr size_t kDefaultMaxBytes = 4u << 20;
 
   // `keepBytes`: how many of each record's bytes are kept, for a listener
-  // that never shows more; the counts still tell how many there were.
+  // that never shows more; `keepPieceBytes`: the same for a write the port
+  // was told is one piece of a bulk transfer after its first, for a listener
+  // that lists such pieces by their head. The counts still tell how many
+  // bytes there were.
   explicit TrafficTap(size_t maxRecords = kDefaultMaxRecords, size_t maxBytes = kDefaultMaxBytes,
-                      size_t keepBytes = SIZE_MAX);
+                      size_t keepBytes = SIZE_MAX, size_t keepPieceBytes = SIZE_MAX);
   ~TrafficTap();
   TrafficTap(const TrafficTap&) = delete;
   TrafficTap& operator=(const TrafficTap&) = delete;
@@ -109,6 +112,7 @@ class TrafficTap {
   // The same, made in place: `fill` sets the fields beyond the kind, the time
   // and the bytes. A transfer's write is recorded this way, so the record is
   // built once where it stays rather than built, moved and moved again.
+  // `piece`: the write is a piece of a bulk transfer (see `keepPieceBytes`).
   //
   // The common case, bytes that fit right after the last ones, is made here
   // in the caller's own code. A write's system call empties the processor's
@@ -117,10 +121,10 @@ class TrafficTap {
   // the page tables: on a fast link that was most of what a record cost.
   template <typename Fill>
   void Record(TrafficRecord::Kind kind, std::chrono::steady_clock::time_point when,
-              std::span<const uint8_t> bytes, Fill&& fill) {
-    const size_t count = std::min(bytes.size(), keepBytes_);
+              std::span<const uint8_t> bytes, bool piece, Fill&& fill) {
+    const size_t count = std::min(bytes.size(), piece ? keepPieceBytes_ : keepBytes_);
     uint8_t* at = count ? RoomAtTail(count) : nullptr;
-    fill(at ? Append(at, kind, when, bytes.data(), count) : Place(kind, when, bytes));
+    fill(at ? Append(at, kind, when, bytes.data(), count) : Place(kind, when, bytes, count));
     if (foldLast_ || head_ > kCompactFrom) Settle();
     if (onPush_) onPush_();
   }
@@ -160,9 +164,10 @@ class TrafficTap {
     record.bytes = {at, count};
     return record;
   }
-  // Appends the record with its bytes kept, making room as it must.
+  // Appends the record with the first `count` of its bytes kept, making
+  // room as it must.
   TrafficRecord& Place(TrafficRecord::Kind kind, std::chrono::steady_clock::time_point when,
-                       std::span<const uint8_t> bytes);
+                       std::span<const uint8_t> bytes, size_t count);
   // Folds a record too big for the ring, once filled, and lets go of folded
   // records at the front.
   void Settle();
@@ -173,6 +178,7 @@ class TrafficTap {
   size_t maxRecords_;
   size_t maxBytes_;
   size_t keepBytes_;
+  size_t keepPieceBytes_;
   std::unique_ptr<uint8_t[]> ring_;
   size_t tail_ = 0;  // where the next bytes go
   // The live records are records_[head_..]; the ones before were folded.

@@ -267,6 +267,10 @@ Meaning TrafficDecoder::DecodeWrite(const TrafficRecord& record) {
   const std::span<const uint8_t> b(record.bytes);
   // A view, not a copy: a Multi Send writes a whole script at once.
   const std::string_view text(reinterpret_cast<const char*>(b.data()), b.size());
+  // Of a download's later pieces the tap may keep only the head, and a
+  // head can read like a whole command: it is the next piece.
+  if (b.size() < record.ByteCount() && b.size() < kPieceSize)
+    if (auto piece = ContinueRun(record)) return *piece;
 
   // Announcements that begin a download, or its firmware command.
   if (b.size() == 4 && b[0] == 0x1D && b[1] == 0x02 &&

@@ -42,10 +42,10 @@ class TrafficWindow : public QDialog {
 
   AppContext context_;
   Ui::TrafficWindow ui;
-  // The rows show at most kShownBytes of a record, so the tap keeps no
-  // more: a download's pieces are copied by half.
+  // The rows show at most kShownBytes of a record, and a download's pieces
+  // by their first kPieceHead, so the tap keeps no more.
   TrafficTap tap_{TrafficTap::kDefaultMaxRecords, TrafficTap::kDefaultMaxBytes,
-                  TrafficRows::kShownBytes};
+                  TrafficRows::kShownBytes, TrafficRows::kPieceHead};
   TrafficModel model_;
   DirectionFilter filter_;
   QTimer timer_;

@@ -95,7 +95,7 @@ struct TappedPort {
   test::RecordingClock clock;
   PrinterPort port{factory, services, prompter, clock};
   // Keeping of each record only what a row shows, as the window's tap does.
-  TrafficTap tap{1u << 20, 64u << 20, TrafficRows::kShownBytes};
+  TrafficTap tap{1u << 20, 64u << 20, TrafficRows::kShownBytes, TrafficRows::kPieceHead};
 
   TappedPort() {
     setenv("QUILLMARK_COM1", "/dev/fake-com1", 1);
@@ -135,31 +135,43 @@ TEST(TrafficRows, OtherDownloadsGroupTheirPiecesToo) {
     std::function<SendResult(TappedPort&, ByteSource&, uint64_t)> run;
     uint64_t size;
     const char* summary;
+    size_t shown;                      // of its first record's bytes, what the row shows
+    std::string secondPieceHead = "";  // what the file holds at its second piece
   } cases[] = {
+      // 1C 1C, "MS,1002,", 1 + 1 + 500 + 500 + 0
       {"factory font",
        [](TappedPort& r, ByteSource& s, uint64_t n) {
          return DownloadFactoryFont(r.port, r.clock, s, n, {});
        },
-       1002, "factory font: 1,012 bytes in 5 pieces"},  // 1C 1C, "MS,1002,", 1 + 1 + 500 + 500 + 0
+       1002, "factory font: 1,012 bytes in 5 pieces", 2},
       {"image",
-       [](TappedPort& r, ByteSource& s, uint64_t n) { return StoreImage(r.port, "LOGO", s, n, {}); },
-       1000, "image: 1,013 bytes in 3 pieces"},  // "IS1000,'LOGO'", 500 + 500 + 0
+       [](TappedPort& r, ByteSource& s, uint64_t n) {
+         return StoreImage(r.port, "LOGO", s, n, {});
+       },
+       1000, "image: 1,013 bytes in 3 pieces", 13},  // "IS1000,'LOGO'", 500 + 500 + 0
       {"file",
        [](TappedPort& r, ByteSource& s, uint64_t n) { return TransferFile(r.port, s, n, {}); },
-       1200, "file: 1,200 bytes in 3 pieces"},
+       1200, "file: 1,200 bytes in 3 pieces", TrafficRows::kShownBytes},
+      // The tap keeps that piece's first 16 bytes: whole, they would read
+      // as a command of their own and split the row.
+      {"file holding a command",
+       [](TappedPort& r, ByteSource& s, uint64_t n) { return TransferFile(r.port, s, n, {}); },
+       1200, "file: 1,200 bytes in 3 pieces", TrafficRows::kShownBytes, "IS1000000,'LOGO'"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     TappedPort rig;
-    const std::vector<uint8_t> bytes(c.size, 0x55);
+    std::vector<uint8_t> bytes(c.size, 0x55);
+    std::ranges::copy(c.secondPieceHead, bytes.begin() + kPieceSize);
     MemorySource source(bytes);
     ASSERT_EQ(c.run(rig, source, c.size), SendResult::Sent);
     TrafficRows rows;
     rows.Add(rig.tap.Take());
-    bool found = false;
+    const TrafficRows::Row* found = nullptr;
     for (size_t i = 0; i < rows.Size(); ++i)
-      found |= rows.Text(rows.At(i)).meaning.starts_with(c.summary);
-    EXPECT_TRUE(found);
+      if (rows.Text(rows.At(i)).meaning.starts_with(c.summary)) found = &rows.At(i);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->shown.size(), c.shown);
   }
 }
 
@@ -168,7 +180,8 @@ TEST(TrafficRows, MemoryStaysBoundedWhateverPasses) {
   std::vector<TrafficRecord> records;
   const std::string piece(kPieceSize, 'x');
   // A long file transfer: more pieces than are listed.
-  for (size_t i = 0; i < TrafficRows::kMaxPieces + 10; ++i) records.push_back(Record(Kind::Write, piece));
+  for (size_t i = 0; i < TrafficRows::kMaxPieces + 10; ++i)
+    records.push_back(Record(Kind::Write, piece));
   rows.Add(records);
   ASSERT_EQ(rows.Size(), 1u);
   EXPECT_EQ(rows.At(0).pieces.size(), TrafficRows::kMaxPieces);
