@@ -221,7 +221,7 @@ void PrinterPort::TapRead(std::chrono::steady_clock::time_point start, const voi
     end = TrafficRecord::ReadEnd::Failed;
   else if (gapMs > 0 && n > 0 && waited < std::chrono::milliseconds(timeoutMs))
     end = TrafficRecord::ReadEnd::Gap;
-  tap_->Record(TrafficRecord::Kind::Read, start, {got, n}, false, [&](TrafficRecord& record) {
+  tap_->Record(TrafficRecord::Kind::Read, start, {got, n}, false, [&](auto& record) {
     record.asked = count;
     record.done = uint32_t(n);
     record.result = result.ok ? 1 : 0;
@@ -284,7 +284,7 @@ int PrinterPort::Write(std::span<const uint8_t> bytes, bool piece) {
   if (tap_) {
     auto began = deviceTimes ? first.began : start;
     if (began == TapClock::time_point{}) began = TapClock::now();  // the device had no node
-    tap_->Record(TrafficRecord::Kind::Write, began, bytes, piece, [&](TrafficRecord& record) {
+    tap_->Record(TrafficRecord::Kind::Write, began, bytes, piece, [&](auto& record) {
       record.asked = uint32_t(count);
       record.done = complete ? uint32_t(count) : uint32_t(done);
       record.result = complete ? 1 : 0;

@@ -5,28 +5,27 @@
 #include <mutex>
 
 namespace qm {
-namespace {
 
 // What the last tap to go used, for the next one of the same bounds.
-struct Leftover {
+struct TrafficTap::Leftover {
   std::mutex mutex;
   size_t maxRecords = 0;
   size_t maxBytes = 0;
   std::unique_ptr<uint8_t[]> ring;
-  std::vector<TrafficRecord> records;
+  std::vector<Kept> kept;
+  std::vector<TrafficRecord> taken;
 };
 
-Leftover& Left() {
+TrafficTap::Leftover& TrafficTap::Left() {
   // Never destroyed: a tap may go after the statics do.
   static Leftover* left = new Leftover;
   return *left;
 }
 
-}  // namespace
-
 TrafficTap::TrafficTap(size_t maxRecords, size_t maxBytes, size_t keepBytes, size_t keepPieceBytes)
     : maxRecords_(maxRecords),
-      maxBytes_(maxBytes),
+      // A record notes where its bytes are in 32 bits.
+      maxBytes_(std::min<size_t>(maxBytes, UINT32_MAX)),
       keepBytes_(keepBytes),
       keepPieceBytes_(std::min(keepPieceBytes, keepBytes)) {
   Leftover& left = Left();
@@ -34,15 +33,16 @@ TrafficTap::TrafficTap(size_t maxRecords, size_t maxBytes, size_t keepBytes, siz
     std::lock_guard lock(left.mutex);
     if (left.ring && left.maxRecords == maxRecords_ && left.maxBytes == maxBytes_) {
       ring_ = std::move(left.ring);
-      records_ = std::move(left.records);
-      records_.clear();
+      kept_ = std::move(left.kept);
+      taken_ = std::move(left.taken);
+      kept_.clear();
       return;
     }
   }
   // Room, not pages: touching all of it now measured slower than the page
   // faults of a first transfer, the cache flushed just before it.
   ring_.reset(new uint8_t[maxBytes_]);
-  records_.reserve(std::min(maxRecords_, kDefaultMaxRecords));
+  kept_.reserve(std::min(maxRecords_, kDefaultMaxRecords));
 }
 
 TrafficTap::~TrafficTap() {
@@ -53,40 +53,48 @@ TrafficTap::~TrafficTap() {
   left.maxRecords = maxRecords_;
   left.maxBytes = maxBytes_;
   left.ring = std::move(ring_);
-  records_.clear();
-  left.records = std::move(records_);
+  kept_.clear();
+  left.kept = std::move(kept_);
+  left.taken = std::move(taken_);
 }
 
-void TrafficTap::Push(TrafficRecord record) {
-  const auto bytes = record.bytes;
-  Record(record.kind, record.time, bytes, false, [&](TrafficRecord& placed) {
-    const auto kept = placed.bytes;
-    placed = std::move(record);
-    placed.bytes = kept;
+void TrafficTap::Push(const TrafficRecord& record) {
+  // An Open's note, its port's name, is kept where bytes are, whole: an
+  // Open has no traffic of its own.
+  const bool noted = !record.note.empty();
+  const auto* bytes =
+      noted ? reinterpret_cast<const uint8_t*>(record.note.data()) : record.bytes.data();
+  const size_t count = noted ? record.note.size() : std::min(record.bytes.size(), keepBytes_);
+  Keep(record.kind, record.time, bytes, count, [&](Kept& kept) {
+    kept.waited = record.waited;
+    kept.asked = record.asked;
+    kept.done = record.done;
+    kept.result = record.result;
+    kept.readEnd = record.readEnd;
+    kept.perTransfer = record.perTransfer;
+    kept.noted = noted;
   });
 }
 
-TrafficRecord& TrafficTap::Place(TrafficRecord::Kind kind,
-                                 std::chrono::steady_clock::time_point when,
-                                 std::span<const uint8_t> bytes, size_t count) {
-  while (records_.size() - head_ >= maxRecords_ && head_ < records_.size()) FoldOldest();
+TrafficTap::Kept& TrafficTap::Place(const uint8_t* bytes, size_t count) {
+  while (kept_.size() - head_ >= maxRecords_ && head_ < kept_.size()) FoldOldest();
   uint8_t* at = count ? Room(count) : ring_.get();
   foldLast_ = !at;
   if (!at) {
     // More bytes than the whole ring: everything before it goes, and so
     // does it, once filled.
-    while (head_ < records_.size()) FoldOldest();
-    return records_.emplace_back(kind, when);
+    while (head_ < kept_.size()) FoldOldest();
+    return Append(ring_.get(), bytes, 0);
   }
-  const bool noneHeld = firstHeld_ == records_.size();
-  TrafficRecord& record = Append(at, kind, when, bytes.data(), count);
+  const bool noneHeld = firstHeld_ == kept_.size();
+  Kept& kept = Append(at, bytes, count);
   if (noneHeld) {
     if (count == 0)
       ++firstHeld_;
     else
-      heldFrom_ = size_t(at - ring_.get());
+      heldFrom_ = kept.at;
   }
-  return record;
+  return kept;
 }
 
 void TrafficTap::Settle() {
@@ -96,8 +104,8 @@ void TrafficTap::Settle() {
   }
   // A listener that does not take (a paused window) leaves folded records at
   // the front; they go once they are half the list.
-  if (head_ > kCompactFrom && head_ > records_.size() / 2) {
-    records_.erase(records_.begin(), records_.begin() + ptrdiff_t(head_));
+  if (head_ > kCompactFrom && head_ > kept_.size() / 2) {
+    kept_.erase(kept_.begin(), kept_.begin() + ptrdiff_t(head_));
     firstHeld_ -= head_;
     head_ = 0;
   }
@@ -106,7 +114,7 @@ void TrafficTap::Settle() {
 uint8_t* TrafficTap::Room(size_t count) {
   if (count > maxBytes_) return nullptr;
   for (;;) {
-    if (firstHeld_ == records_.size()) return ring_.get();  // no bytes held: start over
+    if (firstHeld_ == kept_.size()) return ring_.get();  // no bytes held: start over
     const size_t start = heldFrom_;
     if (tail_ > start) {
       // Held: [start, tail). Free: the end of the ring, then its beginning.
@@ -121,30 +129,42 @@ uint8_t* TrafficTap::Room(size_t count) {
 }
 
 void TrafficTap::FoldOldest() {
-  TrafficRecord& oldest = records_[head_++];
+  Kept& oldest = kept_[head_++];
   if (dropped_.count == 0) dropped_.time = oldest.time;
   ++dropped_.count;
   if (oldest.kind == TrafficRecord::Kind::Write) dropped_.asked += oldest.done;
   if (oldest.kind == TrafficRecord::Kind::Read) dropped_.done += oldest.done;
-  oldest.bytes = {};
+  oldest.kept = 0;
   if (firstHeld_ < head_) {
     firstHeld_ = head_;
-    while (firstHeld_ < records_.size() && records_[firstHeld_].bytes.empty()) ++firstHeld_;
-    if (firstHeld_ < records_.size())
-      heldFrom_ = size_t(records_[firstHeld_].bytes.data() - ring_.get());
+    while (firstHeld_ < kept_.size() && kept_[firstHeld_].kept == 0) ++firstHeld_;
+    if (firstHeld_ < kept_.size()) heldFrom_ = kept_[firstHeld_].at;
   }
 }
 
+TrafficRecord TrafficTap::Restore(const Kept& kept) const {
+  TrafficRecord record(kept.kind, kept.time);
+  const std::span<const uint8_t> bytes(ring_.get() + kept.at, kept.kept);
+  if (kept.noted)
+    record.note.assign(bytes.begin(), bytes.end());
+  else
+    record.bytes = bytes;
+  record.asked = kept.asked;
+  record.done = kept.done;
+  record.result = kept.result;
+  record.waited = kept.waited;
+  record.readEnd = kept.readEnd;
+  record.perTransfer = kept.perTransfer;
+  return record;
+}
+
 void TrafficTap::Take(const std::function<void(std::span<const TrafficRecord>)>& take) {
-  size_t from = head_;
-  if (dropped_.count) {
-    // The summary leads, in the place of the last record it folded.
-    if (from == 0)
-      records_.insert(records_.begin(), dropped_);
-    else
-      records_[--from] = dropped_;
-  }
-  take(std::span<const TrafficRecord>(records_).subspan(from));
+  // The summary leads, in the place of the records it folded.
+  taken_.clear();
+  if (dropped_.count) taken_.push_back(dropped_);
+  for (size_t i = head_; i < kept_.size(); ++i) taken_.push_back(Restore(kept_[i]));
+  take(taken_);
+  taken_.clear();  // keeps its room for the next take
   Forget();
 }
 
@@ -166,7 +186,7 @@ TakenTraffic TrafficTap::Take() {
 }
 
 void TrafficTap::Forget() {
-  records_.clear();  // keeps its room for the next records
+  kept_.clear();  // keeps its room for the next records
   head_ = 0;
   firstHeld_ = 0;
   tail_ = 0;

@@ -42,9 +42,9 @@ struct TrafficRecord {
   // first when the tap keeps fewer). A view: of the port's own buffer while
   // it pushes, of the tap's while it is taken.
   std::span<const uint8_t> bytes;
-  uint32_t asked = 0;          // Write/Read: the count asked for
-  uint32_t done = 0;           // Write: bytes written; Read: bytes got
-  int result = 0;              // Open/Write: what the port returned
+  uint32_t asked = 0;                   // Write/Read: the count asked for
+  uint32_t done = 0;                    // Write: bytes written; Read: bytes got
+  int result = 0;                       // Open/Write: what the port returned
   std::chrono::microseconds waited{0};  // Read/Write: time spent in the device
   ReadEnd readEnd = ReadEnd::Count;
   // Open/Close that USB makes around a single transfer, not the operator's.
@@ -85,11 +85,11 @@ struct TakenTraffic {
 // oldest records are folded into one Dropped record, so a listener that falls
 // behind costs memory up to the bound and never slows the port.
 //
-// The bytes go into one ring allocated when the tap is made, and the records
-// into a list that keeps its room between takes, so a push allocates nothing.
-// A tap that goes leaves both to the next one made (the monitor opened
-// again), whose pushes then touch no fresh page: a fresh page costs more than
-// the copy.
+// The bytes go into one ring allocated when the tap is made, and the records,
+// packed, into a list that keeps its room between takes, so a push allocates
+// nothing. A tap that goes leaves both to the next one made (the monitor
+// opened again), whose pushes then touch no fresh page: a fresh page costs
+// more than the copy.
 class TrafficTap {
  public:
   static constexpr size_t kDefaultMaxRecords = 20000;
@@ -108,10 +108,10 @@ class TrafficTap {
 
   // Keeps the record and a copy of the bytes it views (of their first
   // `keepBytes`).
-  void Push(TrafficRecord record);
+  void Push(const TrafficRecord& record);
   // The same, made in place: `fill` sets the fields beyond the kind, the time
-  // and the bytes. A transfer's write is recorded this way, so the record is
-  // built once where it stays rather than built, moved and moved again.
+  // and the bytes (asked, done, result, waited, readEnd) on what the tap keeps.
+  // A transfer's write is recorded this way, straight into its place.
   // `piece`: the write is a piece of a bulk transfer (see `keepPieceBytes`).
   //
   // The common case, bytes that fit right after the last ones, is made here
@@ -122,11 +122,8 @@ class TrafficTap {
   template <typename Fill>
   void Record(TrafficRecord::Kind kind, std::chrono::steady_clock::time_point when,
               std::span<const uint8_t> bytes, bool piece, Fill&& fill) {
-    const size_t count = std::min(bytes.size(), piece ? keepPieceBytes_ : keepBytes_);
-    uint8_t* at = count ? RoomAtTail(count) : nullptr;
-    fill(at ? Append(at, kind, when, bytes.data(), count) : Place(kind, when, bytes, count));
-    if (foldLast_ || head_ > kCompactFrom) Settle();
-    if (onPush_) onPush_();
+    Keep(kind, when, bytes.data(), std::min(bytes.size(), piece ? keepPieceBytes_ : keepBytes_),
+         fill);
   }
   // Hands everything recorded since the last take to `take`, oldest first (a
   // Dropped record leads when some were folded), then forgets it. The
@@ -134,7 +131,7 @@ class TrafficTap {
   void Take(const std::function<void(std::span<const TrafficRecord>)>& take);
   // The same, copied out.
   TakenTraffic Take();
-  bool Empty() const { return head_ == records_.size() && dropped_.count == 0; }
+  bool Empty() const { return head_ == kept_.size() && dropped_.count == 0; }
 
   // Called after each Push, for a listener that handles records as they
   // happen (the command line). It runs on the port's thread, inside the
@@ -142,32 +139,63 @@ class TrafficTap {
   void SetOnPush(std::function<void()> onPush) { onPush_ = std::move(onPush); }
 
  private:
+  // A record as the tap keeps it until taken: 40 bytes where a
+  // TrafficRecord takes 104. A fast transfer makes one per piece, and what it
+  // writes pushes the transfer's own data out of the caches; the full records
+  // are made when taken, on the listener's time.
+  struct Kept {
+    std::chrono::steady_clock::time_point time;
+    std::chrono::microseconds waited{0};
+    uint32_t at = 0;    // where its bytes are in the ring
+    uint32_t kept = 0;  // how many of them
+    uint32_t asked = 0;
+    uint32_t done = 0;
+    int result = 0;
+    TrafficRecord::Kind kind = TrafficRecord::Kind::Write;
+    TrafficRecord::ReadEnd readEnd = TrafficRecord::ReadEnd::Count;
+    bool perTransfer = false;
+    bool noted = false;  // the bytes are the record's note (an Open's port name)
+  };
+  // Keeps a record with `count` bytes from `bytes`.
+  template <typename Fill>
+  void Keep(TrafficRecord::Kind kind, std::chrono::steady_clock::time_point when,
+            const uint8_t* bytes, size_t count, Fill&& fill) {
+    uint8_t* at = count ? RoomAtTail(count) : nullptr;
+    Kept& kept = at ? Append(at, bytes, count) : Place(bytes, count);
+    kept.kind = kind;
+    kept.time = when;
+    fill(kept);
+    if (foldLast_ || head_ > kCompactFrom) Settle();
+    if (onPush_) onPush_();
+  }
+  TrafficRecord Restore(const Kept& kept) const;
+  struct Leftover;
+  static Leftover& Left();
+
   // Where `count` bytes go in the ring, folding the oldest records until they
   // fit; nullptr when they never can.
   uint8_t* Room(size_t count);
   // Where `count` bytes go when they fit right after the last bytes held
   // and no record has to be folded first; nullptr otherwise.
   uint8_t* RoomAtTail(size_t count) const {
-    if (firstHeld_ == records_.size() || records_.size() - head_ >= maxRecords_) return nullptr;
+    if (firstHeld_ == kept_.size() || kept_.size() - head_ >= maxRecords_) return nullptr;
     const size_t free = tail_ > heldFrom_ ? maxBytes_ - tail_ : heldFrom_ - tail_;
     return free >= count ? ring_.get() + tail_ : nullptr;
   }
-  // Appends the record with its `count` bytes copied to `at`.
-  TrafficRecord& Append(uint8_t* at, TrafficRecord::Kind kind,
-                        std::chrono::steady_clock::time_point when, const uint8_t* bytes,
-                        size_t count) {
+  // Appends a record with its `count` bytes copied to `at`.
+  Kept& Append(uint8_t* at, const uint8_t* bytes, size_t count) {
     if (count) {
       std::memcpy(at, bytes, count);
       tail_ = size_t(at - ring_.get()) + count;
     }
-    TrafficRecord& record = records_.emplace_back(kind, when);
-    record.bytes = {at, count};
-    return record;
+    Kept& kept = kept_.emplace_back();
+    kept.at = uint32_t(at - ring_.get());
+    kept.kept = uint32_t(count);
+    return kept;
   }
-  // Appends the record with the first `count` of its bytes kept, making
-  // room as it must.
-  TrafficRecord& Place(TrafficRecord::Kind kind, std::chrono::steady_clock::time_point when,
-                       std::span<const uint8_t> bytes, size_t count);
+  // Appends a record with the first `count` of its bytes kept, making room
+  // as it must.
+  Kept& Place(const uint8_t* bytes, size_t count);
   // Folds a record too big for the ring, once filled, and lets go of folded
   // records at the front.
   void Settle();
@@ -181,15 +209,16 @@ class TrafficTap {
   size_t keepPieceBytes_;
   std::unique_ptr<uint8_t[]> ring_;
   size_t tail_ = 0;  // where the next bytes go
-  // The live records are records_[head_..]; the ones before were folded.
-  std::vector<TrafficRecord> records_;
+  // The live records are kept_[head_..]; the ones before were folded.
+  std::vector<Kept> kept_;
   size_t head_ = 0;
-  size_t firstHeld_ = 0;  // the oldest live record with bytes; records_.size() when none
+  size_t firstHeld_ = 0;  // the oldest live record with bytes; kept_.size() when none
   // Where that record's bytes begin in the ring: a push asks it, and reading
   // the record itself would touch one more page than the push does.
   size_t heldFrom_ = 0;
   TrafficRecord dropped_{TrafficRecord::Kind::Dropped};
-  bool foldLast_ = false;  // the record being placed has more bytes than the ring
+  bool foldLast_ = false;             // the record being placed has more bytes than the ring
+  std::vector<TrafficRecord> taken_;  // what Take hands over, its room kept
   std::function<void()> onPush_;
 };
 

@@ -201,5 +201,24 @@ TEST(TrafficTapBound, AListenerThatFallsFarBehindStillGetsTheNewestBytesExactly)
   }
 }
 
+TEST(TrafficTapBound, ATapThatKeepsFewBytesKeepsAnOpensPortNameWhole) {
+  TrafficTap tap(100, 1000, 2, 1);
+  TrafficRecord open(Kind::Open);
+  open.note = "COM1: no such device";
+  open.result = 0;
+  tap.Push(open);
+  const std::string script = "^cp\r";
+  TrafficRecord write(Kind::Write);
+  write.bytes = {reinterpret_cast<const uint8_t*>(script.data()), script.size()};
+  write.asked = write.done = uint32_t(script.size());
+  tap.Push(write);
+  const auto taken = tap.Take();
+  ASSERT_EQ(taken.size(), 2u);
+  EXPECT_EQ(taken[0].note, "COM1: no such device");
+  EXPECT_TRUE(taken[0].bytes.empty());
+  EXPECT_EQ(std::string(taken[1].bytes.begin(), taken[1].bytes.end()), "^c");
+  EXPECT_EQ(taken[1].ByteCount(), 4u);
+}
+
 }  // namespace
 }  // namespace qm
