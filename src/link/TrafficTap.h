@@ -106,8 +106,8 @@ class TrafficTap {
   TrafficTap(const TrafficTap&) = delete;
   TrafficTap& operator=(const TrafficTap&) = delete;
 
-  // Keeps the record and a copy of the bytes it views (of their first
-  // `keepBytes`).
+  // Keeps a port's record (Open, Close, Write or Read) and a copy of the
+  // bytes it views (of their first `keepBytes`).
   void Push(const TrafficRecord& record);
   // The same, made in place: `fill` sets the fields beyond the kind, the time
   // and the bytes (asked, done, result, waited, readEnd) on what the tap keeps.
