@@ -58,6 +58,22 @@ TrafficTap::~TrafficTap() {
   left.taken = std::move(taken_);
 }
 
+namespace {
+
+// What a record says beyond its kind, time and bytes, the same in a
+// TrafficRecord and in the tap's packed one.
+template <typename To, typename From>
+void CopyCounts(To& to, const From& from) {
+  to.asked = from.asked;
+  to.done = from.done;
+  to.result = from.result;
+  to.waited = from.waited;
+  to.readEnd = from.readEnd;
+  to.perTransfer = from.perTransfer;
+}
+
+}  // namespace
+
 void TrafficTap::Push(const TrafficRecord& record) {
   // An Open's note, its port's name, is kept where bytes are, whole: an
   // Open has no traffic of its own.
@@ -66,12 +82,7 @@ void TrafficTap::Push(const TrafficRecord& record) {
       noted ? reinterpret_cast<const uint8_t*>(record.note.data()) : record.bytes.data();
   const size_t count = noted ? record.note.size() : std::min(record.bytes.size(), keepBytes_);
   Keep(record.kind, record.time, bytes, count, [&](Kept& kept) {
-    kept.waited = record.waited;
-    kept.asked = record.asked;
-    kept.done = record.done;
-    kept.result = record.result;
-    kept.readEnd = record.readEnd;
-    kept.perTransfer = record.perTransfer;
+    CopyCounts(kept, record);
     kept.noted = noted;
   });
 }
@@ -149,12 +160,7 @@ TrafficRecord TrafficTap::Restore(const Kept& kept) const {
     record.note.assign(bytes.begin(), bytes.end());
   else
     record.bytes = bytes;
-  record.asked = kept.asked;
-  record.done = kept.done;
-  record.result = kept.result;
-  record.waited = kept.waited;
-  record.readEnd = kept.readEnd;
-  record.perTransfer = kept.perTransfer;
+  CopyCounts(record, kept);
   return record;
 }
 
