@@ -56,13 +56,9 @@ int PrinterPort::Open() {
     record.result = opened;
     record.perTransfer = inTransfer_;
     record.note = openFailure.empty() ? portName : portName + ": " + openFailure;
-    Tap(std::move(record));
+    tap_->Push(record);
   }
   return opened;
-}
-
-void PrinterPort::Tap(TrafficRecord&& record) const {
-  tap_->Push(std::move(record));
 }
 
 void PrinterPort::OpenForTransfer() {
@@ -181,7 +177,7 @@ void PrinterPort::TapClose() {
   if (!tap_) return;
   TrafficRecord record(TrafficRecord::Kind::Close, TapClock::now());
   record.perTransfer = inTransfer_;
-  Tap(std::move(record));
+  tap_->Push(record);
 }
 
 void PrinterPort::Close() {

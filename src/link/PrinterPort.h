@@ -141,10 +141,10 @@ class PrinterPort {
   // A USB device opened and closed around one transfer.
   void OpenForTransfer();
   void CloseAfterTransfer();
-  // Tells a listening tap that the port closes.
+  // `piece`: see WritePiece.
   int Write(std::span<const uint8_t> bytes, bool piece);
+  // Tells a listening tap that the port closes.
   void TapClose();
-  void Tap(TrafficRecord&& record) const;
   void TapRead(std::chrono::steady_clock::time_point start, const void* buffer, uint32_t count,
                const IoResult& result, int timeoutMs, int gapMs) const;
 

@@ -15,6 +15,14 @@ namespace {
 using Kind = TrafficRecord::Kind;
 using End = TrafficRecord::ReadEnd;
 
+// A record that views `bytes`, all of them asked for and done.
+TrafficRecord Viewing(Kind kind, std::string_view bytes) {
+  TrafficRecord made(kind);
+  made.bytes = {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
+  made.asked = made.done = uint32_t(bytes.size());
+  return made;
+}
+
 class TrafficTapTest : public ::testing::Test {
  protected:
   TrafficTapTest() { setenv("QUILLMARK_COM1", "/dev/fake-com1", 1); }
@@ -143,14 +151,8 @@ TEST_F(TrafficTapTest, ThePortDoesTheSameWithAndWithoutATap) {
 TEST(TrafficTapBound, TheOldestAreFoldedIntoOneSummaryWhenFull) {
   // Room for three records or 10 bytes, whichever fills first.
   TrafficTap tap(3, 10);
-  auto record = [](Kind kind, std::string_view bytes) {
-    TrafficRecord made(kind);
-    made.bytes = {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
-    made.asked = made.done = uint32_t(bytes.size());
-    return made;
-  };
-  auto write = [&](std::string_view bytes) { return record(Kind::Write, bytes); };
-  auto read = [&](std::string_view bytes) { return record(Kind::Read, bytes); };
+  auto write = [](std::string_view bytes) { return Viewing(Kind::Write, bytes); };
+  auto read = [](std::string_view bytes) { return Viewing(Kind::Read, bytes); };
   tap.Push(write("aaaa"));
   tap.Push(read("bb"));
   tap.Push(write("cc"));
@@ -181,10 +183,7 @@ TEST(TrafficTapBound, AListenerThatFallsFarBehindStillGetsTheNewestBytesExactly)
     std::vector<std::string> sent;
     for (int i = 0; i < 5000; ++i) {
       sent.push_back(std::to_string(i) + std::string(size_t(i % 37), char('a' + i % 26)));
-      TrafficRecord record(TrafficRecord::Kind::Write);
-      record.bytes = {reinterpret_cast<const uint8_t*>(sent.back().data()), sent.back().size()};
-      record.asked = record.done = uint32_t(sent.back().size());
-      tap.Push(record);
+      tap.Push(Viewing(Kind::Write, sent.back()));
     }
     const auto taken = tap.Take();
     ASSERT_GT(taken.size(), 1u) << keep;
@@ -207,11 +206,7 @@ TEST(TrafficTapBound, ATapThatKeepsFewBytesKeepsAnOpensPortNameWhole) {
   open.note = "COM1: no such device";
   open.result = 0;
   tap.Push(open);
-  const std::string script = "^cp\r";
-  TrafficRecord write(Kind::Write);
-  write.bytes = {reinterpret_cast<const uint8_t*>(script.data()), script.size()};
-  write.asked = write.done = uint32_t(script.size());
-  tap.Push(write);
+  tap.Push(Viewing(Kind::Write, "^cp\r"));
   const auto taken = tap.Take();
   ASSERT_EQ(taken.size(), 2u);
   EXPECT_EQ(taken[0].note, "COM1: no such device");
