@@ -335,8 +335,10 @@ int main(int argc, char** argv) {
                 fromClick.Quantile(0.5));
     fromFirstWrite.Print("throughput ratio window / plain from the first write", 0.95, true);
     if (withTraffic) {
-      std::printf("  with the Traffic window open and following  %8.1f ms, closed %8.1f ms\n",
-                  Median(trafficTransferMs), Median(closedTransferMs));
+      std::printf(
+          "  in blocks of %d, with the Traffic window open and following %8.1f ms, closed %8.1f "
+          "ms\n",
+          kBlockTries, Median(trafficTransferMs), Median(closedTransferMs));
       traffic.Print("throughput ratio with / without the Traffic window", 0.98, true);
     }
     s.port.Close();
